@@ -1,0 +1,179 @@
+// The one interface between the portable core and the operating system.
+//
+// Every function here is implemented once per back end (src/platform/<backend>/); CMake links
+// exactly one back end into each program. The shapes follow the Win32 calls the saver was
+// designed around (memory DCs and BitBlt, private-profile files, the registry, the media
+// command strings, ShellExecute), so that the Win32 back end is a thin layer and the Linux and
+// headless back ends can give the same results. The headless back end records every call.
+//
+// Everything runs on one thread. Windows and timers report to the core through the small event
+// interfaces below; the back end's event loop calls them one at a time.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace plat {
+
+using Handle = std::int32_t;  // DCs, bitmaps, windows, timers, labels, registry keys: > 0 is live
+
+// ---------------------------------------------------------------------------------------------
+// Drawing: memory DCs holding one bitmap each, and the blit.  Called by gfx/surface.cpp (create,
+// delete), the image loader, the frame loop, the behaviours and the preview (blit).
+
+inline constexpr std::uint32_t kSrcCopy = 0x00CC0020;   // destination = source
+inline constexpr std::uint32_t kSrcAnd = 0x008800C6;    // destination = destination AND source
+inline constexpr std::uint32_t kSrcPaint = 0x00EE0086;  // destination = destination OR source
+
+Handle create_dc();                          // a memory DC compatible with the screen; <= 0 on failure
+Handle load_bitmap(const std::string& path);  // a bitmap file of its own size; 0 when unreadable
+void select_bitmap(Handle dc, Handle bitmap);  // the bitmap becomes the DC's drawing surface
+void delete_bitmap(Handle bitmap);             // the DC that selected it keeps it alive
+int delete_dc(Handle dc);                      // non-zero when deleted
+// Copies w x h from (sx, sy) of src to (x, y) of dst, clipped to dst. dst may be a window's DC.
+void bitblt(Handle dst, int x, int y, int w, int h, Handle src, int sx, int sy, std::uint32_t rop);
+
+struct Size {
+  int width = 0;
+  int height = 0;
+};
+Size dc_size(Handle dc);  // the size of the bitmap a DC holds (0 x 0 for none)
+// Grows the bitmap of a DC to at least w x h; new pixels are black. Used for the back buffer
+// and the background, which must cover the screen whatever size the buffer file has.
+void grow_dc(Handle dc, int w, int h);
+
+// ---------------------------------------------------------------------------------------------
+// Screen and cursor.  Called by the image loader (screen size), start-up, shutdown, input and
+// the error reporter (cursor).
+
+struct ScreenMetrics {
+  int width_twips = 0;
+  int height_twips = 0;
+  int twips_per_pixel_x = 15;
+  int twips_per_pixel_y = 15;
+};
+ScreenMetrics screen_metrics();
+int show_cursor(bool show);  // raises or lowers the display count; returns the new count
+
+// ---------------------------------------------------------------------------------------------
+// Windows, labels and timers.  Called by the saver form, the preview form and the dialogs.
+
+// Events of one window, delivered by the back end's event loop.
+class WindowEvents {
+ public:
+  virtual void on_click() {}
+  virtual void on_dblclick() {}
+  virtual void on_keydown(int /*key*/) {}
+  virtual void on_keypress(int /*ch*/) {}
+  // Any request to close the window. Return true to cancel it.
+  virtual bool on_query_unload() { return false; }
+  // The window is going away (after an accepted close request, or its host destroyed it).
+  virtual void on_unload() {}
+
+ protected:
+  ~WindowEvents() = default;
+};
+
+class TimerEvents {
+ public:
+  virtual void on_timer(Handle timer) = 0;
+
+ protected:
+  ~TimerEvents() = default;
+};
+
+enum class WindowKind {
+  Saver,    // borderless, black, covers the primary screen when shown
+  Preview,  // borderless, black, to become a child of a host window
+};
+
+Handle window_create(WindowKind kind, WindowEvents* events);
+void window_show(Handle wnd);
+void window_hide(Handle wnd);
+void window_set_title(Handle wnd, const std::string& title);
+Handle window_dc(Handle wnd);       // the DC of the window's persistent image
+void window_refresh(Handle wnd);    // shows the window's image at once
+void window_unload(Handle wnd);     // a close request: on_query_unload, then on_unload
+void window_set_topmost(Handle wnd, bool topmost);
+void window_move(Handle wnd, int x, int y);  // top-left corner, pixels
+
+// Preview embedding (GetClientRect, Get/SetWindowLong, SetParent, SetWindowPos).
+struct Rect {
+  std::int32_t left = 0, top = 0, right = 0, bottom = 0;
+};
+bool window_client_rect(Handle wnd, Rect& rect);  // false (rect untouched) if not a window
+std::int32_t window_get_style(Handle wnd);
+void window_set_style(Handle wnd, std::int32_t style);
+void window_set_parent(Handle wnd, Handle parent);
+void window_set_owner(Handle wnd, Handle owner);
+void window_set_pos(Handle wnd, Handle insert_after, int x, int y, int w, int h, std::uint32_t flags);
+
+// The personal-message label of the saver window: one line of text painted over the window.
+struct LabelStyle {
+  std::string font = "Arial";
+  int points = 12;
+  bool bold = true;
+  std::uint32_t colour = 0x00FF8080;  // 00BBGGRR
+  std::uint32_t back = 0x00000000;
+};
+Handle label_create(Handle wnd, const LabelStyle& style);
+void label_set_caption(Handle label, const std::string& caption);
+Size label_size(Handle label);  // follows the caption
+void label_move(Handle label, int x, int y);
+void label_show(Handle label, bool visible);
+void label_refresh(Handle label);  // paints the label again over the window
+
+Handle timer_create(TimerEvents* events);  // idle until enabled with an interval > 0
+void timer_set_interval(Handle timer, int ms);
+void timer_enable(Handle timer, bool enabled);
+bool timer_enabled(Handle timer);
+
+// Runs the event loop: timers and input until the process ends. Called by the program's entry.
+void run_event_loop();
+
+// ---------------------------------------------------------------------------------------------
+// Settings file and folders (GetWindowsDirectoryA, Get/WritePrivateProfileStringA).
+// Called by settings/ini.cpp only.
+
+std::string windows_directory();  // the folder that holds the settings file
+// Reads a value of at most (size - 1) characters; def when the file, section or key is missing.
+std::string profile_get(const std::string& section, const std::string& key, const std::string& def,
+                        int size, const std::string& file);
+bool profile_put(const std::string& section, const std::string& key, const std::string& value,
+                 const std::string& file);
+std::string data_directory();  // the folder of the pictures and songs, with a trailing separator
+
+// ---------------------------------------------------------------------------------------------
+// System information and services.  Called by start-up, shutdown and input.
+
+std::int32_t os_platform_id();  // GetVersionExA's platform id: 1 = 95 family, 2 = NT family
+
+inline constexpr std::uint32_t kHkeyCurrentUser = 0x80000001u;
+Handle registry_open(std::uint32_t root, const std::string& subkey);  // 0 when it cannot be opened
+// Status 0 on success; fills type, the value's bytes and its length in bytes (at most `size`).
+std::int32_t registry_query(Handle key, const std::string& name, std::uint32_t& type, std::string& bytes,
+                            std::uint32_t size);
+void registry_close(Handle key);
+
+void set_saver_running(bool running);          // SPI_SETSCREENSAVERRUNNING
+bool verify_saver_password(Handle wnd);        // true when the password is accepted
+void change_saver_password(std::int32_t parent);  // the system's own dialog
+
+// The media command-string interface (mciSendStringA). Returns 0 on success; the reply text is
+// cut to (reply_size - 1) characters.
+std::int32_t media_command(const std::string& command, std::string& reply, int reply_size);
+
+void shell_open(const std::string& address);  // opens a page in the user's browser; no waiting
+
+Handle find_window(const std::string& title);  // a top-level window with this title, or 0
+bool previous_instance();                      // another instance of this program is running
+std::string command_line();                    // the arguments as passed, after the program path
+double timer_seconds();                        // seconds since midnight, for seeding the generator
+
+// Shows the error dialog with the code as its title (modeless; creates it the first time).
+// Closing it calls the function given here, which runs the shutdown.
+void error_dialog_show(const std::string& code, void (*on_close)());
+
+[[noreturn]] void end_process();  // no statement of the program runs after this
+
+}  // namespace plat
