@@ -136,6 +136,7 @@ void run_event_loop();
 // Called by settings/ini.cpp only.
 
 std::string windows_directory();  // the folder that holds the settings file
+char path_separator();            // what ends a folder name: '\\' or '/'
 // Reads a value of at most (size - 1) characters; def when the file, section or key is missing.
 std::string profile_get(const std::string& section, const std::string& key, const std::string& def,
                         int size, const std::string& file);
@@ -164,15 +165,24 @@ void change_saver_password(std::int32_t parent);  // the system's own dialog
 std::int32_t media_command(const std::string& command, std::string& reply, int reply_size);
 
 void shell_open(const std::string& address);  // opens a page in the user's browser; no waiting
+// The maker's web site: our own pages shipped with the program. Pages are this plus a path.
+std::string site_address();
 
 Handle find_window(const std::string& title);  // a top-level window with this title, or 0
 bool previous_instance();                      // another instance of this program is running
 std::string command_line();                    // the arguments as passed, after the program path
 double timer_seconds();                        // seconds since midnight, for seeding the generator
 
-// Shows the error dialog with the code as its title (modeless; creates it the first time).
-// Closing it calls the function given here, which runs the shutdown.
-void error_dialog_show(const std::string& code, void (*on_close)());
+// The error dialog: modeless, on top, centred; created by the first report, its title replaced
+// by each later one. Its button and its closing come back to the core through these events.
+class ErrorDialogEvents {
+ public:
+  virtual void on_report_bug() = 0;  // "Report This Bug Now" was pressed
+  virtual void on_close() = 0;       // the user closed the dialog
+ protected:
+  ~ErrorDialogEvents() = default;
+};
+void error_dialog_show(const std::string& code, ErrorDialogEvents* events);
 
 [[noreturn]] void end_process();  // no statement of the program runs after this
 

@@ -1,0 +1,121 @@
+#include "platform/common/memdc.h"
+
+#include <SDL.h>
+
+#include <vector>
+
+namespace memdc {
+
+namespace {
+
+struct Entry {
+  enum Kind { Free, Dc, Bitmap } kind = Free;
+  std::shared_ptr<wumpets::PixelBuffer> image;  // a DC's selected bitmap, or the bitmap itself
+};
+
+// Element 0 is never handed out: a handle of 0 means none.
+std::vector<Entry>& table() {
+  static std::vector<Entry> t(1);
+  return t;
+}
+
+Entry* find(plat::Handle h, Entry::Kind kind) {
+  auto& t = table();
+  if (h <= 0 || static_cast<std::size_t>(h) >= t.size()) return nullptr;
+  Entry& e = t[static_cast<std::size_t>(h)];
+  return e.kind == kind ? &e : nullptr;
+}
+
+plat::Handle add(Entry::Kind kind, std::shared_ptr<wumpets::PixelBuffer> image) {
+  auto& t = table();
+  for (std::size_t i = 1; i < t.size(); ++i) {
+    if (t[i].kind == Entry::Free) {
+      t[i] = Entry{kind, std::move(image)};
+      return static_cast<plat::Handle>(i);
+    }
+  }
+  t.push_back(Entry{kind, std::move(image)});
+  return static_cast<plat::Handle>(t.size() - 1);
+}
+
+}  // namespace
+
+bool read_bmp(const std::string& path, wumpets::PixelBuffer& out) {
+  SDL_Surface* loaded = SDL_LoadBMP(path.c_str());
+  if (!loaded) return false;
+  SDL_Surface* rgb = SDL_ConvertSurfaceFormat(loaded, SDL_PIXELFORMAT_RGB888, 0);
+  SDL_FreeSurface(loaded);
+  if (!rgb) return false;
+  out = wumpets::PixelBuffer(rgb->w, rgb->h);
+  SDL_LockSurface(rgb);
+  for (int y = 0; y < rgb->h; ++y) {
+    const auto* src = reinterpret_cast<const std::uint32_t*>(static_cast<const std::uint8_t*>(rgb->pixels) +
+                                                             static_cast<std::size_t>(y) * rgb->pitch);
+    std::uint32_t* dst = out.row(y);
+    for (int x = 0; x < rgb->w; ++x) dst[x] = src[x] & 0x00FFFFFFu;
+  }
+  SDL_UnlockSurface(rgb);
+  SDL_FreeSurface(rgb);
+  return true;
+}
+
+plat::Handle create_dc() { return add(Entry::Dc, nullptr); }
+
+plat::Handle create_dc_on(std::shared_ptr<wumpets::PixelBuffer> image) { return add(Entry::Dc, std::move(image)); }
+
+plat::Handle load_bitmap(const std::string& path) {
+  auto image = std::make_shared<wumpets::PixelBuffer>();
+  if (!read_bmp(path, *image)) return 0;
+  return add(Entry::Bitmap, std::move(image));
+}
+
+void select_bitmap(plat::Handle dc, plat::Handle bitmap) {
+  Entry* d = find(dc, Entry::Dc);
+  if (!d) return;
+  Entry* b = find(bitmap, Entry::Bitmap);
+  d->image = b ? b->image : nullptr;
+}
+
+void delete_bitmap(plat::Handle bitmap) {
+  if (Entry* b = find(bitmap, Entry::Bitmap)) *b = Entry{};
+}
+
+int delete_dc(plat::Handle dc) {
+  Entry* d = find(dc, Entry::Dc);
+  if (!d) return 0;
+  *d = Entry{};
+  return 1;
+}
+
+wumpets::PixelBuffer* pixels(plat::Handle dc) {
+  Entry* d = find(dc, Entry::Dc);
+  return d ? d->image.get() : nullptr;
+}
+
+void bitblt(plat::Handle dst, int x, int y, int w, int h, plat::Handle src, int sx, int sy, std::uint32_t rop) {
+  wumpets::PixelBuffer* d = pixels(dst);
+  if (!d) return;
+  wumpets::blit(*d, x, y, w, h, pixels(src), sx, sy, wumpets::rop_from_code(rop));
+}
+
+plat::Size dc_size(plat::Handle dc) {
+  wumpets::PixelBuffer* p = pixels(dc);
+  return p ? plat::Size{p->width, p->height} : plat::Size{};
+}
+
+void grow_dc(plat::Handle dc, int w, int h) {
+  Entry* d = find(dc, Entry::Dc);
+  if (!d) return;
+  if (!d->image) d->image = std::make_shared<wumpets::PixelBuffer>();
+  d->image->grow(w, h);
+}
+
+int live_dcs() {
+  int n = 0;
+  for (const Entry& e : table()) n += e.kind == Entry::Dc;
+  return n;
+}
+
+void reset() { table().assign(1, Entry{}); }
+
+}  // namespace memdc

@@ -1,0 +1,20 @@
+// A sectioned key=value settings file with the semantics of the classic private-profile calls:
+// section and key names compare without regard to case, values come back trimmed and cut to the
+// caller's buffer, a write creates the file and the section when missing and keeps every other
+// section, key, comment and unreadable line as it was. Writes go to a temporary file that is
+// then renamed over the old one, so a crash or a full disk never loses the old file.
+#pragma once
+
+#include <string>
+
+namespace profile {
+
+// The value, at most (size - 1) characters; def when the file, section or key is missing.
+std::string read(const std::string& path, const std::string& section, const std::string& key,
+                 const std::string& def, int size);
+
+// False when the file could not be written (the old file is then untouched).
+bool write(const std::string& path, const std::string& section, const std::string& key,
+           const std::string& value);
+
+}  // namespace profile

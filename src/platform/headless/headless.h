@@ -1,0 +1,97 @@
+// The headless back end: a fixed screen, a virtual clock that fires timers only when a test
+// advances it, windows whose images are plain pixel buffers, scripted system answers, and a log
+// of every call. The program's own code runs unchanged on it.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "gfx/pixels.h"
+#include "platform/platform.h"
+
+namespace headless {
+
+// Thrown by plat::end_process(): the test catches it where the real process would be gone.
+struct ProcessEnded {};
+
+struct Config {
+  int screen_width = 800;
+  int screen_height = 600;
+  std::string command_line;
+  std::string config_dir;  // folder of the settings file
+  std::string data_dir;    // with a trailing '/'
+  std::string site = "file:///usr/share/zelkin-wumpets/site";
+  std::int32_t platform_id = 0;
+  bool previous_instance = false;
+  plat::Handle display_properties = 0;  // what find_window("Display Properties") returns
+  double clock_seconds = 43200.0;
+  // Registry values: "subkey\\name" -> (type, bytes). Missing = the query fails.
+  std::map<std::string, std::pair<std::uint32_t, std::string>> registry;
+  bool password_accepted = true;
+};
+
+// Starts afresh: forgets windows, timers, DCs, the log and the clock.
+void reset(const Config& config);
+Config& config();
+
+// The log of calls, one line each (e.g. "show_cursor 0", "media_command play song0 from 0").
+const std::vector<std::string>& calls();
+void clear_calls();
+void record_calls(bool on);  // off while measuring allocations
+
+// Virtual time: fires every due timer, in order, one at a time.
+void advance_ms(long ms);
+long now_ms();
+
+// Input sent to a window (to its events, as the event loop would).
+void click(plat::Handle wnd);
+void dblclick(plat::Handle wnd);
+void key(plat::Handle wnd, int key, int ch);
+void close_request(plat::Handle wnd);  // a close from the system: query, then unload
+void destroy(plat::Handle wnd);        // a host window destroyed: its children unload
+
+// What the windows show.
+struct WindowState {
+  plat::WindowKind kind{};
+  bool visible = false;
+  bool topmost = false;
+  bool loaded = true;
+  std::string title;
+  plat::Handle parent = 0;
+  plat::Rect pos{};
+  std::int32_t style = 0;
+  plat::Handle dc = 0;
+  int refreshes = 0;
+};
+const WindowState* window(plat::Handle wnd);
+plat::Handle last_window(plat::WindowKind kind);
+const wumpets::PixelBuffer* window_image(plat::Handle wnd);
+int cursor_count();
+
+struct LabelState {
+  plat::Handle window = 0;
+  std::string caption;
+  int x = 0, y = 0;
+  bool visible = false;
+  int refreshes = 0;
+};
+const LabelState* label(plat::Handle label);
+
+// The error dialog.
+const std::string& error_dialog_title();  // empty while none was shown
+int error_dialog_shows();
+void error_dialog_press_report();
+void error_dialog_close();
+const std::vector<std::string>& opened_pages();
+
+// Music: a fake sequencer. A song plays for its length, set per file (default 1000 ms); a file
+// that does not exist fails at play, as a real sequencer does.
+void set_song_length(const std::string& path, long ms);
+
+// A host window for the preview (a window of another program).
+plat::Handle create_host_window(int client_width, int client_height);
+
+}  // namespace headless

@@ -1,0 +1,66 @@
+// Main: the program's single entry point, and the settings-dialog mode procedure.
+#include <algorithm>
+#include <cctype>
+
+#include "dialogs/configuration.h"
+#include "errors/handler.h"
+#include "startup/starter.h"
+
+namespace wumpets {
+
+namespace {
+
+std::string trim_blanks(const std::string& s) {
+  std::size_t b = s.find_first_not_of(' ');
+  if (b == std::string::npos) return "";
+  std::size_t e = s.find_last_not_of(' ');
+  return s.substr(b, e - b + 1);
+}
+
+std::string lower(std::string s) {
+  for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return s;
+}
+
+}  // namespace
+
+void Main(Starter& st) {
+  guarded(st, "Starter/Main", [&] {
+    const std::string args = plat::command_line();
+    st.cmdline = lower(trim_blanks(args));
+    st.cmdswitch = st.cmdline.substr(0, 2);
+    st.displaypropswnd = plat::find_window("Display Properties");
+
+    // A second full-screen start while one runs is refused before anything else happens.
+    if (st.cmdswitch == "/s" && st.displaypropswnd == 0 && plat::previous_instance()) plat::end_process();
+
+    st.rng.randomize();
+    X_GetData(st);
+
+    // The switch may stand anywhere in the arguments, in any case; the first hit in this order wins.
+    const std::string raw = lower(args);
+    auto has = [&](const char* sw) { return raw.find(sw) != std::string::npos; };
+    if (has("/p")) {
+      Run_Preview(st);
+    } else if (has("/c")) {
+      Run_Configure(st);
+    } else if (has("/a")) {
+      Run_Password(st);
+    } else if (has("/h")) {
+      Run_HelpPage(st);
+    } else if (has("/w")) {
+      Run_WebSite(st);
+    } else {
+      Run_ScreenSaver(st);
+    }
+  });
+}
+
+void Run_Configure(Starter& st) {
+  guarded(st, "Starter/Run_Configure", [&] {
+    st.runmode = kModeConfigure;
+    load_configuration(st);
+  });
+}
+
+}  // namespace wumpets

@@ -1,0 +1,32 @@
+// Options of the program's own, which begin with "--". They are taken out of the arguments
+// before the switch search sees them, so that a value such as a path never selects a mode.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace wumpets {
+
+struct Options {
+  std::string config_dir;                // --config-dir: folder of the settings file
+  std::string data_dir;                  // --data-dir: the pictures and songs
+  std::optional<std::uint64_t> seed;     // --seed: reproducible random numbers
+  bool help = false;                     // --help
+  bool version = false;                  // --version
+  bool window = false;                   // --window[=WxH]: the saver in an ordinary window
+  int window_width = 1280, window_height = 720;
+  std::optional<std::uint64_t> window_id;  // --window-id: draw into an existing X11 window
+  bool root = false;                     // --root: the window named by XSCREENSAVER_WINDOW
+  std::string render;                    // --render=FILE: write a picture instead of showing
+  int frames = 1;                        // --frames=N: ticks before the picture is taken
+  int render_width = 1920, render_height = 1080;  // --size=WxH
+  std::string args;                      // everything else, joined by blanks: the command line
+  std::vector<std::string> errors;       // unknown options and bad values
+};
+
+Options parse_options(const std::vector<std::string>& argv);
+std::string options_help();
+
+}  // namespace wumpets

@@ -1,0 +1,99 @@
+// The start-up module: the program's module-level state and its procedures.
+//
+// Read this first. `Main` (main_dispatch.cpp) records the command line, refuses a duplicate
+// saver start, seeds the generator, loads the settings and calls one mode procedure. Each mode
+// lives on in its windows and timers; the saver, preview, web-page and error paths all end
+// through `X_Cleanup_and_end` (shutdown.cpp).
+//
+// All state is in one `Starter` value, passed by reference, so that a test (or a second
+// instance) never shares it with another.
+#pragma once
+
+#include <string>
+
+#include "engine/scene.h"
+#include "errors/reporter.h"
+#include "runtime/numbers.h"
+#include "runtime/rng.h"
+
+namespace wumpets {
+
+struct SaverForm;    // engine/saver_form.h
+struct PreviewForm;  // preview/preview_form.h
+
+// Run-mode codes.
+enum RunMode : Integer {
+  kModeStartup = 0,
+  kModeSaver = 1,
+  kModeConfigure = 2,
+  kModePassword = 3,
+  kModePreview = 4,
+  kModeHelpPage = 6,
+  kModeWebSite = 7,
+};
+
+struct Starter {
+  // Command line and mode.
+  std::string cmdline;    // trimmed, lower-cased arguments
+  std::string cmdswitch;  // first two characters of cmdline
+  plat::Handle displaypropswnd = 0;
+  Integer runmode = kModeStartup;
+
+  // Operating-system family and the saver password flag (saver mode only).
+  std::string winversion;
+  Integer usepassword = 0;
+
+  // Folders, each ending in a separator.
+  std::string windir;
+  std::string datadir;
+
+  // Breadcrumb shown in error codes; nothing ever clears it.
+  std::string progressmark;
+
+  Scene scene;
+  Rng rng;
+
+  // Forms that may be loaded (null when not).
+  SaverForm* saver = nullptr;
+  PreviewForm* preview = nullptr;
+  BugReportForm bugreport{this};
+};
+
+// Entry and modes.
+void Main(Starter& st);
+void Run_Configure(Starter& st);
+void Run_ScreenSaver(Starter& st);
+void Run_Preview(Starter& st);
+void Run_Password(Starter& st);
+void Run_HelpPage(Starter& st);
+void Run_WebSite(Starter& st);
+
+// The one way out of the saver, preview, web-page and error paths.
+void X_Cleanup_and_end(Starter& st);
+
+// Settings (settings/ini.cpp).
+void X_GetData(Starter& st);
+void sys_GetDirectories(Starter& st);
+std::string sys_GetIni(Starter& st, const std::string& file, const std::string& section,
+                       const std::string& key);
+void PutIniData(Starter& st, const std::string& file, const std::string& section,
+                const std::string& key, const std::string& value);
+
+// Window centring (centre.cpp): both move the window to the middle of the primary screen and
+// differ only in their error label.
+struct FormGeometry {
+  float left = 0, top = 0, width = 0, height = 0;  // twips, outer size
+};
+void CenterForm(Starter& st, FormGeometry& form);
+void sys_centreform(Starter& st, FormGeometry& form);
+
+}  // namespace wumpets
+
+namespace wumpets {
+
+// Saver-mode start-up helpers (saver_start.cpp).
+std::string sys_GetVersion32(Starter& st);
+Integer sys_GetRegValue(std::uint32_t rootkey, const std::string& subkey, const std::string& valuename);
+void sys_SetTFS(Starter& st, const std::string& mode);
+
+}  // namespace wumpets
