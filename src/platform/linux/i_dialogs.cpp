@@ -2,7 +2,15 @@
 // xscreensaver's log shows it.
 #include <cstdio>
 
+#include "platform/linux/linux_platform.h"
 #include "platform/platform.h"
+
+namespace linuxplat {
+
+bool dialogs_active() { return false; }
+void dialogs_wait(double) {}
+
+}  // namespace linuxplat
 
 namespace plat {
 

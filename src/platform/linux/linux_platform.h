@@ -14,4 +14,10 @@ const wumpets::Options& options();
 // The folder of the running program (for data/ and site/ next to it).
 std::string program_dir();
 
+// The dialogs (FLTK) share the one thread with the saver's window and timers. The event loop
+// (i_video.cpp) asks whether any dialog is open and, while one is, lets the dialogs wait for
+// their events instead of sleeping (i_dialogs.cpp).
+bool dialogs_active();
+void dialogs_wait(double seconds);
+
 }  // namespace linuxplat
