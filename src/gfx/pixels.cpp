@@ -5,6 +5,46 @@
 
 namespace wumpets {
 
+PixelBuffer PixelBuffer::borrowed(std::uint32_t* pixels, int w, int h, int stride_pixels) {
+  PixelBuffer p;
+  p.width = w;
+  p.height = h;
+  p.stride = stride_pixels;
+  p.data_ = pixels;
+  return p;
+}
+
+PixelBuffer& PixelBuffer::operator=(const PixelBuffer& o) {
+  if (this == &o) return *this;
+  width = o.width;
+  height = o.height;
+  if (o.data_ == o.storage_.data()) {
+    storage_ = o.storage_;
+    stride = o.stride;
+    data_ = storage_.data();
+  } else {
+    stride = o.stride;
+    storage_.clear();
+    data_ = o.data_;
+  }
+  return *this;
+}
+
+PixelBuffer& PixelBuffer::operator=(PixelBuffer&& o) noexcept {
+  if (this == &o) return *this;
+  const bool owned = o.data_ == o.storage_.data();
+  width = o.width;
+  height = o.height;
+  stride = o.stride;
+  std::uint32_t* borrowed_data = o.data_;
+  storage_ = std::move(o.storage_);
+  data_ = owned ? storage_.data() : borrowed_data;
+  o.width = o.height = o.stride = 0;
+  o.storage_.clear();
+  o.data_ = o.storage_.data();
+  return *this;
+}
+
 void PixelBuffer::grow(int w, int h) {
   if (w <= width && h <= height) return;
   PixelBuffer bigger(std::max(w, width), std::max(h, height));
