@@ -1,5 +1,6 @@
-// The saver window's own state: the frame counter, the conga line's ends, the music replies,
-// and the platform objects of the window (its handle, timers and message label).
+// The saver window (`ScreenSaver` form): its state, its events and its timers. Loading it runs
+// `Form_Initialize` (geometry, placement, background, music) and `Form_Load` (frame timer,
+// message label, show). From then on `maintimer_Timer` composes one frame per tick.
 #pragma once
 
 #include <string>
@@ -11,7 +12,10 @@ namespace wumpets {
 
 struct Starter;
 
-struct SaverForm {
+struct SaverForm final : plat::WindowEvents, plat::TimerEvents {
+  explicit SaverForm(Starter& owner) : st(owner) {}
+
+  Starter& st;
   plat::Handle window = 0;
   plat::Handle maintimer = 0;
   plat::Handle musictimer = 0;
@@ -22,7 +26,25 @@ struct SaverForm {
   Integer congalast = 0;     // highest
   std::string mcireturn;     // reply text of the last music command
   Long mciresult = 0;        // result of the last music command; 0 = success
+  std::string mcicommand;    // the command being sent (kept to avoid allocating while running)
+
+  // Window events.
+  void on_click() override;
+  void on_dblclick() override;
+  void on_keydown(int key) override;
+  void on_keypress(int ch) override;
+  bool on_query_unload() override;  // Form_QueryUnload: true cancels
+  void on_unload() override;        // Form_Unload
+  void on_timer(plat::Handle timer) override;
 };
+
+// Creates the saver window and runs Form_Initialize and Form_Load.
+void load_saver_form(Starter& st);
+
+void Form_Initialize(SaverForm& f);
+void Form_Load(SaverForm& f);
+void maintimer_Timer(SaverForm& f);
+void MusicTimer_Timer(SaverForm& f);
 
 // The saver window's handle, or 0 when the saver form is not loaded.
 plat::Handle saver_window(const Starter& st);

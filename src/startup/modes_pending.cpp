@@ -14,14 +14,5 @@ namespace {
 }
 }  // namespace
 
-void load_configuration(Starter&) { not_yet("the settings dialog (/c)"); }
-void Run_ScreenSaver(Starter& st) {
-  st.runmode = kModeSaver;
-  not_yet("the saver (/s)");
-}
-void Run_Preview(Starter& st) {
-  st.runmode = kModePreview;
-  not_yet("the preview (/p)");
-}
 
 }  // namespace wumpets

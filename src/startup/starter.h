@@ -9,6 +9,7 @@
 // instance) never shares it with another.
 #pragma once
 
+#include <memory>
 #include <string>
 
 #include "engine/scene.h"
@@ -53,9 +54,11 @@ struct Starter {
   Scene scene;
   Rng rng;
 
-  // Forms that may be loaded (null when not).
+  // Forms that may be loaded (null when not). Each is made once per process.
   SaverForm* saver = nullptr;
   PreviewForm* preview = nullptr;
+  std::shared_ptr<SaverForm> saver_storage;
+  std::shared_ptr<PreviewForm> preview_storage;
   BugReportForm bugreport{this};
 };
 

@@ -1,9 +1,410 @@
-// The media command strings on Linux. The MIDI sequencer comes later; until then every command
-// fails, which the saver treats as a song that cannot be played.
+// The media command strings on Linux: a MIDI sequencer made of FluidSynth players feeding one
+// synthesizer, rendered from an SDL audio callback. Without an audio device the songs still run
+// in time through SDL's silent "dummy" output, and without the soundfont they run in time
+// silently, so the saver never stops for want of a sound card.
+//
+// Threads: the commands come from the saver's one thread; the synthesizer and the players'
+// clocks run in SDL's audio thread (a player counts the samples rendered). Every change to a
+// player, and every look at its state, happens with the audio device locked.
+#include <SDL.h>
+#include <fluidsynth.h>
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <map>
+
+#include "platform/linux/i_sound.h"
 #include "platform/platform.h"
+
+namespace linuxplat::music {
+
+namespace {
+
+// Result codes, numbered as the classic media command interface numbers them.
+enum : std::int32_t {
+  kOk = 0,
+  kUnrecognizedKeyword = 259,
+  kUnrecognizedCommand = 261,
+  kInvalidDeviceName = 263,  // alias not open
+  kCannotLoadDriver = 266,   // a device type other than the sequencer
+  kMissingCommandString = 267,
+  kBadInteger = 270,
+  kMissingParameter = 273,
+  kUnsupportedFunction = 274,
+  kFileNotFound = 275,
+  kInternal = 277,
+  kDuplicateAlias = 289,
+  kNoClosingQuote = 294,
+  kInvalidFile = 296,
+  kMissingDeviceName = 292,
+};
+
+constexpr int kSampleRate = 44100;
+constexpr int kBufferFrames = 1024;
+
+struct Song {
+  std::string path;
+  fluid_player_t* player = nullptr;  // while it plays or has played to its end
+};
+
+struct Engine {
+  bool started = false;
+  fluid_settings_t* settings = nullptr;
+  fluid_synth_t* synth = nullptr;
+  SDL_AudioDeviceID device = 0;
+  std::map<std::string, Song> songs;  // by alias, lower case
+};
+
+Engine& engine() {
+  static Engine e;
+  return e;
+}
+
+std::string& soundfont_path() {
+  static std::string path = kDefaultSoundfont;
+  return path;
+}
+
+// FluidSynth's own messages: its warnings (an instrument missing from the soundfont, and so
+// on) are noise for a screen saver; its errors go to standard error, except while we probe
+// files whose failures we report ourselves.
+bool g_quiet = false;
+
+void fluid_message(int, const char* message, void*) {
+  if (!g_quiet) std::fprintf(stderr, "zelkin-wumpets: fluidsynth: %s\n", message);
+}
+
+void route_fluid_messages() {
+  static bool routed = false;
+  if (routed) return;
+  routed = true;
+  fluid_set_log_function(FLUID_PANIC, fluid_message, nullptr);
+  fluid_set_log_function(FLUID_ERR, fluid_message, nullptr);
+  fluid_set_log_function(FLUID_WARN, nullptr, nullptr);
+  fluid_set_log_function(FLUID_INFO, nullptr, nullptr);
+  fluid_set_log_function(FLUID_DBG, nullptr, nullptr);
+}
+
+fluid_settings_t* make_settings() {
+  fluid_settings_t* s = new_fluid_settings();
+  if (!s) return nullptr;
+  fluid_settings_setnum(s, "synth.sample-rate", kSampleRate);
+  fluid_settings_setnum(s, "synth.gain", 0.5);
+  fluid_settings_setint(s, "synth.cpu-cores", 1);
+  // Players keep time by the samples rendered, so a song lasts as long as its audio does.
+  fluid_settings_setstr(s, "player.timing-source", "sample");
+  fluid_settings_setint(s, "player.reset-synth", 1);
+  return s;
+}
+
+bool regular_file(const std::string& path) {
+  struct stat st {};
+  return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+bool load_soundfont(fluid_synth_t* synth, const std::string& path) {
+  if (!regular_file(path)) return false;
+  g_quiet = true;
+  const int id = fluid_synth_sfload(synth, path.c_str(), 1);
+  g_quiet = false;
+  return id != FLUID_FAILED;
+}
+
+// Reads a whole file; false when it is missing, not a plain file or cannot be read.
+bool read_file(const std::string& path, std::vector<std::uint8_t>& bytes) {
+  if (!regular_file(path)) return false;
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return false;
+  bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  return !in.bad();
+}
+
+// Zero when the file is a song the synthesizer can play, else the result code to give.
+std::int32_t check_song(const std::string& path, std::vector<std::uint8_t>& bytes) {
+  if (!read_file(path, bytes)) return kFileNotFound;
+  g_quiet = true;
+  const bool accepted = fluid_is_midifile(path.c_str());
+  g_quiet = false;
+  if (!accepted || !is_standard_midi(bytes)) return kInvalidFile;
+  return kOk;
+}
+
+// Starts a player on the song's bytes; nullptr when FluidSynth refuses them.
+fluid_player_t* start_player(fluid_synth_t* synth, const std::vector<std::uint8_t>& bytes) {
+  fluid_player_t* player = new_fluid_player(synth);
+  if (!player) return nullptr;
+  if (fluid_player_add_mem(player, bytes.data(), bytes.size()) != FLUID_OK ||
+      fluid_player_play(player) != FLUID_OK) {
+    delete_fluid_player(player);
+    return nullptr;
+  }
+  return player;
+}
+
+void SDLCALL render(void* userdata, Uint8* stream, int len) {
+  auto* synth = static_cast<fluid_synth_t*>(userdata);
+  const int frames = len / static_cast<int>(2 * sizeof(float));
+  auto* out = reinterpret_cast<float*>(stream);
+  if (fluid_synth_write_float(synth, frames, out, 0, 2, out, 1, 2) != FLUID_OK)
+    std::memset(stream, 0, static_cast<std::size_t>(len));
+}
+
+SDL_AudioDeviceID try_open_audio(fluid_synth_t* synth) {
+  if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return 0;
+  SDL_AudioSpec want{};
+  want.freq = kSampleRate;
+  want.format = AUDIO_F32SYS;
+  want.channels = 2;
+  want.samples = kBufferFrames;
+  want.callback = render;
+  want.userdata = synth;
+  // No changes allowed: SDL converts to whatever the device takes, so the synthesizer's rate
+  // is the rate its players count time by.
+  SDL_AudioDeviceID device = SDL_OpenAudioDevice(nullptr, 0, &want, nullptr, 0);
+  if (device == 0) SDL_QuitSubSystem(SDL_INIT_AUDIO);
+  return device;
+}
+
+// A real output if there is one, else SDL's silent one, which keeps time all the same.
+SDL_AudioDeviceID open_audio(fluid_synth_t* synth) {
+  SDL_AudioDeviceID device = try_open_audio(synth);
+  if (device == 0) {
+    const char* driver = std::getenv("SDL_AUDIODRIVER");
+    if (!driver || std::strcmp(driver, "dummy") != 0) {
+      ::setenv("SDL_AUDIODRIVER", "dummy", 1);
+      device = try_open_audio(synth);
+    }
+  }
+  if (device != 0) SDL_PauseAudioDevice(device, 0);
+  return device;
+}
+
+// The synthesizer, its soundfont and the audio output come with the first song opened, so the
+// modes without music never pay for them.
+void start() {
+  Engine& e = engine();
+  if (e.started) return;
+  e.started = true;
+  route_fluid_messages();
+  e.settings = make_settings();
+  e.synth = e.settings ? new_fluid_synth(e.settings) : nullptr;
+  if (!e.synth) {
+    std::fprintf(stderr, "zelkin-wumpets: the MIDI synthesizer cannot start; music is off\n");
+    return;
+  }
+  if (!load_soundfont(e.synth, soundfont_path()))
+    std::fprintf(stderr, "zelkin-wumpets: no General MIDI soundfont at %s; music is off\n",
+                 soundfont_path().c_str());
+  e.device = open_audio(e.synth);
+  if (e.device == 0)
+    std::fprintf(stderr, "zelkin-wumpets: no audio output (%s); music is off\n", SDL_GetError());
+}
+
+// Ends a song's player. The audio device must be locked.
+void drop_player(Song& song) {
+  if (!song.player) return;
+  fluid_player_stop(song.player);
+  delete_fluid_player(song.player);
+  song.player = nullptr;
+  fluid_synth_all_sounds_off(engine().synth, -1);
+}
+
+class AudioLock {
+ public:
+  AudioLock() : device_(engine().device) {
+    if (device_) SDL_LockAudioDevice(device_);
+  }
+  ~AudioLock() {
+    if (device_) SDL_UnlockAudioDevice(device_);
+  }
+  AudioLock(const AudioLock&) = delete;
+  AudioLock& operator=(const AudioLock&) = delete;
+
+ private:
+  SDL_AudioDeviceID device_;
+};
+
+std::string lower(std::string text) {
+  std::transform(text.begin(), text.end(), text.begin(),
+                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+  return text;
+}
+
+// Splits a command into words; a word in double quotes may hold blanks.
+std::int32_t split(const std::string& command, std::vector<std::string>& words) {
+  std::size_t i = 0;
+  while (i < command.size()) {
+    if (std::isspace(static_cast<unsigned char>(command[i]))) {
+      ++i;
+    } else if (command[i] == '"') {
+      const std::size_t end = command.find('"', i + 1);
+      if (end == std::string::npos) return kNoClosingQuote;
+      words.push_back(command.substr(i + 1, end - i - 1));
+      i = end + 1;
+    } else {
+      std::size_t end = i;
+      while (end < command.size() && !std::isspace(static_cast<unsigned char>(command[end]))) ++end;
+      words.push_back(command.substr(i, end - i));
+      i = end;
+    }
+  }
+  return words.empty() ? kMissingCommandString : kOk;
+}
+
+bool is_flag(const std::string& word) { return word == "wait" || word == "notify"; }
+
+std::int32_t do_open(const std::vector<std::string>& w, std::string& reply_text) {
+  if (w.size() < 2) return kMissingDeviceName;
+  std::string alias = w[1];
+  for (std::size_t i = 2; i < w.size(); ++i) {
+    const std::string key = lower(w[i]);
+    if (key == "type" || key == "alias") {
+      if (i + 1 >= w.size()) return kMissingParameter;
+      if (key == "type" && lower(w[i + 1]) != "sequencer") return kCannotLoadDriver;
+      if (key == "alias") alias = w[i + 1];
+      ++i;
+    } else if (!is_flag(key) && key != "shareable") {
+      return kUnrecognizedKeyword;
+    }
+  }
+  alias = lower(alias);
+  Engine& e = engine();
+  if (e.songs.count(alias)) return kDuplicateAlias;
+  // The file is not looked at yet: a song that cannot be played fails when it is played.
+  start();
+  e.songs[alias] = Song{w[1], nullptr};
+  reply_text.clear();
+  return kOk;
+}
+
+std::int32_t do_play(Song& song, const std::vector<std::string>& w) {
+  for (std::size_t i = 2; i < w.size(); ++i) {
+    const std::string key = lower(w[i]);
+    if (key == "from") {
+      if (i + 1 >= w.size()) return kMissingParameter;
+      const std::string& value = w[++i];
+      if (value.empty() || !std::all_of(value.begin(), value.end(), ::isdigit)) return kBadInteger;
+      // Songs are only ever started from their beginning.
+      if (value.find_first_not_of('0') != std::string::npos) return kUnsupportedFunction;
+    } else if (key == "to") {
+      return kUnsupportedFunction;
+    } else if (!is_flag(key)) {
+      return kUnrecognizedKeyword;
+    }
+  }
+  std::vector<std::uint8_t> bytes;
+  if (const std::int32_t result = check_song(song.path, bytes)) return result;
+  Engine& e = engine();
+  AudioLock lock;
+  drop_player(song);
+  // Without a synthesizer or any output there is no clock: the song is over at once.
+  if (!e.synth || e.device == 0) return kOk;
+  song.player = start_player(e.synth, bytes);
+  return song.player ? kOk : kInternal;
+}
+
+std::int32_t do_status(Song& song, const std::vector<std::string>& w, std::string& reply_text) {
+  if (w.size() < 3) return kMissingParameter;
+  if (lower(w[2]) != "mode") return kUnrecognizedKeyword;
+  bool playing = false;
+  {
+    AudioLock lock;
+    playing = song.player && fluid_player_get_status(song.player) == FLUID_PLAYER_PLAYING;
+  }
+  reply_text = playing ? "playing" : "stopped";
+  return kOk;
+}
+
+std::int32_t media(const std::string& command, std::string& reply_text) {
+  std::vector<std::string> w;
+  if (const std::int32_t result = split(command, w)) return result;
+  const std::string verb = lower(w[0]);
+  if (verb == "open") return do_open(w, reply_text);
+  if (verb != "play" && verb != "status" && verb != "stop" && verb != "close")
+    return kUnrecognizedCommand;
+  if (w.size() < 2) return kMissingDeviceName;
+  Engine& e = engine();
+  auto it = e.songs.find(lower(w[1]));
+  if (it == e.songs.end()) return kInvalidDeviceName;
+  Song& song = it->second;
+  if (verb == "status") return do_status(song, w, reply_text);
+  reply_text.clear();
+  if (verb == "play") return do_play(song, w);
+  for (std::size_t i = 2; i < w.size(); ++i)
+    if (!is_flag(lower(w[i]))) return kUnrecognizedKeyword;
+  {
+    AudioLock lock;
+    drop_player(song);
+  }
+  if (verb == "close") e.songs.erase(it);
+  return kOk;
+}
+
+}  // namespace
+
+void set_soundfont_path(const std::string& path) { soundfont_path() = path; }
+
+void shut_down() {
+  Engine& e = engine();
+  {
+    AudioLock lock;
+    for (auto& [alias, song] : e.songs) drop_player(song);
+  }
+  e.songs.clear();
+  if (e.device) {
+    SDL_CloseAudioDevice(e.device);
+    SDL_QuitSubSystem(SDL_INIT_AUDIO);
+  }
+  if (e.synth) delete_fluid_synth(e.synth);
+  if (e.settings) delete_fluid_settings(e.settings);
+  e = Engine{};
+}
+
+std::vector<float> render_offline(const std::string& midi_path, const std::string& soundfont,
+                                  int sample_rate, double max_seconds) {
+  std::vector<float> out;
+  std::vector<std::uint8_t> bytes;
+  route_fluid_messages();
+  if (check_song(midi_path, bytes) != kOk) return out;
+  fluid_settings_t* settings = make_settings();
+  if (!settings) return out;
+  fluid_settings_setnum(settings, "synth.sample-rate", sample_rate);
+  fluid_synth_t* synth = new_fluid_synth(settings);
+  if (synth && load_soundfont(synth, soundfont)) {
+    if (fluid_player_t* player = start_player(synth, bytes)) {
+      constexpr int kBlock = 512;
+      const auto limit = static_cast<std::size_t>(max_seconds * sample_rate) * 2;
+      std::size_t release = static_cast<std::size_t>(sample_rate) * 2;  // one second after the end
+      while (out.size() < limit && release > 0) {
+        const std::size_t at = out.size();
+        out.resize(at + 2 * kBlock);
+        fluid_synth_write_float(synth, kBlock, out.data() + at, 0, 2, out.data() + at, 1, 2);
+        if (fluid_player_get_status(player) != FLUID_PLAYER_PLAYING)
+          release -= std::min(release, static_cast<std::size_t>(2 * kBlock));
+      }
+      delete_fluid_player(player);
+    }
+  }
+  if (synth) delete_fluid_synth(synth);
+  delete_fluid_settings(settings);
+  return out;
+}
+
+}  // namespace linuxplat::music
 
 namespace plat {
 
-std::int32_t media_command(const std::string&, std::string&, int) { return 263; }
+std::int32_t media_command(const std::string& command, std::string& reply, int reply_size) {
+  std::string text;
+  const std::int32_t result = linuxplat::music::media(command, text);
+  if (result == 0) reply = text.substr(0, reply_size > 0 ? static_cast<std::size_t>(reply_size - 1) : 0);
+  return result;
+}
 
 }  // namespace plat

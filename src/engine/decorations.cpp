@@ -1,0 +1,109 @@
+// Roses that open and close on the frame counter's timetable, lava lamps, spinning peace signs,
+// the disco ball and the hippie.
+#include "engine/behaviours.h"
+#include "engine/saver_form.h"
+#include "errors/handler.h"
+#include "startup/starter.h"
+
+namespace wumpets {
+
+namespace {
+
+Long source_x(const Sprite& s) { return long_add(long_mul(s.frame, s.width), s.sheetx); }
+
+// Pictures lie in row 0 of a sheet, their masks in row 1.
+void draw_masked(Scene& sc, const Sprite& s, Handle sheet, bool use_mask) {
+  const Long sx = source_x(s);
+  if (use_mask) plat::bitblt(sc.bufferdc, s.x, s.y, s.width, s.height, sheet, sx, s.height, plat::kSrcAnd);
+  plat::bitblt(sc.bufferdc, s.x, s.y, s.width, s.height, sheet, sx, 0, plat::kSrcPaint);
+}
+
+bool in(Integer c, int from) { return c >= from && c <= from + 2; }
+
+// Every rose opens over counts 100..102, 300..302, ... and closes over 200..202, ..., 996..998.
+void update_roses(SaverForm& f, const char* label, FixedArray<Sprite, 4>& roses, Handle sheet) {
+  Starter& st = f.st;
+  guarded(st, label, [&] {
+    Scene& sc = st.scene;
+    const Integer c = f.framecounter;
+    for (int i = 1; i <= 3; ++i) {
+      Sprite& s = roses(i);
+      draw_masked(sc, s, sheet, !sc.semitransparent);
+      if (in(c, 100) || in(c, 300) || in(c, 500) || in(c, 700) || in(c, 900)) {
+        s.frame = int_add(s.frame, 1);
+      } else if (in(c, 200) || in(c, 400) || in(c, 600) || in(c, 800) || in(c, 996)) {
+        s.frame = int_sub(s.frame, 1);
+      }
+    }
+  });
+}
+
+// Figures that stand still and loop through `frames` pictures; always drawn with their masks.
+void update_figure(SaverForm& f, const char* label, Sprite& s, Handle sheet) {
+  Starter& st = f.st;
+  guarded(st, label, [&] {
+    draw_masked(st.scene, s, sheet, true);
+    s.frame = int_add(s.frame, 1);
+    if (s.frame >= s.frames) s.frame = 0;
+  });
+}
+
+}  // namespace
+
+void update_redrose(SaverForm& f) {
+  update_roses(f, "ScreenSaver/Update_RedRose", f.st.scene.redroses, f.st.scene.redrosedc);
+}
+void update_pinkrose(SaverForm& f) {
+  update_roses(f, "ScreenSaver/Update_PinkRose", f.st.scene.pinkroses, f.st.scene.pinkrosedc);
+}
+void update_whiterose(SaverForm& f) {
+  update_roses(f, "ScreenSaver/Update_WhiteRose", f.st.scene.whiteroses, f.st.scene.whiterosedc);
+}
+void update_yellowrose(SaverForm& f) {
+  update_roses(f, "ScreenSaver/Update_YellowRose", f.st.scene.yellowroses, f.st.scene.yellowrosedc);
+}
+
+void update_lavalamp(SaverForm& f) {
+  Starter& st = f.st;
+  guarded(st, "ScreenSaver/Update_LavaLamp", [&] {
+    Scene& sc = st.scene;
+    for (int i = 1; i <= 2; ++i) {
+      Sprite& s = sc.lavalamps(i);
+      draw_masked(sc, s, sc.lavalampdc, true);
+      s.frame = int_add(s.frame, 1);
+      if (s.frame >= s.frames) s.frame = 0;
+    }
+  });
+}
+
+void update_peace(SaverForm& f) {
+  Starter& st = f.st;
+  guarded(st, "ScreenSaver/Update_Peace", [&] {
+    Scene& sc = st.scene;
+    for (int i = 1; i <= 8; ++i) {
+      Sprite& s = sc.peaces(i);
+      draw_masked(sc, s, sc.peacedc, !sc.semitransparent);
+      // The edges are tested before the move, with no margin: a sign is drawn once past an edge
+      // and turned on the next tick. Its spin turns with it.
+      if (s.x > long_sub(sc.screenwidth, s.width) || s.x < 0) {
+        s.dx = -s.dx;
+        s.framestep = int_sub(0, s.framestep);
+      }
+      if (s.y > long_sub(sc.screenheight, s.height) || s.y < 0) s.dy = -s.dy;
+      s.x = to_long(s.x + static_cast<double>(s.dx));
+      s.y = to_long(s.y + static_cast<double>(s.dy));
+      s.frame = int_add(s.frame, s.framestep);
+      if (s.frame > s.frames) s.frame = 0;
+      if (s.frame < 0) s.frame = s.frames;
+    }
+  });
+}
+
+void update_discoball(SaverForm& f) {
+  update_figure(f, "ScreenSaver/Update_DiscoBall", f.st.scene.discoball, f.st.scene.discoballdc);
+}
+void update_hippie(SaverForm& f) {
+  update_figure(f, "ScreenSaver/Update_Hippie", f.st.scene.hippie, f.st.scene.hippiedc);
+}
+
+}  // namespace wumpets

@@ -1,0 +1,30 @@
+// The MIDI sequencer behind the media command strings: pieces shared by the device
+// (i_sound.cpp), its tests and the music benchmark.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace linuxplat::music {
+
+// The General MIDI soundfont the songs are played with.
+inline constexpr const char* kDefaultSoundfont = "/usr/share/sounds/sf2/TimGM6mb.sf2";
+
+// Where the next start of the sequencer looks for its soundfont (the default above unless set).
+void set_soundfont_path(const std::string& path);
+
+// Closes every song, the audio device and the synthesizer; the next "open" starts afresh.
+void shut_down();
+
+// True when the bytes are a standard MIDI file whose header, chunks and track events all
+// read cleanly, each track ending with its end-of-track event.
+bool is_standard_midi(const std::vector<std::uint8_t>& bytes);
+
+// Renders a MIDI file with a soundfont as the device would, without an audio device:
+// interleaved stereo floats at `sample_rate`, up to `max_seconds` long (the song's end plus
+// one second of release). Empty when the file or the soundfont cannot be used.
+std::vector<float> render_offline(const std::string& midi_path, const std::string& soundfont,
+                                  int sample_rate, double max_seconds);
+
+}  // namespace linuxplat::music

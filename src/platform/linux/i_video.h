@@ -1,0 +1,88 @@
+// Shared state of the Linux window system: windows and their images, labels, timers, the X11
+// helpers and picture files. Only the back end's own files include this.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "gfx/pixels.h"
+#include "platform/platform.h"
+
+struct SDL_Window;
+struct SDL_Surface;
+
+namespace linuxvideo {
+
+// How windows reach the eye: a picture file (no display at all) or the X server through SDL.
+bool rendering();  // --render: off-screen windows, virtual clock, a picture at the end
+
+struct Window {
+  plat::WindowKind kind = plat::WindowKind::Saver;
+  plat::WindowEvents* events = nullptr;
+  bool loaded = true;
+  bool visible = false;
+  bool dirty = false;  // the image changed since it was last shown
+  std::string title;
+  std::int32_t style = 0;
+  plat::Handle parent = 0;
+  plat::Handle owner = 0;
+  int x = 0, y = 0;
+
+  // The persistent image the window's DC draws into. For an SDL window it borrows the window
+  // surface's pixels when their layout matches, so a frame is drawn straight into the window.
+  std::shared_ptr<wumpets::PixelBuffer> image;
+  plat::Handle dc = 0;
+  SDL_Window* sdl = nullptr;
+  SDL_Surface* surface = nullptr;  // the surface the image borrows from, or converts into
+  bool borrowed = false;
+  unsigned long foreign = 0;  // an X window of another program we draw into (--window-id, --root)
+  unsigned long xchild = 0;   // preview: our X window inside the host
+  bool orphan = false;        // preview: its host is not a window; it unloads at once
+};
+
+Window* window(plat::Handle h);               // null when unknown or unloaded
+std::vector<plat::Handle> window_handles();   // every loaded window
+Window* saver_window(plat::Handle* handle = nullptr);
+void present(Window& w);         // shows the image (with its labels) now
+void present_pending();          // shows every window whose image changed
+void paint_labels(plat::Handle wnd);  // paints the visible labels of a window over its image
+void window_resized(Window& w);  // the SDL surface was replaced: borrow the new pixels
+void destroyed(plat::Handle h);  // the window's X window is gone: unload it without asking
+bool sdl_started();
+void handle_sdl_event(const void* sdl_event);  // one SDL_Event
+
+// The one loop's bookkeeping (i_loop.cpp).
+long long now_ns();
+int frame_ticks();  // timer ticks during which the saver window was refreshed
+void note_refresh(plat::Handle wnd);
+
+// X11 (i_x11.cpp). Window ids are X resource ids; 0 means none.
+bool x_open();                                    // connects once; false with no display
+bool x_window_size(unsigned long id, int& w, int& h);  // false when id is not a window
+void x_watch(unsigned long id);                   // structure events of a window reach us
+unsigned long x_create_child(unsigned long parent, int w, int h);
+void x_move_resize(unsigned long id, int x, int y, int w, int h, bool map);
+void x_put_image(unsigned long id, const wumpets::PixelBuffer& image);
+unsigned long x_root_window();
+unsigned long x_parse_window_id(const char* text);  // decimal or 0x hex; 0 when not a number
+// Handles every pending X event of our connection: a destroyed window, a new size, an expose.
+struct XHandlers {
+  std::function<void(unsigned long)> destroyed;
+  std::function<void(unsigned long, int, int)> resized;
+  std::function<void(unsigned long)> exposed;
+};
+void x_pump(const XHandlers& handlers);
+int x_fd();                          // our connection's descriptor, -1 without one
+int x_sdl_fd(SDL_Window* window);    // SDL's connection, -1 when unknown
+void x_install_error_handlers();     // errors on a vanished window are noted, never fatal
+unsigned long x_take_lost_window();  // a window an X error said is gone (0: none)
+
+// Picture files (i_render.cpp).
+bool write_picture(const std::string& path, const wumpets::PixelBuffer& image, std::string& error);
+void render_finish();  // --render: writes the picture and ends the process
+void render_set_report_fd(int fd);
+
+}  // namespace linuxvideo
