@@ -81,8 +81,8 @@ class Arrangement {
   void comp(int p, double beat, const std::vector<ChordSpan>& chart, double barBeats,
             std::string_view grid, int centre, int velocity, double gate = 0.8, int voices = 3);
   // A bass figure repeated over the chart, bar by bar: tokens "R:1", "5:.5", "8:.5", "3", "b7",
-  // "6", "A" (a step to the next chord's root), "N" (the next chord's root), "r" (rest); degrees follow the chord sounding
-  // at each note. `low` is the MIDI note of the lowest root allowed.
+  // "6", "A" (a step to the next chord's root), "N" (the next chord's root), "r" (rest);
+  // degrees follow the chord sounding at each note. `low` is the lowest root allowed.
   void bass(int p, double beat, const std::vector<ChordSpan>& chart, double barBeats,
             std::string_view figure, int low, int velocity, double gate = 0.85);
   // Broken chords: the chord's notes from `low` upward, `step` beats apart, in the order of
