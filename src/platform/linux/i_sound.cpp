@@ -51,6 +51,7 @@ constexpr int kBufferFrames = 1024;
 struct Song {
   std::string path;
   fluid_player_t* player = nullptr;  // while it plays or has played to its end
+  std::uint32_t end_tick = 0;        // where the last track ends
 };
 
 struct Engine {
@@ -126,13 +127,21 @@ bool read_file(const std::string& path, std::vector<std::uint8_t>& bytes) {
 }
 
 // Zero when the file is a song the synthesizer can play, else the result code to give.
-std::int32_t check_song(const std::string& path, std::vector<std::uint8_t>& bytes) {
+std::int32_t check_song(const std::string& path, std::vector<std::uint8_t>& bytes,
+                        std::uint32_t& end_tick) {
   if (!read_file(path, bytes)) return kFileNotFound;
   g_quiet = true;
   const bool accepted = fluid_is_midifile(path.c_str());
   g_quiet = false;
-  if (!accepted || !is_standard_midi(bytes)) return kInvalidFile;
+  if (!accepted || !is_standard_midi(bytes, &end_tick)) return kInvalidFile;
   return kOk;
+}
+
+// The player keeps going for a grace time of a few seconds after the last event; the song
+// is over when its clock reaches the end of its last track.
+bool still_playing(fluid_player_t* player, std::uint32_t end_tick) {
+  return fluid_player_get_status(player) == FLUID_PLAYER_PLAYING &&
+         static_cast<std::uint32_t>(std::max(0, fluid_player_get_current_tick(player))) < end_tick;
 }
 
 // Starts a player on the song's bytes; nullptr when FluidSynth refuses them.
@@ -299,10 +308,12 @@ std::int32_t do_play(Song& song, const std::vector<std::string>& w) {
     }
   }
   std::vector<std::uint8_t> bytes;
-  if (const std::int32_t result = check_song(song.path, bytes)) return result;
+  std::uint32_t end_tick = 0;
+  if (const std::int32_t result = check_song(song.path, bytes, end_tick)) return result;
   Engine& e = engine();
   AudioLock lock;
   drop_player(song);
+  song.end_tick = end_tick;
   // Without a synthesizer or any output there is no clock: the song is over at once.
   if (!e.synth || e.device == 0) return kOk;
   song.player = start_player(e.synth, bytes);
@@ -315,7 +326,7 @@ std::int32_t do_status(Song& song, const std::vector<std::string>& w, std::strin
   bool playing = false;
   {
     AudioLock lock;
-    playing = song.player && fluid_player_get_status(song.player) == FLUID_PLAYER_PLAYING;
+    playing = song.player && still_playing(song.player, song.end_tick);
   }
   reply_text = playing ? "playing" : "stopped";
   return kOk;
@@ -370,8 +381,9 @@ std::vector<float> render_offline(const std::string& midi_path, const std::strin
                                   int sample_rate, double max_seconds) {
   std::vector<float> out;
   std::vector<std::uint8_t> bytes;
+  std::uint32_t end_tick = 0;
   route_fluid_messages();
-  if (check_song(midi_path, bytes) != kOk) return out;
+  if (check_song(midi_path, bytes, end_tick) != kOk) return out;
   fluid_settings_t* settings = make_settings();
   if (!settings) return out;
   fluid_settings_setnum(settings, "synth.sample-rate", sample_rate);
@@ -385,7 +397,7 @@ std::vector<float> render_offline(const std::string& midi_path, const std::strin
         const std::size_t at = out.size();
         out.resize(at + 2 * kBlock);
         fluid_synth_write_float(synth, kBlock, out.data() + at, 0, 2, out.data() + at, 1, 2);
-        if (fluid_player_get_status(player) != FLUID_PLAYER_PLAYING)
+        if (!still_playing(player, end_tick))
           release -= std::min(release, static_cast<std::size_t>(2 * kBlock));
       }
       delete_fluid_player(player);

@@ -18,8 +18,9 @@ void set_soundfont_path(const std::string& path);
 void shut_down();
 
 // True when the bytes are a standard MIDI file whose header, chunks and track events all
-// read cleanly, each track ending with its end-of-track event.
-bool is_standard_midi(const std::vector<std::uint8_t>& bytes);
+// read cleanly, each track ending with its end-of-track event. `end_tick`, when given,
+// receives the tick of the last end of track: where the song is over.
+bool is_standard_midi(const std::vector<std::uint8_t>& bytes, std::uint32_t* end_tick = nullptr);
 
 // Renders a MIDI file with a soundfont as the device would, without an audio device:
 // interleaved stereo floats at `sample_rate`, up to `max_seconds` long (the song's end plus

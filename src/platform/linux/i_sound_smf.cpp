@@ -1,5 +1,6 @@
 // The check of a standard MIDI file before it is handed to the synthesizer, which would
 // otherwise take a missing, cut or garbled file as a silent song.
+#include <algorithm>
 #include <cstddef>
 
 #include "platform/linux/i_sound.h"
@@ -49,12 +50,14 @@ class Reader {
   std::size_t pos_ = 0;
 };
 
-bool valid_track(const std::uint8_t* data, std::size_t size) {
+bool valid_track(const std::uint8_t* data, std::size_t size, std::uint64_t& tick) {
   Reader r(data, size);
   std::uint32_t running = 0;
+  tick = 0;
   while (!r.done()) {
     std::uint32_t delta, status;
     if (!r.varlen(delta) || !r.byte(status)) return false;
+    tick += delta;
     bool have_first = false;
     if (status < 0x80) {  // running status: this byte is the first data byte
       if (running == 0) return false;
@@ -88,7 +91,7 @@ bool valid_track(const std::uint8_t* data, std::size_t size) {
 
 }  // namespace
 
-bool is_standard_midi(const std::vector<std::uint8_t>& bytes) {
+bool is_standard_midi(const std::vector<std::uint8_t>& bytes, std::uint32_t* end_tick) {
   Reader r(bytes.data(), bytes.size());
   std::uint32_t tag, length, format, tracks, division;
   if (!r.be(4, tag) || tag != 0x4D546864 /* MThd */) return false;
@@ -99,17 +102,22 @@ bool is_standard_midi(const std::vector<std::uint8_t>& bytes) {
 
   std::size_t pos = 8 + length;
   std::uint32_t found = 0;
+  std::uint64_t last = 0;
   while (found < tracks) {
     Reader chunk(bytes.data() + pos, bytes.size() - pos);
     std::uint32_t chunk_tag, chunk_length;
     if (!chunk.be(4, chunk_tag) || !chunk.be(4, chunk_length)) return false;
     if (chunk_length > bytes.size() - pos - 8) return false;
     if (chunk_tag == 0x4D54726B /* MTrk */) {
-      if (!valid_track(bytes.data() + pos + 8, chunk_length)) return false;
+      std::uint64_t tick;
+      if (!valid_track(bytes.data() + pos + 8, chunk_length, tick)) return false;
+      last = std::max(last, tick);
       ++found;
     }  // chunks of other kinds are skipped, as readers are asked to
     pos += 8 + static_cast<std::size_t>(chunk_length);
   }
+  if (last > 0x7FFFFFFF) return false;  // beyond what the player can count
+  if (end_tick) *end_tick = static_cast<std::uint32_t>(last);
   return true;
 }
 
