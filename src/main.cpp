@@ -1,5 +1,8 @@
 // The Linux program: takes its own "--" options out of the arguments, sets up the back end and
 // hands over to Main, then runs the event loop until a mode ends the process.
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -23,6 +26,40 @@ int main(int argc, char** argv) {
   if (options.version) {
     std::puts("Zelkin Wumpets 6.0");
     return 0;
+  }
+  if (!options.render.empty()) {
+    const std::string& file = options.render;
+    auto ends = [&](const char* ext) {
+      std::string e(ext), tail = file.size() >= e.size() ? file.substr(file.size() - e.size()) : "";
+      for (char& c : tail) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+      return tail == e;
+    };
+    if (!ends(".png") && !ends(".bmp")) {
+      std::fprintf(stderr, "zelkin-wumpets: --render needs a file name ending in .png or .bmp\n");
+      return 2;
+    }
+    // The saver runs in a child process: every way out of the saver ends its process, and only
+    // a written picture counts as success.
+    int report[2];
+    if (::pipe(report) != 0) return 1;
+    const pid_t child = ::fork();
+    if (child < 0) return 1;
+    if (child > 0) {
+      ::close(report[1]);
+      char buf[2] = {};
+      ssize_t n = 0;
+      while ((n = ::read(report[0], buf, sizeof buf)) < 0) {
+      }
+      int status = 0;
+      while (::waitpid(child, &status, 0) < 0) {
+      }
+      if (n == 2 && WIFEXITED(status) && WEXITSTATUS(status) == 0) return 0;
+      if (WIFEXITED(status) && WEXITSTATUS(status) != 0) return WEXITSTATUS(status);
+      std::fprintf(stderr, "zelkin-wumpets: --render: the saver ended before the picture was taken\n");
+      return 1;
+    }
+    ::close(report[0]);
+    linuxplat::render_report_to(report[1]);
   }
   linuxplat::configure(options, argv[0]);
 

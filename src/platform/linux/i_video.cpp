@@ -1,9 +1,402 @@
-// Drawing, windows, labels, timers and the event loop on Linux.
-// Memory DCs and the blit are the shared pixel-buffer ones.
+// Drawing, windows, labels and the cursor on Linux.
+//
+// The saver window is an SDL window: full screen on the primary display, an ordinary window
+// (--window), or another program's X11 window (--window-id, --root: xscreensaver's). Its image is
+// the SDL window surface itself whenever the pixel layouts agree, so the frame the core blits
+// into the window's DC is already in the window, and showing it is one SDL_UpdateWindowSurface.
+// The preview window is a plain X11 child of the host window (i_x11.cpp). With --render there is
+// no display at all: windows are pixel buffers and the picture is written at the end.
+#include <SDL.h>
+#include <SDL_ttf.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <ctime>
+#include <map>
+
 #include "platform/common/memdc.h"
+#include "platform/linux/i_video.h"
+#include "platform/linux/linux_platform.h"
 #include "platform/platform.h"
 
+namespace linuxvideo {
+
+namespace {
+
+// Window handles live far above any X11 resource id (29 bits), so a host window id passed in
+// by the preview can never be mistaken for one of ours.
+constexpr plat::Handle kFirstWindow = 0x60000000;
+
+struct Label {
+  plat::Handle window = 0;
+  plat::LabelStyle style;
+  std::string caption;
+  wumpets::PixelBuffer text;  // the caption as drawn, on the label's background
+  int x = 0, y = 0;
+  bool visible = false;
+};
+
+struct State {
+  std::map<plat::Handle, Window> windows;
+  plat::Handle next_window = kFirstWindow;
+  std::map<plat::Handle, Label> labels;
+  plat::Handle next_label = 1;
+  int cursor = 0;  // shown while >= 0
+  bool sdl = false;
+  bool traced_shown = false, traced_frame = false;
+};
+
+State& S() {
+  static State s;
+  return s;
+}
+
+[[noreturn]] void fail(const std::string& what) {
+  std::fprintf(stderr, "zelkin-wumpets: %s\n", what.c_str());
+  std::fflush(stderr);
+  std::_Exit(1);
+}
+
+void start_sdl() {
+  if (S().sdl) return;
+  // The window surface path: SDL's renderer costs several times the CPU under a software GL.
+  SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+  // SIGTERM and SIGINT are ours: they close the saver through its shutdown (i_loop.cpp).
+  SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+  // A screen saver must not keep resetting the X server's idle timer (xscreensaver watches it).
+  SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "1");
+  SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
+  if (SDL_Init(SDL_INIT_VIDEO) != 0) fail(std::string("cannot open the display: ") + SDL_GetError());
+  SDL_StopTextInput();  // characters come from the key symbols; no input method is needed
+  x_install_error_handlers();
+  S().sdl = true;
+  SDL_ShowCursor(S().cursor >= 0 ? SDL_ENABLE : SDL_DISABLE);
+}
+
+// The X window the saver draws into when it is embedded, or 0 for a window of its own.
+unsigned long foreign_target() {
+  const auto& o = linuxplat::options();
+  if (o.window_id) return static_cast<unsigned long>(*o.window_id);
+  if (o.root) {
+    const char* env = std::getenv("XSCREENSAVER_WINDOW");
+    unsigned long id = env ? x_parse_window_id(env) : 0;
+    if (id) return id;
+    if (!x_open()) fail("cannot open the display for --root");
+    return x_root_window();
+  }
+  return 0;
+}
+
+bool borrowable(const SDL_Surface* s) {
+  return s->format->format == SDL_PIXELFORMAT_RGB888 || s->format->format == SDL_PIXELFORMAT_ARGB8888;
+}
+
+// Points the window's image at its SDL surface (or makes it a private buffer of that size).
+void bind_surface(Window& w) {
+  SDL_Surface* s = SDL_GetWindowSurface(w.sdl);
+  if (!s) fail(std::string("no window surface: ") + SDL_GetError());
+  w.surface = s;
+  SDL_FillRect(s, nullptr, 0);
+  w.borrowed = borrowable(s);
+  if (w.borrowed) {
+    *w.image = wumpets::PixelBuffer::borrowed(static_cast<std::uint32_t*>(s->pixels), s->w, s->h, s->pitch / 4);
+  } else {
+    *w.image = wumpets::PixelBuffer(s->w, s->h);
+  }
+}
+
+void trace(const char* what) {
+  static const bool on = [] {
+    const char* e = std::getenv("WUMPETS_TRACE_FIRST_FRAME");
+    return e && *e && *e != '0';
+  }();
+  if (!on) return;
+  timespec ts{};
+  clock_gettime(CLOCK_REALTIME, &ts);
+  std::fprintf(stderr, "wumpets-trace: %s %lld.%09ld\n", what, static_cast<long long>(ts.tv_sec), ts.tv_nsec);
+  std::fflush(stderr);
+}
+
+// Win32 virtual-key codes for the keys that have one here; the saver only needs "a key".
+int virtual_key(const SDL_Keysym& k) {
+  const SDL_Keycode c = k.sym;
+  if (c >= 'a' && c <= 'z') return static_cast<int>(c - 'a' + 'A');
+  if ((c >= '0' && c <= '9') || c == ' ') return static_cast<int>(c);
+  switch (c) {
+    case SDLK_BACKSPACE: return 8;
+    case SDLK_TAB: return 9;
+    case SDLK_RETURN: case SDLK_KP_ENTER: return 13;
+    case SDLK_LSHIFT: case SDLK_RSHIFT: return 16;
+    case SDLK_LCTRL: case SDLK_RCTRL: return 17;
+    case SDLK_LALT: case SDLK_RALT: return 18;
+    case SDLK_ESCAPE: return 27;
+    case SDLK_LEFT: return 37;
+    case SDLK_UP: return 38;
+    case SDLK_RIGHT: return 39;
+    case SDLK_DOWN: return 40;
+    case SDLK_DELETE: return 46;
+    default: break;
+  }
+  if (c >= SDLK_F1 && c <= SDLK_F12) return static_cast<int>(112 + (c - SDLK_F1));
+  return 0;
+}
+
+// The character a key produces, as a key press would report it; 0 for none.
+int key_char(const SDL_Keysym& k) {
+  const SDL_Keycode c = k.sym;
+  if (k.mod & (KMOD_CTRL | KMOD_ALT)) return 0;
+  if (c == SDLK_BACKSPACE || c == SDLK_TAB || c == SDLK_RETURN || c == SDLK_ESCAPE) return static_cast<int>(c);
+  if (c == SDLK_KP_ENTER) return 13;
+  if (c < 32 || c > 126) return 0;
+  const bool shift = (k.mod & KMOD_SHIFT) != 0, caps = (k.mod & KMOD_CAPS) != 0;
+  if (c >= 'a' && c <= 'z') return static_cast<int>(shift != caps ? c - 'a' + 'A' : c);
+  return static_cast<int>(c);
+}
+
+plat::Handle handle_of_sdl(Uint32 window_id) {
+  SDL_Window* sw = SDL_GetWindowFromID(window_id);
+  for (auto& [h, w] : S().windows)
+    if (w.loaded && w.sdl && (w.sdl == sw || !sw)) return h;
+  return 0;
+}
+
+void destroy_native(Window& w) {
+  if (w.sdl) {
+    SDL_DestroyWindow(w.sdl);  // a foreign window stays: SDL only lets go of it
+    w.sdl = nullptr;
+    w.surface = nullptr;
+  }
+  if (w.xchild) x_move_resize(w.xchild, 0, 0, 0, 0, false);
+  // The DC stays valid (the core deletes it); it now draws into a private buffer.
+  if (w.borrowed) *w.image = wumpets::PixelBuffer(w.image->width, w.image->height);
+  w.borrowed = false;
+}
+
+void unload_now(plat::Handle h) {
+  Window* w = window(h);
+  if (!w) return;
+  w->loaded = false;
+  w->visible = false;
+  if (w->events) w->events->on_unload();
+  destroy_native(S().windows[h]);
+}
+
+// Latin-1 and the Windows code page's printable extras, for a caption that is not UTF-8.
+std::string to_utf8(const std::string& text) {
+  auto valid_utf8 = [](const std::string& s) {
+    for (std::size_t i = 0; i < s.size();) {
+      const auto c = static_cast<unsigned char>(s[i]);
+      int n = c < 0x80 ? 0 : (c >> 5) == 6 ? 1 : (c >> 4) == 14 ? 2 : (c >> 3) == 30 ? 3 : -1;
+      if (n < 0 || i + static_cast<std::size_t>(n) >= s.size() + (n == 0 ? 1 : 0)) return false;
+      for (int k = 1; k <= n; ++k)
+        if ((static_cast<unsigned char>(s[i + static_cast<std::size_t>(k)]) >> 6) != 2) return false;
+      i += static_cast<std::size_t>(n) + 1;
+    }
+    return true;
+  };
+  if (valid_utf8(text)) return text;
+  static const char16_t cp1252[32] = {0x20AC, 0, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+                                      0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0, 0x017D, 0,
+                                      0, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+                                      0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0, 0x017E, 0x0178};
+  std::string out;
+  for (char ch : text) {
+    unsigned c = static_cast<unsigned char>(ch);
+    if (c >= 0x80 && c < 0xA0) c = cp1252[c - 0x80] ? cp1252[c - 0x80] : '?';
+    if (c < 0x80) {
+      out += static_cast<char>(c);
+    } else if (c < 0x800) {
+      out += static_cast<char>(0xC0 | (c >> 6));
+      out += static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+      out += static_cast<char>(0xE0 | (c >> 12));
+      out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+      out += static_cast<char>(0x80 | (c & 0x3F));
+    }
+  }
+  return out;
+}
+
+// The label's font: Arial's metric twin from the free fonts, at the size the screen's 96 dots
+// per inch make of the points.
+TTF_Font* label_font(const plat::LabelStyle& style) {
+  static std::map<std::pair<bool, int>, TTF_Font*> fonts;
+  auto key = std::make_pair(style.bold, style.points);
+  if (auto it = fonts.find(key); it != fonts.end()) return it->second;
+  if (!TTF_WasInit() && TTF_Init() != 0) return fonts[key] = nullptr;
+  const char* name = style.bold ? "LiberationSans-Bold.ttf" : "LiberationSans-Regular.ttf";
+  TTF_Font* font = nullptr;
+  for (const char* dir : {"/usr/share/fonts/truetype/liberation/", "/usr/share/fonts/truetype/liberation2/",
+                          "/usr/share/fonts/liberation/"}) {
+    font = TTF_OpenFontDPI((std::string(dir) + name).c_str(), style.points, 96, 96);
+    if (font) break;
+  }
+  if (!font) std::fprintf(stderr, "zelkin-wumpets: font %s not found (package fonts-liberation)\n", name);
+  return fonts[key] = font;
+}
+
+void render_caption(Label& l) {
+  l.text = wumpets::PixelBuffer();
+  TTF_Font* font = label_font(l.style);
+  if (!font) return;
+  auto colour = [](std::uint32_t bgr) {
+    return SDL_Color{static_cast<Uint8>(bgr & 0xFF), static_cast<Uint8>((bgr >> 8) & 0xFF),
+                     static_cast<Uint8>((bgr >> 16) & 0xFF), 255};
+  };
+  const std::string text = to_utf8(l.caption);
+  SDL_Surface* s = text.empty() ? nullptr : TTF_RenderUTF8_Shaded(font, text.c_str(), colour(l.style.colour),
+                                                                 colour(l.style.back));
+  if (!s) {
+    l.text = wumpets::PixelBuffer(0, TTF_FontHeight(font));
+    return;
+  }
+  SDL_Surface* rgb = SDL_ConvertSurfaceFormat(s, SDL_PIXELFORMAT_RGB888, 0);
+  SDL_FreeSurface(s);
+  if (!rgb) return;
+  l.text = wumpets::PixelBuffer(rgb->w, rgb->h);
+  for (int y = 0; y < rgb->h; ++y) {
+    const auto* src = reinterpret_cast<const std::uint32_t*>(static_cast<const std::uint8_t*>(rgb->pixels) +
+                                                             static_cast<std::size_t>(y) * rgb->pitch);
+    for (int x = 0; x < rgb->w; ++x) l.text.row(y)[x] = src[x] & 0x00FFFFFFu;
+  }
+  SDL_FreeSurface(rgb);
+}
+
+}  // namespace
+
+bool rendering() { return !linuxplat::options().render.empty(); }
+bool sdl_started() { return S().sdl; }
+
+Window* window(plat::Handle h) {
+  auto it = S().windows.find(h);
+  return it == S().windows.end() || !it->second.loaded ? nullptr : &it->second;
+}
+
+std::vector<plat::Handle> window_handles() {
+  std::vector<plat::Handle> out;
+  for (auto& [h, w] : S().windows)
+    if (w.loaded) out.push_back(h);
+  return out;
+}
+
+Window* saver_window(plat::Handle* handle) {
+  for (auto& [h, w] : S().windows) {
+    if (w.loaded && w.kind == plat::WindowKind::Saver) {
+      if (handle) *handle = h;
+      return &w;
+    }
+  }
+  return nullptr;
+}
+
+void paint_labels(plat::Handle wnd) {
+  Window* w = window(wnd);
+  if (!w) return;
+  for (auto& [h, l] : S().labels)
+    if (l.window == wnd && l.visible && l.text.width > 0)
+      wumpets::blit(*w->image, l.x, l.y, l.text.width, l.text.height, &l.text, 0, 0, wumpets::Rop::Copy);
+}
+
+void window_resized(Window& w) {
+  if (!w.sdl) return;
+  // The old pixels go away when SDL makes the new surface: keep the picture across.
+  wumpets::PixelBuffer keep(w.image->width, w.image->height);
+  wumpets::blit(keep, 0, 0, keep.width, keep.height, w.image.get(), 0, 0, wumpets::Rop::Copy);
+  bind_surface(w);
+  wumpets::blit(*w.image, 0, 0, keep.width, keep.height, &keep, 0, 0, wumpets::Rop::Copy);
+  w.dirty = true;
+}
+
+void present(Window& w) {
+  w.dirty = false;
+  plat::Handle h = 0;
+  for (auto& [k, v] : S().windows)
+    if (&v == &w) h = k;
+  paint_labels(h);
+  if (rendering() || !w.visible) return;
+  if (w.sdl) {
+    if (!w.borrowed) {
+      SDL_ConvertPixels(w.image->width, w.image->height, SDL_PIXELFORMAT_RGB888, w.image->row(0),
+                        w.image->stride * 4, w.surface->format->format, w.surface->pixels, w.surface->pitch);
+    }
+    if (SDL_UpdateWindowSurface(w.sdl) != 0) {
+      window_resized(w);
+      w.dirty = false;
+      paint_labels(h);
+      SDL_UpdateWindowSurface(w.sdl);
+    }
+  } else if (w.xchild) {
+    x_put_image(w.xchild, *w.image);
+  }
+  if (w.kind == plat::WindowKind::Saver) {
+    if (!S().traced_shown) trace("shown");
+    S().traced_shown = true;
+    if (!S().traced_frame && frame_ticks() > 0) {
+      trace("first-frame");
+      S().traced_frame = true;
+    }
+  }
+}
+
+void present_pending() {
+  for (auto& [h, w] : S().windows)
+    if (w.loaded && w.dirty && w.visible) present(w);
+}
+
+void destroyed(plat::Handle h) { unload_now(h); }
+
+void handle_sdl_event(const void* event) {
+  const SDL_Event& e = *static_cast<const SDL_Event*>(event);
+  switch (e.type) {
+    case SDL_WINDOWEVENT: {
+      plat::Handle h = handle_of_sdl(e.window.windowID);
+      Window* w = window(h);
+      if (!w) return;
+      if (e.window.event == SDL_WINDOWEVENT_CLOSE) plat::window_unload(h);
+      else if (e.window.event == SDL_WINDOWEVENT_EXPOSED) w->dirty = true;
+      else if (e.window.event == SDL_WINDOWEVENT_SIZE_CHANGED) window_resized(*w);
+      return;
+    }
+    case SDL_MOUSEBUTTONDOWN: {
+      plat::Handle h = handle_of_sdl(e.button.windowID);
+      Window* w = window(h);
+      if (!w || !w->events) return;
+      w->pressed = true;
+      if (e.button.clicks >= 2) w->events->on_dblclick();
+      return;
+    }
+    case SDL_MOUSEBUTTONUP: {
+      // A click is a press and a release in the window; a release alone (the button that
+      // started the saver) is not one.
+      plat::Handle h = handle_of_sdl(e.button.windowID);
+      Window* w = window(h);
+      if (!w || !w->events) return;
+      if (!w->pressed) return;
+      w->pressed = false;
+      w->events->on_click();
+      return;
+    }
+    case SDL_KEYDOWN: {
+      plat::Handle h = handle_of_sdl(e.key.windowID);
+      Window* w = window(h);
+      if (!w || !w->events) return;
+      w->events->on_keydown(virtual_key(e.key.keysym));
+      const int ch = key_char(e.key.keysym);
+      if (ch && window(h)) w->events->on_keypress(ch);
+      return;
+    }
+    default:
+      return;
+  }
+}
+
+}  // namespace linuxvideo
+
+// ---------------------------------------------------------------------------------------------
+
 namespace plat {
+
+using linuxvideo::S;
 
 Handle create_dc() { return memdc::create_dc(); }
 Handle load_bitmap(const std::string& path) { return memdc::load_bitmap(path); }
@@ -16,34 +409,231 @@ void bitblt(Handle dst, int x, int y, int w, int h, Handle src, int sx, int sy, 
 Size dc_size(Handle dc) { return memdc::dc_size(dc); }
 void grow_dc(Handle dc, int w, int h) { memdc::grow_dc(dc, w, h); }
 
-// The window system comes with the saver; until then nothing is shown.
-ScreenMetrics screen_metrics() { return ScreenMetrics{1920 * 15, 1080 * 15, 15, 15}; }
-int show_cursor(bool) { return 0; }
-Handle window_create(WindowKind, WindowEvents*) { return 0; }
-void window_show(Handle) {}
-void window_hide(Handle) {}
-void window_set_title(Handle, const std::string&) {}
-Handle window_dc(Handle) { return 0; }
-void window_refresh(Handle) {}
-void window_unload(Handle) {}
-void window_set_topmost(Handle, bool) {}
-void window_move(Handle, int, int) {}
-bool window_client_rect(Handle, Rect&) { return false; }
-std::int32_t window_get_style(Handle) { return 0; }
-void window_set_style(Handle, std::int32_t) {}
-void window_set_parent(Handle, Handle) {}
-void window_set_owner(Handle, Handle) {}
-void window_set_pos(Handle, Handle, int, int, int, int, std::uint32_t) {}
-Handle label_create(Handle, const LabelStyle&) { return 0; }
-void label_set_caption(Handle, const std::string&) {}
-Size label_size(Handle) { return {}; }
-void label_move(Handle, int, int) {}
-void label_show(Handle, bool) {}
-void label_refresh(Handle) {}
-Handle timer_create(TimerEvents*) { return 0; }
-void timer_set_interval(Handle, int) {}
-void timer_enable(Handle, bool) {}
-bool timer_enabled(Handle) { return false; }
-void run_event_loop() {}
+ScreenMetrics screen_metrics() {
+  static const Size size = [] {
+    const auto& o = linuxplat::options();
+    if (linuxvideo::rendering()) return Size{o.render_width, o.render_height};
+    if (o.window) return Size{o.window_width, o.window_height};
+    if (unsigned long id = linuxvideo::foreign_target()) {
+      int w = 0, h = 0;
+      if (!linuxvideo::x_open()) linuxvideo::fail("cannot open the display");
+      if (!linuxvideo::x_window_size(id, w, h)) linuxvideo::fail("window " + std::to_string(id) + " does not exist");
+      return Size{w, h};
+    }
+    linuxvideo::start_sdl();
+    SDL_Rect r{};
+    if (SDL_GetDisplayBounds(0, &r) != 0) linuxvideo::fail(std::string("no display: ") + SDL_GetError());
+    return Size{r.w, r.h};
+  }();
+  return ScreenMetrics{size.width * 15, size.height * 15, 15, 15};
+}
+
+int show_cursor(bool show) {
+  S().cursor += show ? 1 : -1;
+  if (S().sdl) SDL_ShowCursor(S().cursor >= 0 ? SDL_ENABLE : SDL_DISABLE);
+  return S().cursor;
+}
+
+Handle window_create(WindowKind kind, WindowEvents* events) {
+  const Handle h = S().next_window++;
+  linuxvideo::Window& w = S().windows[h];
+  w.kind = kind;
+  w.events = events;
+  w.image = std::make_shared<wumpets::PixelBuffer>();
+  if (kind == WindowKind::Preview || linuxvideo::rendering()) {
+    // The preview's design size; it is fitted to the host when embedded.
+    const ScreenMetrics m = kind == WindowKind::Saver ? screen_metrics() : ScreenMetrics{2580, 1860, 15, 15};
+    *w.image = wumpets::PixelBuffer(m.width_twips / 15, m.height_twips / 15);
+  } else {
+    const ScreenMetrics m = screen_metrics();
+    const int width = m.width_twips / 15, height = m.height_twips / 15;
+    linuxvideo::start_sdl();
+    const auto& o = linuxplat::options();
+    if (unsigned long id = linuxvideo::foreign_target()) {
+      w.foreign = id;
+      w.sdl = SDL_CreateWindowFrom(reinterpret_cast<const void*>(static_cast<std::uintptr_t>(id)));
+      if (!w.sdl) linuxvideo::fail(std::string("cannot draw into window ") + std::to_string(id) + ": " + SDL_GetError());
+      linuxvideo::x_watch(id);  // SDL selects nothing on a window it did not make
+      w.visible = true;         // it is the other program's to show
+    } else if (o.window) {
+      w.sdl = SDL_CreateWindow("Zelkin Wumpets", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, width, height,
+                               SDL_WINDOW_HIDDEN);
+    } else {
+      SDL_Rect r{};
+      SDL_GetDisplayBounds(0, &r);
+      w.sdl = SDL_CreateWindow("Zelkin Wumpets", r.x, r.y, width, height,
+                               SDL_WINDOW_HIDDEN | SDL_WINDOW_BORDERLESS | SDL_WINDOW_FULLSCREEN_DESKTOP);
+    }
+    if (!w.sdl) linuxvideo::fail(std::string("cannot create the window: ") + SDL_GetError());
+    linuxvideo::bind_surface(w);
+    SDL_ShowCursor(S().cursor >= 0 ? SDL_ENABLE : SDL_DISABLE);
+  }
+  w.dc = memdc::create_dc_on(w.image);
+  return h;
+}
+
+void window_show(Handle wnd) {
+  linuxvideo::Window* w = linuxvideo::window(wnd);
+  if (!w) return;
+  w->visible = true;
+  if (w->sdl && !w->foreign) {
+    SDL_ShowWindow(w->sdl);
+    SDL_RaiseWindow(w->sdl);
+  }
+  if (w->xchild) linuxvideo::x_move_resize(w->xchild, w->x, w->y, w->image->width, w->image->height, true);
+  linuxvideo::present(*w);
+}
+
+void window_hide(Handle wnd) {
+  linuxvideo::Window* w = linuxvideo::window(wnd);
+  if (!w) return;
+  w->visible = false;
+  if (w->sdl && !w->foreign) SDL_HideWindow(w->sdl);
+}
+
+void window_set_title(Handle wnd, const std::string& title) {
+  linuxvideo::Window* w = linuxvideo::window(wnd);
+  if (!w) return;
+  w->title = title;
+  if (w->sdl && !w->foreign) SDL_SetWindowTitle(w->sdl, linuxvideo::to_utf8(title).c_str());
+}
+
+Handle window_dc(Handle wnd) {
+  linuxvideo::Window* w = linuxvideo::window(wnd);
+  return w ? w->dc : 0;
+}
+
+void window_refresh(Handle wnd) {
+  linuxvideo::Window* w = linuxvideo::window(wnd);
+  if (!w) return;
+  w->dirty = true;  // shown when the event that drew it returns, labels and all
+  linuxvideo::note_refresh(wnd);
+}
+
+void window_unload(Handle wnd) {
+  linuxvideo::Window* w = linuxvideo::window(wnd);
+  if (!w) return;
+  if (w->events && w->events->on_query_unload()) return;
+  linuxvideo::unload_now(wnd);
+}
+
+void window_set_topmost(Handle wnd, bool topmost) {
+  linuxvideo::Window* w = linuxvideo::window(wnd);
+  if (w && w->sdl && !w->foreign) SDL_SetWindowAlwaysOnTop(w->sdl, topmost ? SDL_TRUE : SDL_FALSE);
+}
+
+void window_move(Handle wnd, int x, int y) {
+  linuxvideo::Window* w = linuxvideo::window(wnd);
+  if (!w) return;
+  w->x = x;
+  w->y = y;
+  if (w->sdl && !w->foreign && linuxplat::options().window) SDL_SetWindowPosition(w->sdl, x, y);
+  if (w->xchild) linuxvideo::x_move_resize(w->xchild, x, y, w->image->width, w->image->height, w->visible);
+}
+
+bool window_client_rect(Handle wnd, Rect& rect) {
+  if (linuxvideo::Window* w = linuxvideo::window(wnd)) {
+    rect = Rect{0, 0, w->image->width, w->image->height};
+    return true;
+  }
+  if (wnd <= 0 || linuxvideo::rendering() || !linuxvideo::x_open()) return false;
+  int width = 0, height = 0;
+  if (!linuxvideo::x_window_size(static_cast<unsigned long>(wnd), width, height)) return false;
+  rect = Rect{0, 0, width, height};
+  return true;
+}
+
+std::int32_t window_get_style(Handle wnd) {
+  linuxvideo::Window* w = linuxvideo::window(wnd);
+  return w ? w->style : 0;
+}
+
+void window_set_style(Handle wnd, std::int32_t style) {
+  if (linuxvideo::Window* w = linuxvideo::window(wnd)) w->style = style;
+}
+
+void window_set_parent(Handle wnd, Handle parent) {
+  linuxvideo::Window* w = linuxvideo::window(wnd);
+  if (!w) return;
+  w->parent = parent;
+  if (w->kind != WindowKind::Preview || linuxvideo::rendering()) return;
+  Rect host{};
+  // A preview with no host to live in would be an invisible process: it unloads at once.
+  if (parent <= 0 || !window_client_rect(parent, host) || linuxvideo::window(parent)) {
+    w->orphan = true;
+    return;
+  }
+  const auto host_id = static_cast<unsigned long>(parent);
+  w->xchild = linuxvideo::x_create_child(host_id, w->image->width, w->image->height);
+  linuxvideo::x_watch(host_id);
+  if (!w->xchild) w->orphan = true;
+}
+
+void window_set_owner(Handle wnd, Handle owner) {
+  if (linuxvideo::Window* w = linuxvideo::window(wnd)) w->owner = owner;
+}
+
+void window_set_pos(Handle wnd, Handle, int x, int y, int width, int height, std::uint32_t flags) {
+  linuxvideo::Window* w = linuxvideo::window(wnd);
+  if (!w) return;
+  constexpr std::uint32_t kNoSize = 0x1, kNoMove = 0x2, kShow = 0x40;
+  if (!(flags & kNoMove)) {
+    w->x = x;
+    w->y = y;
+  }
+  int cw = w->image->width, ch = w->image->height;
+  if (!(flags & kNoSize) && width > 0 && height > 0) {
+    if (!w->sdl) w->image->grow(width, height);
+    cw = width;
+    ch = height;
+  }
+  if (flags & kShow) w->visible = true;
+  if (w->xchild) linuxvideo::x_move_resize(w->xchild, w->x, w->y, cw, ch, w->visible);
+  if (w->sdl && !w->foreign && !(flags & kNoMove)) SDL_SetWindowPosition(w->sdl, w->x, w->y);
+  if (w->sdl && !w->foreign && (flags & kShow)) SDL_ShowWindow(w->sdl);
+  w->dirty = true;
+}
+
+Handle label_create(Handle wnd, const LabelStyle& style) {
+  const Handle h = S().next_label++;
+  linuxvideo::Label& l = S().labels[h];
+  l.window = wnd;
+  l.style = style;
+  linuxvideo::render_caption(l);
+  return h;
+}
+
+void label_set_caption(Handle label, const std::string& caption) {
+  auto it = S().labels.find(label);
+  if (it == S().labels.end() || it->second.caption == caption) return;
+  it->second.caption = caption;
+  linuxvideo::render_caption(it->second);
+}
+
+Size label_size(Handle label) {
+  auto it = S().labels.find(label);
+  return it == S().labels.end() ? Size{} : Size{it->second.text.width, it->second.text.height};
+}
+
+void label_move(Handle label, int x, int y) {
+  auto it = S().labels.find(label);
+  if (it == S().labels.end()) return;
+  it->second.x = x;
+  it->second.y = y;
+}
+
+void label_show(Handle label, bool visible) {
+  auto it = S().labels.find(label);
+  if (it == S().labels.end()) return;
+  it->second.visible = visible;
+  if (linuxvideo::Window* w = linuxvideo::window(it->second.window)) w->dirty = true;
+}
+
+void label_refresh(Handle label) {
+  auto it = S().labels.find(label);
+  if (it == S().labels.end()) return;
+  // Labels are painted over the image each time the window is shown.
+  if (linuxvideo::Window* w = linuxvideo::window(it->second.window)) w->dirty = true;
+}
 
 }  // namespace plat

@@ -41,6 +41,7 @@ struct Window {
   unsigned long foreign = 0;  // an X window of another program we draw into (--window-id, --root)
   unsigned long xchild = 0;   // preview: our X window inside the host
   bool orphan = false;        // preview: its host is not a window; it unloads at once
+  bool pressed = false;       // a mouse button went down in the window
 };
 
 Window* window(plat::Handle h);               // null when unknown or unloaded
@@ -75,6 +76,7 @@ struct XHandlers {
   std::function<void(unsigned long)> exposed;
 };
 void x_pump(const XHandlers& handlers);
+bool x_pending();                    // events of our connection wait to be handled
 int x_fd();                          // our connection's descriptor, -1 without one
 int x_sdl_fd(SDL_Window* window);    // SDL's connection, -1 when unknown
 void x_install_error_handlers();     // errors on a vanished window are noted, never fatal
@@ -82,7 +84,7 @@ unsigned long x_take_lost_window();  // a window an X error said is gone (0: non
 
 // Picture files (i_render.cpp).
 bool write_picture(const std::string& path, const wumpets::PixelBuffer& image, std::string& error);
-void render_finish();  // --render: writes the picture and ends the process
+[[noreturn]] void render_finish();  // --render: writes the picture and ends the process
 void render_set_report_fd(int fd);
 
 }  // namespace linuxvideo

@@ -20,4 +20,8 @@ std::string program_dir();
 bool dialogs_active();
 void dialogs_wait(double seconds);
 
+// --render: the child process that draws writes "ok" to this descriptor once the picture is
+// written, so that the program's entry can tell a finished picture from a saver that ended early.
+void render_report_to(int fd);
+
 }  // namespace linuxplat
