@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 
 #include <memory>
+#include <string_view>
 
 #include "platform/common/memdc.h"
 #include "platform/common/profile_file.h"
@@ -47,7 +48,7 @@ struct State {
   int error_shows = 0;
   plat::ErrorDialogEvents* error_events = nullptr;
   std::vector<std::string> pages;
-  std::map<std::string, Song> songs;  // by alias
+  std::map<std::string, Song, std::less<>> songs;  // by alias
   std::map<std::string, long> song_lengths;
   std::map<plat::Handle, std::string> reg_keys;
   plat::Handle next_key = 1;
@@ -374,29 +375,33 @@ bool verify_saver_password(Handle) {
 void change_saver_password(std::int32_t parent) { log("change_saver_password " + std::to_string(parent)); }
 
 std::int32_t media_command(const std::string& command, std::string& reply, int reply_size) {
-  log("media_command " + command);
+  // Parsed in place and logged only while recording: the saver polls this while it runs, and
+  // the allocation test must see only what the saver itself allocates.
+  if (S().recording) log("media_command " + command);
+  const std::string_view cmd(command);
   auto word = [&](std::size_t i) {
     std::size_t b = 0;
-    for (std::size_t n = 0; n < i; ++n) b = command.find(' ', b) + 1;
-    return command.substr(b, command.find(' ', b) - b);
+    for (std::size_t n = 0; n < i; ++n) b = cmd.find(' ', b) + 1;
+    return cmd.substr(b, cmd.find(' ', b) - b);
   };
-  const std::string verb = word(0);
+  const std::string_view verb = word(0);
   auto& songs = S().songs;
-  auto set_reply = [&](const std::string& text) {
-    reply = text.substr(0, reply_size > 0 ? static_cast<std::size_t>(reply_size - 1) : 0);
+  auto set_reply = [&](std::string_view text, std::string_view suffix = {}) {
+    const std::size_t limit = reply_size > 0 ? static_cast<std::size_t>(reply_size - 1) : 0;
+    reply.assign(text.substr(0, limit));
+    if (reply.size() < limit) reply.append(suffix.substr(0, limit - reply.size()));
   };
   if (verb == "open") {
-    std::size_t q1 = command.find('"'), q2 = command.find('"', q1 + 1);
-    std::size_t a = command.rfind("alias ");
+    std::size_t q1 = cmd.find('"'), q2 = cmd.find('"', q1 + 1);
+    std::size_t a = cmd.rfind("alias ");
     if (q1 == std::string::npos || q2 == std::string::npos || a == std::string::npos) return 274;
-    const std::string alias = command.substr(a + 6);
+    const std::string alias(cmd.substr(a + 6));
     if (songs.count(alias)) return 289;  // alias already in use
-    songs[alias] = headless::Song{command.substr(q1 + 1, q2 - q1 - 1), 0, true};
+    songs[alias] = headless::Song{std::string(cmd.substr(q1 + 1, q2 - q1 - 1)), 0, true};
     set_reply("");
     return 0;
   }
-  const std::string alias = word(1);
-  auto it = songs.find(alias);
+  auto it = songs.find(word(1));
   if (it == songs.end()) return 263;  // not open
   headless::Song& song = it->second;
   if (verb == "play") {
@@ -408,7 +413,7 @@ std::int32_t media_command(const std::string& command, std::string& reply, int r
     return 0;
   }
   if (verb == "status") {
-    set_reply(!song.stopped && S().now < song.until ? "playing" : "stopped");
+    set_reply(!song.stopped && S().now < song.until ? "playing" : "stopped", S().config.status_suffix);
     return 0;
   }
   if (verb == "stop") {

@@ -31,6 +31,7 @@ struct Config {
   // Registry values: "subkey\\name" -> (type, bytes). Missing = the query fails.
   std::map<std::string, std::pair<std::uint32_t, std::string>> registry;
   bool password_accepted = true;
+  std::string status_suffix;  // appended to the sequencer's state replies
 };
 
 // Starts afresh: forgets windows, timers, DCs, the log and the clock.

@@ -1,0 +1,54 @@
+// The dialogs on the headless back end: every dialog and control is a record that tests read,
+// and tests act as the user through the functions below (which report to the dialog's events as
+// a window system would). Controls are found by their layout name, e.g. "wumpetcheck(1)".
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "platform/dialogs.h"
+
+namespace headless_dialogs {
+
+struct ControlState {
+  plat::ControlSpec spec;
+  int value = 0;
+  bool enabled = true;
+  std::string text;
+  std::string picture;  // the picture file it shows ("" = empty)
+};
+
+struct DialogState {
+  plat::DialogSpec spec;
+  plat::DialogEvents* events = nullptr;
+  bool loaded = true;
+  bool visible = false;
+  bool topmost = false;
+  std::string caption;
+  float left = 0, top = 0;  // twips, last move
+  int moves = 0;
+  int focus = -1;  // the control with the keyboard focus
+  std::vector<ControlState> controls;
+};
+
+// Forgets every dialog and message box.
+void reset();
+
+const DialogState* dialog(plat::Handle dialog);
+// The most recent dialog whose layout has this caption (e.g. "Configuration", "Form1"), loaded
+// or not; 0 when none.
+plat::Handle find_dialog(const std::string& layout_caption);
+int control_index(plat::Handle dialog, const std::string& name);  // -1 when there is none
+const ControlState& control(plat::Handle dialog, const std::string& name);
+
+// The user's actions. A disabled control or a hidden dialog ignores them, as on screen.
+void click(plat::Handle dialog, const std::string& name);  // toggles a check box, selects an option
+void scroll_to(plat::Handle dialog, const std::string& name, int value);
+void type_text(plat::Handle dialog, const std::string& name, const std::string& text);  // replaces it
+void press_key(plat::Handle dialog, int ch);  // the key preview first, then the focused control
+void close(plat::Handle dialog);              // through the window frame
+
+// Message boxes shown, title and text.
+const std::vector<std::pair<std::string, std::string>>& message_boxes();
+
+}  // namespace headless_dialogs

@@ -1,0 +1,23 @@
+// Counts every allocation of the test program, so a test can prove that a stretch of code
+// allocates nothing.
+#include <cstdlib>
+#include <new>
+
+#include "alloc_counter.h"
+
+namespace {
+std::size_t g_allocations = 0;
+}
+
+std::size_t allocations() { return g_allocations; }
+
+void* operator new(std::size_t n) {
+  ++g_allocations;
+  if (void* p = std::malloc(n ? n : 1)) return p;
+  throw std::bad_alloc();
+}
+void* operator new[](std::size_t n) { return operator new(n); }
+void operator delete(void* p) noexcept { std::free(p); }
+void operator delete[](void* p) noexcept { std::free(p); }
+void operator delete(void* p, std::size_t) noexcept { std::free(p); }
+void operator delete[](void* p, std::size_t) noexcept { std::free(p); }

@@ -1,0 +1,236 @@
+// The saver as a whole on the headless back end: no allocation while it runs, music, input and
+// the one way out.
+#include "alloc_counter.h"
+#include "engine/saver_form.h"
+#include "fixture.h"
+#include "preview/preview_form.h"
+
+using namespace wumpets;
+
+namespace {
+
+class SaverRun : public fx::Headless {
+ protected:
+  std::vector<std::string> media() const {
+    std::vector<std::string> out;
+    for (const auto& c : headless::calls())
+      if (c.rfind("media_command ", 0) == 0) out.push_back(c.substr(14));
+    return out;
+  }
+  std::vector<std::string> plays() const {
+    std::vector<std::string> out;
+    for (const auto& m : media())
+      if (m.rfind("play ", 0) == 0) out.push_back(m);
+    return out;
+  }
+};
+
+}  // namespace
+
+TEST_F(SaverRun, NothingIsAllocatedOverAThousandFrames) {
+  start_saver({"wumpet1=1", "wumpet2=1", "wumpet3=1", "wumpet4=1", "wumpet5=1", "notes1=1", "notes2=1", "peace=1",
+               "hippie=1", "yellowrose=1", "redrose=1", "pinkrose=1", "whiterose=1", "discoball=1", "lavalamp=1",
+               "colorchanger=1", "speed=60", "musicchoice0=1", "message=1", "messagetext=Peace"});
+  headless::record_calls(false);
+  headless::advance_ms(600);  // warm up: first ticks, first music poll
+  const std::size_t before = allocations();
+  headless::advance_ms(60 * 1000);  // a thousand frames and six music polls
+  const std::size_t during = allocations() - before;
+  headless::record_calls(true);
+  EXPECT_EQ(during, 0u);
+  EXPECT_GE(st_.saver->framecounter, 0);
+}
+
+TEST_F(SaverRun, PlayListWithSongsOneAndFour) {
+  write_data_folder();
+  headless::set_song_length(cfg_.data_dir + "d_1.Mid", 25000);
+  headless::set_song_length(cfg_.data_dir + "d_4.Mid", 5000);
+  start_saver({"musicchoice1=1", "musicchoice4=1"});
+  const auto m = media();
+  ASSERT_GE(m.size(), 3u);
+  EXPECT_EQ(m[0], "open \"" + cfg_.data_dir + "d_1.Mid\" type sequencer alias song1");
+  EXPECT_EQ(m[1], "open \"" + cfg_.data_dir + "d_4.Mid\" type sequencer alias song4");
+  EXPECT_EQ(m[2], "play song1 from 0");
+  headless::advance_ms(60000);
+  EXPECT_EQ(plays(), (std::vector<std::string>{"play song1 from 0", "play song4 from 0", "play song1 from 0"}));
+  // Song 1 is asked at 10, 20 and 30 s (stopped), song 4 at 40 s, song 1 again at 50 and 60 s.
+  EXPECT_EQ(count_calls("media_command status song1 mode"), 5);
+  EXPECT_EQ(count_calls("media_command status song4 mode"), 1);
+}
+
+TEST_F(SaverRun, OnlySongFiveRepeats) {
+  write_data_folder();
+  headless::set_song_length(cfg_.data_dir + "d_5.Mid", 15000);
+  start_saver({"musicchoice5=1"});
+  headless::advance_ms(60000);
+  // A 15 s song is found stopped at the second poll after each start: plays at 0, 20, 40, 60 s.
+  EXPECT_EQ(plays(), std::vector<std::string>(4, "play song5 from 0"));
+}
+
+TEST_F(SaverRun, NoSongChosenSendsNoCommandAtAll) {
+  start_saver({});
+  headless::advance_ms(30000);
+  EXPECT_TRUE(media().empty());
+}
+
+TEST_F(SaverRun, AMissingFirstSongEndsTheSaverDuringSetUp) {
+  write_data_folder();
+  fx::fs::remove(dir_ / "data" / "d_2.Mid");
+  write_settings({"firstrun=1", "musicchoice2=1", "musicchoice3=1"});
+  EXPECT_TRUE(run_main("/s"));
+  EXPECT_EQ(count_calls("window_show"), 0) << "ended before the window was shown";
+  EXPECT_EQ(headless::cursor_count(), 0) << "the cursor is given back";
+}
+
+TEST_F(SaverRun, ReplyIsComparedOnItsFirstSevenCharacters) {
+  struct Case {
+    const char* suffix;
+    bool next_played;
+  } cases[] = {{"xyz", true}, {"", true}};
+  for (const Case& c : cases) {
+    st_ = Starter{};
+    cfg_.status_suffix = c.suffix;
+    headless::reset(cfg_);
+    start_saver({"musicchoice0=1", "musicchoice1=1"});
+    headless::clear_calls();
+    headless::advance_ms(10000);  // song 0 (1 s long) has ended
+    EXPECT_EQ(plays().size(), c.next_played ? 1u : 0u) << c.suffix;
+    EXPECT_EQ(st_.scene.currentsong, 1);
+  }
+  // A song still playing is left alone.
+  st_ = Starter{};
+  cfg_.status_suffix = "";
+  headless::reset(cfg_);
+  write_data_folder();
+  headless::set_song_length(cfg_.data_dir + "d_0.Mid", 15000);
+  start_saver({"musicchoice0=1", "musicchoice1=1"});
+  headless::clear_calls();
+  headless::advance_ms(10000);
+  EXPECT_TRUE(plays().empty());
+  EXPECT_EQ(st_.saver->mcireturn, "playing");
+}
+
+TEST_F(SaverRun, KeysAndClicksEndTheSaverAndMovesDoNot) {
+  for (int how = 0; how < 4; ++how) {
+    st_ = Starter{};
+    headless::reset(cfg_);
+    start_saver({"wumpet1=1", "musicchoice0=1"});
+    EXPECT_EQ(headless::cursor_count(), -1);
+    headless::advance_ms(500);
+    const plat::Handle w = saver_window();
+    auto act = [&] {
+      switch (how) {
+        case 0: headless::click(w); break;
+        case 1: headless::dblclick(w); break;
+        case 2: headless::key(w, 65, 'a'); break;
+        default: headless::close_request(w); break;
+      }
+    };
+    EXPECT_THROW(act(), headless::ProcessEnded) << how;
+    EXPECT_EQ(headless::cursor_count(), 0);
+    // The song that was playing was stopped and closed, then every surface deleted.
+    EXPECT_EQ(count_calls("media_command stop song0"), 1);
+    EXPECT_EQ(count_calls("media_command close song0"), 1);
+    EXPECT_EQ(count_calls("media_command close song1"), 0);
+  }
+}
+
+TEST_F(SaverRun, PasswordIsAskedOnlyOnThe95FamilyWithProtectionOn) {
+  struct Case {
+    std::int32_t platform;
+    const char* value;
+    bool accepted;
+    bool asked;
+  } cases[] = {{1, "1", true, true}, {1, "1", false, true}, {2, "1", true, false}, {1, "2", true, false}, {0, "1", true, false}};
+  for (const Case& c : cases) {
+    st_ = Starter{};
+    cfg_.platform_id = c.platform;
+    cfg_.password_accepted = c.accepted;
+    cfg_.registry["Control Panel\\Desktop\\ScreenSaveUsePassword"] = {1, std::string(c.value) + '\0'};
+    headless::reset(cfg_);
+    start_saver({"wumpet1=1", "speed=60"});
+    EXPECT_EQ(count_calls("set_saver_running 1"), c.asked ? 1 : 0);
+    bool ended = false;
+    try {
+      headless::click(saver_window());
+    } catch (const headless::ProcessEnded&) {
+      ended = true;
+    }
+    SCOPED_TRACE(c.platform);
+    EXPECT_EQ(count_calls("verify_saver_password"), c.asked ? 1 : 0);
+    EXPECT_EQ(ended, !c.asked || c.accepted);
+    if (!ended) {
+      EXPECT_EQ(headless::cursor_count(), -1) << "refused: hidden again, still running";
+      headless::advance_ms(120);
+      EXPECT_GT(st_.saver->framecounter, 0);
+    } else if (c.asked) {
+      EXPECT_EQ(count_calls("set_saver_running 0"), 1) << "task switching given back";
+    }
+  }
+}
+
+TEST_F(SaverRun, ShutdownDeletesSurfacesInOrder) {
+  start_saver({"wumpet2=1", "wumpet4=1", "notes1=1", "notes2=1", "redrose=1", "peace=1"});
+  const Scene& sc = st_.scene;
+  const std::vector<plat::Handle> expected = {sc.wumpetdc(2),   sc.wumpetdc(4),   sc.wumpetmaskdc, sc.notes1dc(1),
+                                              sc.notes1dc(2),   sc.notes2dc(1),   sc.notes2dc(2),  sc.notesmaskdc,
+                                              sc.redrosedc,     sc.peacedc,       sc.backdc,       sc.bufferdc};
+  headless::clear_calls();
+  EXPECT_THROW(headless::click(saver_window()), headless::ProcessEnded);
+  std::vector<plat::Handle> deleted;
+  for (const auto& c : headless::calls())
+    if (c.rfind("delete_dc ", 0) == 0) deleted.push_back(std::stoi(c.substr(10)));
+  EXPECT_EQ(deleted, expected);
+}
+
+TEST_F(SaverRun, PreviewDrawsOneDancerCentredAndEndsWithItsHost) {
+  write_data_folder();
+  const plat::Handle host = headless::create_host_window(152, 112);
+  ASSERT_FALSE(run_main("/p " + std::to_string(host)));
+  ASSERT_NE(st_.preview, nullptr);
+  const Sprite& d = st_.scene.wumpets(st_.scene.previewwumpet);
+  EXPECT_EQ(d.x, 20);
+  EXPECT_EQ(d.y, 5);
+  const plat::Handle w = st_.preview->window;
+  EXPECT_EQ(headless::window(w)->parent, host);
+  EXPECT_EQ(headless::window(w)->style & 0x40000000, 0x40000000);
+  EXPECT_TRUE(headless::window(w)->visible);
+  EXPECT_EQ(count_calls("load_bitmap"), 1);
+  std::vector<int> shown;
+  for (int t = 0; t < 8; ++t) {
+    headless::advance_ms(70);
+    shown.push_back(fx::frame_of(headless::window_image(w)->at(20 + 55, 5 + 50)));
+  }
+  EXPECT_EQ(shown, (std::vector<int>{1, 2, 3, 4, 5, 6, 0, 1}));
+  EXPECT_EQ(fx::kind_of(headless::window_image(w)->at(75, 55)), st_.scene.previewwumpet);
+  EXPECT_THROW(headless::destroy(host), headless::ProcessEnded);
+  EXPECT_EQ(count_calls("media_command"), 0);
+}
+
+TEST_F(SaverRun, PreviewPositionsAndHandles) {
+  struct Case {
+    int w, h;
+    Long x, y;
+  } cases[] = {{152, 112, 20, 5}, {153, 113, 21, 6}, {100, 80, -6, -11}};
+  write_data_folder();
+  for (const Case& c : cases) {
+    for (const char* form : {"/p ", "/p:", "/P  "}) {
+      st_ = Starter{};
+      headless::reset(cfg_);
+      const plat::Handle host = headless::create_host_window(c.w, c.h);
+      ASSERT_FALSE(run_main(form + std::to_string(host)));
+      const Sprite& d = st_.scene.wumpets(st_.scene.previewwumpet);
+      EXPECT_EQ(d.x, c.x) << form << c.w;
+      EXPECT_EQ(d.y, c.y) << form << c.w;
+    }
+  }
+}
+
+TEST_F(SaverRun, PreviewWithoutAHostEndsAtOnce) {
+  for (const char* cmd : {"/p", "/p 999999", "/p abc"}) {
+    st_ = Starter{};
+    headless::reset(cfg_);
+    EXPECT_TRUE(run_main(cmd)) << cmd;
+    EXPECT_EQ(count_calls("window_create"), 0) << cmd;
+  }
+}

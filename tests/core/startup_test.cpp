@@ -1,0 +1,207 @@
+// Entry and mode dispatch, the duplicate-start rule, the error code and the handler pattern,
+// the password and web-page modes, centring and the shutdown.
+#include "errors/handler.h"
+#include "fixture.h"
+#include "gfx/surface.h"
+#include "startup/options.h"
+
+using namespace wumpets;
+
+namespace {
+
+class Startup : public fx::Headless {};
+
+}  // namespace
+
+TEST_F(Startup, DispatchTable) {
+  struct Case {
+    const char* command_line;
+    Integer mode;
+  } cases[] = {
+      {"", kModeSaver},          {"/s", kModeSaver},          {"/S", kModeSaver},
+      {"s", kModeSaver},         {"/c", kModeConfigure},      {"/c:1234", kModeConfigure},
+      {"/p 1234", kModePreview}, {"/a 1234", kModePassword},  {"/h", kModeHelpPage},
+      {"/w", kModeWebSite},      {"/C /P 5", kModePreview},   {"/w /a 5", kModePassword},
+      {"x/p7", kModePreview},    {"/h /w", kModeHelpPage},    {"  /s  ", kModeSaver},
+  };
+  write_data_folder();
+  for (const Case& c : cases) {
+    st_ = Starter{};
+    headless::reset(cfg_);
+    run_main(c.command_line);
+    EXPECT_EQ(st_.runmode, c.mode) << '"' << c.command_line << '"';
+  }
+}
+
+TEST_F(Startup, DuplicateSaverStartEndsBeforeReadingSettings) {
+  struct Case {
+    const char* command_line;
+    bool previous;
+    plat::Handle display_properties;
+    bool refused;
+  } cases[] = {
+      {"/s", true, 0, true},   {"  /S", true, 0, true},  {"/s", false, 0, false},
+      {"/s", true, 77, false}, {"x/s", true, 0, false},  {"", true, 0, false},
+  };
+  write_data_folder();
+  for (const Case& c : cases) {
+    st_ = Starter{};
+    cfg_.previous_instance = c.previous;
+    cfg_.display_properties = c.display_properties;
+    headless::reset(cfg_);
+    const bool ended = run_main(c.command_line);
+    SCOPED_TRACE(c.command_line);
+    EXPECT_EQ(ended && st_.runmode == kModeStartup, c.refused);
+    EXPECT_EQ(count_calls("profile_get"), c.refused ? 0 : 1) << "settings read";
+  }
+}
+
+TEST_F(Startup, ErrorCodeText) {
+  EXPECT_EQ(error_code(6, "", "Starter/X_GetData"), "Error Code: ZW- 6- Starter/X_GetData");
+  EXPECT_EQ(error_code(9, "021", "ScreenSaver/Check4Collision"), "Error Code: ZW- 9-021 ScreenSaver/Check4Collision");
+  EXPECT_EQ(error_code(-5, "", "X"), "Error Code: ZW--5- X");
+  EXPECT_EQ(error_code(0, "007", "Y"), "Error Code: ZW- 0-007 Y");
+}
+
+TEST_F(Startup, HandlerReportsItsLabelAndTheCallerCarriesOn) {
+  int steps = 0;
+  const bool finished = guarded(st_, "Test/Procedure", [&] {
+    ++steps;
+    st_.progressmark = "021";
+    raise_error(kSubscript);
+    ++steps;
+  });
+  EXPECT_FALSE(finished);
+  EXPECT_EQ(steps, 1);
+  EXPECT_EQ(headless::error_dialog_title(), "Error Code: ZW- 9-021 Test/Procedure");
+  // A later error replaces the title; the dialog stays one dialog.
+  guarded(st_, "Other/Place", [] { raise_error(kOverflow); });
+  EXPECT_EQ(headless::error_dialog_title(), "Error Code: ZW- 6-021 Other/Place");
+  EXPECT_EQ(headless::error_dialog_shows(), 2);
+}
+
+TEST_F(Startup, ErrorDialogButtonOpensTheBugPageAndClosingRunsTheShutdown) {
+  guarded(st_, "Test/Procedure", [] { raise_error(kOverflow); });
+  headless::error_dialog_press_report();
+  ASSERT_EQ(headless::opened_pages().size(), 1u);
+  EXPECT_EQ(headless::opened_pages()[0], cfg_.site + "/bugs.htm");
+  EXPECT_THROW(headless::error_dialog_close(), headless::ProcessEnded);
+  EXPECT_EQ(count_calls("show_cursor 1"), 1);  // the shutdown gives the cursor back
+}
+
+TEST_F(Startup, PasswordModeParsesTheParentWindow) {
+  struct Case {
+    const char* command_line;
+    const char* call;  // nullptr: an error is reported instead
+    const char* error;
+  } cases[] = {
+      {"/a 1234", "change_saver_password 1234", nullptr},
+      {"/a:1234", "change_saver_password 1234", nullptr},
+      {"/a 12.5", "change_saver_password 12", nullptr},
+      {"/a", nullptr, "Error Code: ZW- 5- Starter/Run_Password"},
+      {"/a ", nullptr, "Error Code: ZW- 13- Starter/Run_Password"},
+      {"/a xyz", nullptr, "Error Code: ZW- 13- Starter/Run_Password"},
+      {"/a 99999999999", nullptr, "Error Code: ZW- 6- Starter/Run_Password"},
+  };
+  for (const Case& c : cases) {
+    st_ = Starter{};
+    headless::reset(cfg_);
+    EXPECT_FALSE(run_main(c.command_line));
+    SCOPED_TRACE(c.command_line);
+    if (c.call) {
+      EXPECT_EQ(count_calls(c.call), 1);
+      EXPECT_EQ(headless::error_dialog_shows(), 0);
+    } else {
+      EXPECT_EQ(count_calls("change_saver_password"), 0);
+      EXPECT_EQ(headless::error_dialog_title(), c.error);
+    }
+  }
+}
+
+TEST_F(Startup, WebPagesOpenAndEndWithNoWindow) {
+  struct Case {
+    const char* command_line;
+    std::string page;
+  } cases[] = {{"/h", cfg_.site + "/support.htm"}, {"/w", cfg_.site}, {"/w /h", cfg_.site + "/support.htm"}};
+  for (const Case& c : cases) {
+    st_ = Starter{};
+    headless::reset(cfg_);
+    EXPECT_TRUE(run_main(c.command_line));
+    ASSERT_EQ(headless::opened_pages().size(), 1u);
+    EXPECT_EQ(headless::opened_pages()[0], c.page);
+    EXPECT_EQ(count_calls("window_create"), 0);
+    EXPECT_EQ(count_calls("media_command"), 0);
+  }
+}
+
+TEST_F(Startup, CentringInTwips) {
+  cfg_.screen_width = 800;
+  cfg_.screen_height = 600;
+  headless::reset(cfg_);
+  FormGeometry small{0, 0, 7065 + 90, 6150 + 420};
+  CenterForm(st_, small);
+  EXPECT_FLOAT_EQ(small.left, 6000 - (7065 + 90) / 2.0f);
+  EXPECT_FLOAT_EQ(small.top, 4500 - (6150 + 420) / 2.0f);
+  FormGeometry big{0, 0, 20000, 10000};
+  FormGeometry same = big;
+  CenterForm(st_, big);
+  sys_centreform(st_, same);
+  EXPECT_FLOAT_EQ(big.left, -4000);  // overhangs both sides equally
+  EXPECT_FLOAT_EQ(big.top, -500);
+  EXPECT_FLOAT_EQ(same.left, big.left);
+  EXPECT_FLOAT_EQ(same.top, big.top);
+}
+
+TEST_F(Startup, SurfacesFromMissingFilesAreLiveAndDeletingNothingCallsNothing) {
+  plat::Handle h = GenerateDC(st_, (dir_ / "missing.bmp").string());
+  EXPECT_GT(h, 0);
+  EXPECT_EQ(plat::dc_size(h).width, 0);
+  headless::clear_calls();
+  EXPECT_EQ(sys_deleteDC(st_, 0), 0);
+  EXPECT_EQ(sys_deleteDC(st_, -3), 0);
+  EXPECT_EQ(count_calls("delete_dc"), 0);
+  EXPECT_NE(sys_deleteDC(st_, h), 0);
+  wumpets::PixelBuffer img(640, 480);
+  fx::write_bmp(dir_ / "p.bmp", img);
+  EXPECT_EQ(plat::dc_size(GenerateDC(st_, (dir_ / "p.bmp").string())).width, 640);
+}
+
+TEST_F(Startup, RegistryValueAsANumber) {
+  struct Case {
+    std::uint32_t type;
+    std::string bytes;
+    bool present;
+    Integer expected;
+  } cases[] = {
+      {1, std::string("1\0", 2), true, 1},
+      {4, std::string("\x01\0\0\0", 4), true, 1},
+      {4, std::string("\x02\0\0\0", 4), true, 2},
+      {4, std::string("\xd2\x04\0\0", 4), true, 123},  // 1234 keeps three digits
+      {1, std::string("0\0", 2), true, 0},
+      {1, std::string("99999\0", 6), true, 0},  // out of range: 0
+      {1, "", false, 0},
+  };
+  for (const Case& c : cases) {
+    headless::reset(cfg_);
+    if (c.present) headless::config().registry["Control Panel\\Desktop\\ScreenSaveUsePassword"] = {c.type, c.bytes};
+    EXPECT_EQ(sys_GetRegValue(plat::kHkeyCurrentUser, "Control Panel\\Desktop", "ScreenSaveUsePassword"), c.expected);
+  }
+}
+
+TEST(Options, OwnOptionsAreTakenOutBeforeTheSwitchSearch) {
+  Options o = parse_options({"--config-dir", "/tmp/case", "/s", "--seed=7", "--data-dir=/d", "--window=640x480"});
+  EXPECT_TRUE(o.errors.empty());
+  EXPECT_EQ(o.config_dir, "/tmp/case");
+  EXPECT_EQ(o.data_dir, "/d/");
+  EXPECT_EQ(o.seed, 7u);
+  EXPECT_EQ(o.args, "/s");
+  EXPECT_TRUE(o.window);
+  EXPECT_EQ(o.window_width, 640);
+  Options ids = parse_options({"--window-id=0x1c00007", "/p", "5"});
+  EXPECT_EQ(ids.window_id, 0x1c00007u);
+  EXPECT_EQ(ids.args, "/p 5");
+  for (auto bad : std::vector<std::vector<std::string>>{
+           {"--seed=x"}, {"--nope"}, {"--size=10"}, {"--config-dir"}, {"--window-id=0"}, {"--window=0x5"}})
+    EXPECT_FALSE(parse_options(bad).errors.empty()) << bad[0];
+  EXPECT_NE(options_help().find("--render"), std::string::npos);
+}
