@@ -2,10 +2,7 @@
 
 #include <string>
 
-#if __has_include("dialogs/song_captions.h")
 #include "dialogs/song_captions.h"
-#define WUMPETS_HAVE_SONG_CAPTIONS 1
-#endif
 
 namespace wumpets {
 
@@ -43,14 +40,7 @@ ControlSpec frame(const std::string& name, const std::string& caption, int left,
   return c;
 }
 
-const char* song_caption(int n) {
-#ifdef WUMPETS_HAVE_SONG_CAPTIONS
-  return kSongCaptions[n];
-#else
-  static const char* const placeholders[6] = {"Song 1", "Song 2", "Song 3", "Song 4", "Song 5", "Song 6"};
-  return placeholders[n];
-#endif
-}
+const char* song_caption(int n) { return kSongCaptions[n]; }
 
 DialogSpec make_configuration() {
   using namespace cfg;

@@ -8,7 +8,7 @@
 namespace wumpets {
 
 namespace {
-[[noreturn]] void not_yet(const char* what) {
+[[noreturn, maybe_unused]] void not_yet(const char* what) {
   std::fprintf(stderr, "zelkin-wumpets: %s is not available yet in this build.\n", what);
   plat::end_process();
 }

@@ -1,0 +1,581 @@
+// The dialogs on Linux, built with FLTK from the core's layouts: the plain scheme on the classic
+// grey, the MS Sans Serif bitmap font (fonts-wine), twips / 15 = pixels. FLTK shares the one
+// thread with the saver: the event loop asks dialogs_active() and lets dialogs_wait() wait.
+#include <FL/Enumerations.H>
+#include <FL/Fl.H>
+#include <FL/Fl_BMP_Image.H>
+#include <FL/Fl_Box.H>
+#include <FL/Fl_Button.H>
+#include <FL/Fl_Check_Button.H>
+#include <FL/Fl_Double_Window.H>
+#include <FL/Fl_Group.H>
+#include <FL/Fl_Input.H>
+#include <FL/Fl_Round_Button.H>
+#include <FL/Fl_Scrollbar.H>
+#include <FL/Fl_Tooltip.H>
+#include <FL/fl_ask.H>
+#include <FL/fl_draw.H>
+#include <FL/x.H>
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+#include <fontconfig/fontconfig.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <map>
+#include <memory>
+
+#include "platform/dialogs.h"
+#include "platform/linux/linux_platform.h"
+
+namespace linuxplat {
+
+namespace {
+
+constexpr int kTwipsPerPixel = 15;
+constexpr Fl_Font kFont = FL_FREE_FONT;      // MS Sans Serif
+constexpr Fl_Font kBoldFont = FL_FREE_FONT + 1;
+constexpr Fl_Fontsize kFontSize = 11;        // 8.25 points at 96 dots per inch
+
+bool g_started = false;
+bool g_have_display = false;
+
+int px(int twips) { return static_cast<int>(std::lround(static_cast<double>(twips) / kTwipsPerPixel)); }
+
+// 00BBGGRR, or 0x80000000 + a system colour.
+Fl_Color colour(std::uint32_t c, Fl_Color fallback) {
+  if (c == plat::kDefaultColour) return fallback;
+  if (c & 0x80000000u) {
+    switch (c & 0xFF) {
+      case 5: return fl_rgb_color(255, 255, 255);   // window background
+      case 15: return fl_rgb_color(192, 192, 192);  // button face
+      case 16: return fl_rgb_color(128, 128, 128);  // button shadow
+      case 20: return fl_rgb_color(255, 255, 255);  // button highlight
+      default: return fl_rgb_color(0, 0, 0);
+    }
+  }
+  return fl_rgb_color(static_cast<uchar>(c & 0xFF), static_cast<uchar>((c >> 8) & 0xFF),
+                      static_cast<uchar>((c >> 16) & 0xFF));
+}
+
+// Debian's fontconfig rejects bitmap fonts; accept the one family the dialogs are drawn in, in a
+// configuration of this process only (the browser it may start keeps the system's).
+void accept_bitmap_font() {
+  static const char* const kConfig =
+      "<?xml version=\"1.0\"?><!DOCTYPE fontconfig SYSTEM \"fonts.dtd\"><fontconfig>"
+      "<include ignore_missing=\"yes\">/etc/fonts/fonts.conf</include>"
+      "<dir>/usr/share/wine/fonts</dir>"
+      "<selectfont><acceptfont><pattern><patelt name=\"family\"><string>MS Sans Serif</string></patelt>"
+      "</pattern></acceptfont></selectfont>"
+      "</fontconfig>";
+  FcConfig* config = FcConfigCreate();
+  if (!config) return;
+  if (FcConfigParseAndLoadFromMemory(config, reinterpret_cast<const FcChar8*>(kConfig), FcTrue) &&
+      FcConfigBuildFonts(config) && FcConfigSetCurrent(config)) {
+    return;  // the current configuration now holds it
+  }
+  FcConfigDestroy(config);
+}
+
+bool fltk_start() {
+  if (g_started) return g_have_display;
+  g_started = true;
+  Display* dpy = XOpenDisplay(nullptr);
+  if (!dpy) {
+    std::fprintf(stderr, "zelkin-wumpets: cannot open the display for the dialogs\n");
+    return false;
+  }
+  accept_bitmap_font();
+  fl_open_display(dpy);
+  g_have_display = true;
+  Fl::scheme("none");
+  Fl::background(192, 192, 192);
+  Fl::foreground(0, 0, 0);
+  Fl::background2(255, 255, 255);
+  Fl::set_font(kFont, " MS Sans Serif");
+  Fl::set_font(kBoldFont, "BMS Sans Serif");
+  FL_NORMAL_SIZE = kFontSize;
+  Fl_Tooltip::font(kFont);
+  Fl_Tooltip::size(kFontSize);
+  Fl_Tooltip::color(fl_rgb_color(255, 255, 225));
+  fl_message_font(kFont, kFontSize);
+  Fl::visible_focus(1);
+  return true;
+}
+
+Fl_Font dialog_font(bool bold) { return bold ? kBoldFont : kFont; }
+Fl_Fontsize dialog_font_size() { return kFontSize; }
+
+void set_topmost(Fl_Window* w, bool on) {
+  if (!w || !w->shown()) return;
+  Display* dpy = fl_display;
+  const Window xid = fl_xid(w);
+  const Atom state = XInternAtom(dpy, "_NET_WM_STATE", False);
+  const Atom above = XInternAtom(dpy, "_NET_WM_STATE_ABOVE", False);
+  // Ask the window manager (the window is mapped by now), as the desktop standard says.
+  XEvent e{};
+  e.xclient.type = ClientMessage;
+  e.xclient.window = xid;
+  e.xclient.message_type = state;
+  e.xclient.format = 32;
+  e.xclient.data.l[0] = on ? 1 : 0;
+  e.xclient.data.l[1] = static_cast<long>(above);
+  e.xclient.data.l[3] = 1;
+  XSendEvent(dpy, RootWindow(dpy, fl_screen), False, SubstructureRedirectMask | SubstructureNotifyMask, &e);
+  if (on) XRaiseWindow(dpy, xid);
+  XFlush(dpy);
+}
+
+Fl_Image* load_picture(const std::string& file) {
+  // The program's own pictures: resources/ next to the program, else the installed share folder.
+  static std::map<std::string, std::unique_ptr<Fl_Image>> cache;
+  auto it = cache.find(file);
+  if (it != cache.end()) return it->second.get();
+  std::unique_ptr<Fl_Image> img;
+  for (const std::string& dir : {program_dir() + "/resources/", std::string(WUMPETS_SHARE_DIR "/resources/")}) {
+    const std::string path = dir + file;
+    if (::access(path.c_str(), R_OK) != 0) continue;
+    auto bmp = std::make_unique<Fl_BMP_Image>(path.c_str());
+    if (bmp->w() > 0 && bmp->h() > 0) {
+      img = std::move(bmp);
+      break;
+    }
+  }
+  Fl_Image* raw = img.get();
+  cache[file] = std::move(img);  // a missing picture stays missing: an empty box
+  return raw;
+}
+
+}  // namespace
+
+bool dialogs_active() { return g_have_display && Fl::first_window() != nullptr; }
+
+void dialogs_wait(double seconds) {
+  if (g_have_display) {
+    Fl::wait(seconds);
+  } else if (seconds > 0) {
+    ::usleep(static_cast<useconds_t>(seconds * 1e6));
+  }
+}
+
+}  // namespace linuxplat
+
+// ---------------------------------------------------------------------------------------------
+// Dialog windows.
+
+namespace {
+
+using linuxplat::px;
+
+struct Dialog;
+std::map<plat::Handle, std::unique_ptr<Dialog>> g_dialogs;
+plat::Handle g_next = 1;
+
+// A classic frame: an etched border whose top line is broken by the caption, drawn bold.
+class Frame : public Fl_Group {
+ public:
+  Frame(int x, int y, int w, int h) : Fl_Group(x, y, w, h) { box(FL_NO_BOX); }
+  void draw() override {
+    fl_color(color());
+    fl_rectf(x(), y(), w(), h());
+    fl_font(labelfont(), labelsize());
+    const int half = fl_height() / 2;
+    const int top = y() + half;
+    fl_color(fl_rgb_color(128, 128, 128));
+    fl_rect(x(), top, w() - 1, h() - half - 1);
+    fl_color(FL_WHITE);
+    fl_rect(x() + 1, top + 1, w() - 1, h() - half - 1);
+    if (label() && *label()) {
+      const int tw = static_cast<int>(fl_width(label()));
+      fl_color(color());
+      fl_rectf(x() + 7, y(), tw + 2, fl_height());
+      fl_color(labelcolor());
+      fl_draw(label(), x() + 8, y() + fl_height() - fl_descent());
+    }
+    draw_children();
+  }
+};
+
+// A sunken box whose picture sits at its top-left corner, inside the border.
+class PictureBox : public Fl_Box {
+ public:
+  PictureBox(int x, int y, int w, int h, bool border) : Fl_Box(x, y, w, h), border_(border) {
+    box(border ? FL_DOWN_BOX : FL_NO_BOX);
+  }
+  void picture(Fl_Image* p) {
+    picture_ = p;
+    redraw();
+  }
+  void draw() override {
+    draw_box();
+    const int b = border_ ? 2 : 0;
+    if (picture_) {
+      fl_push_clip(x() + b, y() + b, w() - 2 * b, h() - 2 * b);
+      picture_->draw(x() + b, y() + b);
+      fl_pop_clip();
+    }
+  }
+
+ private:
+  bool border_;
+  Fl_Image* picture_ = nullptr;
+};
+
+class DialogWindow : public Fl_Double_Window {
+ public:
+  DialogWindow(int w, int h, plat::Handle handle) : Fl_Double_Window(w, h), handle_(handle) {}
+  plat::Handle handle() const { return handle_; }
+
+ private:
+  plat::Handle handle_;
+};
+
+struct Slot {
+  plat::Handle dialog;
+  int control;
+};
+
+struct Dialog {
+  plat::Handle handle = 0;
+  plat::DialogSpec spec;
+  plat::DialogEvents* events = nullptr;
+  DialogWindow* window = nullptr;  // owned by FLTK's deferred deletion once destroyed
+  std::vector<Fl_Widget*> widgets;  // by control; null for the hidden picture store
+  std::vector<Fl_Image*> pictures;  // what each Image or PictureBox holds
+  std::vector<std::unique_ptr<Slot>> slots;
+  std::string caption;
+  bool topmost = false;
+  bool dead = false;
+};
+
+Dialog* live(plat::Handle h) {
+  auto it = g_dialogs.find(h);
+  return it == g_dialogs.end() || it->second->dead ? nullptr : it->second.get();
+}
+
+Dialog* of_window(Fl_Window* w) {
+  for (Fl_Window* top = w; top; top = top->window()) {
+    if (auto* dw = dynamic_cast<DialogWindow*>(top)) return live(dw->handle());
+  }
+  return nullptr;
+}
+
+void control_cb(Fl_Widget* w, void* data) {
+  auto* slot = static_cast<Slot*>(data);
+  Dialog* d = live(slot->dialog);
+  if (!d) return;
+  int value = 0;
+  std::string text;
+  switch (d->spec.controls[static_cast<std::size_t>(slot->control)].kind) {
+    case plat::ControlKind::CheckBox:
+    case plat::ControlKind::OptionButton: value = static_cast<Fl_Button*>(w)->value(); break;
+    case plat::ControlKind::HScrollBar: value = static_cast<int>(static_cast<Fl_Scrollbar*>(w)->value()); break;
+    case plat::ControlKind::TextBox: text = static_cast<Fl_Input*>(w)->value(); break;
+    default: break;
+  }
+  d->events->on_control(slot->dialog, slot->control, value, text);
+}
+
+void close_cb(Fl_Widget* w, void*) {
+  // Escape does not close these dialogs; only the window frame does.
+  if (Fl::event() == FL_SHORTCUT && Fl::event_key() == FL_Escape) return;
+  if (Dialog* d = of_window(static_cast<Fl_Window*>(w))) d->events->on_close_request(d->handle);
+}
+
+// The key preview: a dialog sees each typed character before the control with the focus does.
+int dispatch(int event, Fl_Window* w) {
+  if (event == FL_KEYBOARD && w && Fl::event_length() > 0) {
+    if (Dialog* d = of_window(w)) {
+      const plat::Handle h = d->handle;
+      d->events->on_keypress(h, static_cast<unsigned char>(Fl::event_text()[0]));
+      Dialog* after = live(h);
+      if (!after || !after->window->visible()) return 1;  // the key closed or hid the dialog
+    }
+  }
+  return Fl::handle_(event, w);
+}
+
+// FLTK labels treat '@' as a symbol; the dialogs' captions are plain text.
+std::string plain(const std::string& s) {
+  std::string out;
+  for (char c : s) {
+    if (c == '@') out += '@';
+    out += c;
+  }
+  return out;
+}
+
+Fl_Widget* make_widget(const plat::ControlSpec& c, int x, int y, int w, int h) {
+  const Fl_Font font = linuxplat::dialog_font(false);
+  Fl_Widget* widget = nullptr;
+  switch (c.kind) {
+    case plat::ControlKind::Frame: {
+      auto* f = new Frame(x, y, w, h);
+      f->end();
+      f->labelfont(linuxplat::dialog_font(c.bold));
+      widget = f;
+      break;
+    }
+    case plat::ControlKind::CheckBox: {
+      auto* b = new Fl_Check_Button(x, y, w, h);
+      b->down_box(FL_DOWN_BOX);
+      widget = b;
+      break;
+    }
+    case plat::ControlKind::OptionButton: {
+      auto* b = new Fl_Round_Button(x, y, w, h);
+      b->type(FL_RADIO_BUTTON);
+      widget = b;
+      break;
+    }
+    case plat::ControlKind::PushButton: {
+      auto* b = new Fl_Button(x, y, w, h);
+      b->box(FL_UP_BOX);
+      b->down_box(FL_DOWN_BOX);
+      widget = b;
+      break;
+    }
+    case plat::ControlKind::Label: {
+      auto* b = new Fl_Box(x, y, w, h);
+      b->box(FL_NO_BOX);
+      Fl_Align a = FL_ALIGN_INSIDE | FL_ALIGN_TOP | FL_ALIGN_WRAP;
+      if (c.align == plat::Align::Left) a |= FL_ALIGN_LEFT;
+      if (c.align == plat::Align::Right) a |= FL_ALIGN_RIGHT;
+      b->align(a);
+      widget = b;
+      break;
+    }
+    case plat::ControlKind::HScrollBar: {
+      auto* s = new Fl_Scrollbar(x, y, w, h);
+      s->type(FL_HORIZONTAL);
+      s->bounds(c.min, c.max);
+      s->step(1);
+      s->linesize(c.small_step);
+      // A square thumb, as wide as the bar is high, in the trough between the two arrows.
+      const int trough = std::max(1, w - 2 * h);
+      s->slider_size(std::min(1.0, static_cast<double>(h) / trough));
+      s->value(c.min);
+      s->when(FL_WHEN_CHANGED);
+      widget = s;
+      break;
+    }
+    case plat::ControlKind::TextBox: {
+      auto* in = new Fl_Input(x, y, w, h);
+      in->box(FL_DOWN_BOX);
+      in->textfont(font);
+      in->textsize(linuxplat::dialog_font_size());
+      in->when(FL_WHEN_CHANGED);
+      in->value(c.caption.c_str());
+      widget = in;
+      break;
+    }
+    case plat::ControlKind::PictureBox: widget = new PictureBox(x, y, w, h, true); break;
+    case plat::ControlKind::Image: widget = new PictureBox(x, y, w, h, false); break;
+  }
+  if (c.kind != plat::ControlKind::Frame) widget->labelfont(linuxplat::dialog_font(c.bold));
+  widget->labelsize(linuxplat::dialog_font_size());
+  if (c.kind != plat::ControlKind::TextBox && !c.caption.empty()) widget->copy_label(plain(c.caption).c_str());
+  if (!c.tooltip.empty()) widget->copy_tooltip(c.tooltip.c_str());
+  if (c.kind == plat::ControlKind::TextBox) widget->color(linuxplat::colour(c.face, FL_WHITE));
+  else widget->color(linuxplat::colour(c.face, FL_BACKGROUND_COLOR));
+  widget->labelcolor(linuxplat::colour(c.fore, FL_FOREGROUND_COLOR));
+  if (c.kind == plat::ControlKind::CheckBox || c.kind == plat::ControlKind::OptionButton)
+    widget->selection_color(FL_BLACK);
+  if (c.tab < 0) widget->clear_visible_focus();
+  return widget;
+}
+
+}  // namespace
+
+namespace plat {
+
+Handle dialog_create(const DialogSpec& spec, DialogEvents* events) {
+  if (!linuxplat::fltk_start()) end_process();  // no display: nothing can be shown
+  static bool dispatch_installed = false;
+  if (!dispatch_installed) {
+    Fl::event_dispatch(dispatch);
+    dispatch_installed = true;
+  }
+  const Handle h = g_next++;
+  auto d = std::make_unique<Dialog>();
+  d->handle = h;
+  d->spec = spec;
+  d->events = events;
+  d->caption = spec.caption;
+  const std::size_t n = spec.controls.size();
+  d->widgets.assign(n, nullptr);
+  d->pictures.assign(n, nullptr);
+
+  Fl_Group::current(nullptr);
+  auto* win = new DialogWindow(px(spec.client_width), px(spec.client_height), h);
+  win->size_range(win->w(), win->h(), win->w(), win->h());
+  win->copy_label(d->caption.c_str());
+  win->callback(close_cb);
+  win->xclass("zelkin-wumpets");
+  d->window = win;
+
+  // Absolute positions (FLTK's are relative to the window), parents before their children.
+  std::vector<int> ax(n, 0), ay(n, 0);
+  auto place = [&](std::size_t i) {
+    const ControlSpec& c = spec.controls[i];
+    ax[i] = px(c.left) + (c.parent >= 0 ? ax[static_cast<std::size_t>(c.parent)] : 0);
+    ay[i] = px(c.top) + (c.parent >= 0 ? ay[static_cast<std::size_t>(c.parent)] : 0);
+  };
+  // Siblings go in tab order, so that the Tab key follows the layout's order.
+  std::vector<std::size_t> order(n);
+  for (std::size_t i = 0; i < n; ++i) order[i] = i;
+  std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
+    const int ta = spec.controls[a].tab < 0 ? 1 << 20 : spec.controls[a].tab;
+    const int tb = spec.controls[b].tab < 0 ? 1 << 20 : spec.controls[b].tab;
+    return ta < tb;
+  });
+  auto build = [&](int parent, auto& self) -> void {
+    for (std::size_t i : order) {
+      const ControlSpec& c = spec.controls[i];
+      if (c.parent != parent) continue;
+      place(i);
+      if (c.kind == ControlKind::Image && !c.visible) {
+        d->pictures[i] = linuxplat::load_picture(c.picture);  // the hidden store
+        continue;
+      }
+      Fl_Group* holder = parent >= 0 ? static_cast<Fl_Group*>(d->widgets[static_cast<std::size_t>(parent)]) : win;
+      Fl_Group::current(nullptr);
+      Fl_Widget* w = make_widget(c, ax[i], ay[i], px(c.width), px(c.height));
+      holder->add(w);
+      d->widgets[i] = w;
+      if (!c.picture.empty()) {
+        d->pictures[i] = linuxplat::load_picture(c.picture);
+        static_cast<PictureBox*>(w)->picture(d->pictures[i]);
+      }
+      auto slot = std::make_unique<Slot>(Slot{h, static_cast<int>(i)});
+      w->callback(control_cb, slot.get());
+      d->slots.push_back(std::move(slot));
+      if (!c.visible) w->hide();
+      if (c.kind == ControlKind::Frame) self(static_cast<int>(i), self);
+    }
+  };
+  build(-1, build);
+  win->end();
+  Fl_Group::current(nullptr);
+  g_dialogs[h] = std::move(d);
+  return h;
+}
+
+void dialog_destroy(Handle h) {
+  Dialog* d = live(h);
+  if (!d) return;
+  d->dead = true;
+  d->window->hide();
+  Fl::delete_widget(d->window);  // safe inside the window's own callbacks
+}
+
+void dialog_show(Handle h) {
+  Dialog* d = live(h);
+  if (!d) return;
+  if (!d->window->shown() || !d->window->visible()) d->window->show();
+  if (d->topmost) linuxplat::set_topmost(d->window, true);
+  Fl::flush();
+}
+
+void dialog_hide(Handle h) {
+  if (Dialog* d = live(h)) d->window->hide();
+}
+
+void dialog_set_caption(Handle h, const std::string& caption) {
+  if (Dialog* d = live(h)) {
+    d->caption = caption;
+    d->window->copy_label(caption.c_str());
+  }
+}
+
+void dialog_outer_size(Handle h, float& width, float& height) {
+  // The window manager's frame is not known before the window is mapped; the client area stands
+  // for the outer size (and is the whole window where no manager decorates it).
+  if (Dialog* d = live(h)) {
+    width = static_cast<float>(d->window->w() * linuxplat::kTwipsPerPixel);
+    height = static_cast<float>(d->window->h() * linuxplat::kTwipsPerPixel);
+  }
+}
+
+void dialog_move(Handle h, float left, float top) {
+  if (Dialog* d = live(h)) {
+    d->window->position(static_cast<int>(std::lround(left / linuxplat::kTwipsPerPixel)),
+                        static_cast<int>(std::lround(top / linuxplat::kTwipsPerPixel)));
+  }
+}
+
+void dialog_set_topmost(Handle h, bool topmost) {
+  if (Dialog* d = live(h)) {
+    d->topmost = topmost;
+    linuxplat::set_topmost(d->window, topmost);
+  }
+}
+
+void control_set_value(Handle h, int c, int value) {
+  Dialog* d = live(h);
+  if (!d || c < 0 || c >= static_cast<int>(d->widgets.size()) || !d->widgets[static_cast<std::size_t>(c)]) return;
+  Fl_Widget* w = d->widgets[static_cast<std::size_t>(c)];
+  switch (d->spec.controls[static_cast<std::size_t>(c)].kind) {
+    case ControlKind::CheckBox: static_cast<Fl_Button*>(w)->value(value); break;
+    case ControlKind::OptionButton:
+      if (value) static_cast<Fl_Button*>(w)->setonly();
+      else static_cast<Fl_Button*>(w)->value(0);
+      break;
+    case ControlKind::HScrollBar: static_cast<Fl_Scrollbar*>(w)->value(value); break;
+    default: break;
+  }
+}
+
+void control_set_enabled(Handle h, int c, bool enabled) {
+  Dialog* d = live(h);
+  if (!d || c < 0 || c >= static_cast<int>(d->widgets.size()) || !d->widgets[static_cast<std::size_t>(c)]) return;
+  if (enabled) d->widgets[static_cast<std::size_t>(c)]->activate();
+  else d->widgets[static_cast<std::size_t>(c)]->deactivate();
+}
+
+void control_set_text(Handle h, int c, const std::string& text) {
+  Dialog* d = live(h);
+  if (!d || c < 0 || c >= static_cast<int>(d->widgets.size())) return;
+  if (auto* in = dynamic_cast<Fl_Input*>(d->widgets[static_cast<std::size_t>(c)])) {
+    // A stored text cut in the middle of a character loses that character's start bytes.
+    std::size_t end = text.size();
+    std::size_t lead = end;
+    while (lead > 0 && (static_cast<unsigned char>(text[lead - 1]) & 0xC0) == 0x80) --lead;
+    if (lead > 0) {
+      const unsigned char first = static_cast<unsigned char>(text[lead - 1]);
+      const std::size_t need = first >= 0xF0 ? 4 : first >= 0xE0 ? 3 : first >= 0xC0 ? 2 : 1;
+      if (end - (lead - 1) < need) end = lead - 1;
+    }
+    in->value(text.c_str(), static_cast<int>(end));
+  }
+}
+
+void control_copy_picture(Handle h, int to, int from) {
+  Dialog* d = live(h);
+  if (!d) return;
+  const auto n = static_cast<int>(d->widgets.size());
+  if (to < 0 || to >= n || from < 0 || from >= n) return;
+  d->pictures[static_cast<std::size_t>(to)] = d->pictures[static_cast<std::size_t>(from)];
+  if (auto* box = dynamic_cast<PictureBox*>(d->widgets[static_cast<std::size_t>(to)]))
+    box->picture(d->pictures[static_cast<std::size_t>(to)]);
+}
+
+void control_focus(Handle h, int c) {
+  Dialog* d = live(h);
+  if (!d || c < 0 || c >= static_cast<int>(d->widgets.size()) || !d->widgets[static_cast<std::size_t>(c)]) return;
+  d->widgets[static_cast<std::size_t>(c)]->take_focus();
+}
+
+void message_box(const std::string& title, const std::string& text) {
+  if (!linuxplat::fltk_start()) {
+    std::fprintf(stderr, "zelkin-wumpets: %s\n", text.c_str());
+    return;
+  }
+  fl_message_title(title.c_str());
+  fl_message("%s", text.c_str());
+}
+
+}  // namespace plat

@@ -1,0 +1,502 @@
+// The settings dialog and the message dialog on the headless back end: what they show when they
+// open, their click rules, what "&Apply Changes" writes and in which order, and the message text.
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <memory>
+#include <fstream>
+#include <set>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "dialogs/configuration.h"
+#include "dialogs/layouts.h"
+#include "platform/headless/headless.h"
+#include "platform/headless/headless_dialogs.h"
+#include "settings/keys.h"
+#include "startup/starter.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+namespace hd = headless_dialogs;
+using wumpets::Starter;
+
+class DialogTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir_ = fs::temp_directory_path() /
+           ("wumpets-dialogs-" + std::to_string(::getpid()) + "-" +
+            ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    fs::remove_all(dir_);
+    fs::create_directories(dir_);
+    headless::Config cfg;
+    cfg.config_dir = dir_.string();
+    cfg.data_dir = dir_.string() + "/";
+    cfg.command_line = "/c";
+    headless::reset(cfg);
+    hd::reset();
+  }
+  void TearDown() override { fs::remove_all(dir_); }
+  // A fresh program for the next case of a table.
+  void restart() {
+    SetUp();
+    st_ = std::make_unique<Starter>();
+  }
+
+  void write_settings(const std::vector<std::string>& lines) {
+    std::ofstream out(dir_ / "vornicade.ini");
+    out << "[Zelkin Wumpets]\n";
+    for (const auto& l : lines) out << l << "\n";
+  }
+  std::string settings_text() const {
+    std::ifstream in(dir_ / "vornicade.ini");
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+  }
+
+  // Runs Main with "/c" and returns the settings dialog (0 when it never opened).
+  plat::Handle open() {
+    wumpets::Main(*st_);
+    cfgdlg_ = hd::find_dialog("Configuration");
+    return cfgdlg_;
+  }
+  const hd::ControlState& ctl(const std::string& name) const { return hd::control(cfgdlg_, name); }
+  int value(const std::string& name) const { return ctl(name).value; }
+  bool enabled(const std::string& name) const { return ctl(name).enabled; }
+  void click(const std::string& name) { hd::click(cfgdlg_, name); }
+
+  // Presses "&Apply Changes" and returns the keys and values written, in order.
+  std::vector<std::pair<std::string, std::string>> apply() {
+    headless::clear_calls();
+    EXPECT_THROW(click("cmdOK"), headless::ProcessEnded);
+    std::vector<std::pair<std::string, std::string>> puts;
+    for (const auto& c : headless::calls()) {
+      if (c.rfind("profile_put ", 0) != 0) continue;
+      const std::string kv = c.substr(12);
+      const std::size_t eq = kv.find('=');
+      puts.emplace_back(kv.substr(0, eq), kv.substr(eq + 1));
+    }
+    return puts;
+  }
+  static std::string saved(const std::vector<std::pair<std::string, std::string>>& puts, const std::string& key) {
+    for (const auto& [k, v] : puts)
+      if (k == key) return v;
+    return "<not written>";
+  }
+
+  fs::path dir_;
+  std::unique_ptr<Starter> st_ = std::make_unique<Starter>();
+  plat::Handle cfgdlg_ = 0;
+};
+
+const std::vector<std::string> kDancers = {"wumpetcheck(1)", "wumpetcheck(2)", "wumpetcheck(3)", "wumpetcheck(4)",
+                                           "wumpetcheck(5)"};
+const std::vector<std::string> kDancerOptions = {"colorcheck", "overlapcheck", "congacheck"};
+
+TEST_F(DialogTest, FirstRunOpensWithTheDefaultsCentredAndTheTitleScene) {
+  ASSERT_NE(open(), 0);
+  const hd::DialogState* d = hd::dialog(cfgdlg_);
+  EXPECT_TRUE(d->visible);
+  EXPECT_EQ(d->caption, "Zelkin Wumpets Version 6.0");
+  float w = 0, h = 0;
+  plat::dialog_outer_size(cfgdlg_, w, h);
+  EXPECT_FLOAT_EQ(d->left, 800 * 15 / 2.0f - w / 2.0f);
+  EXPECT_FLOAT_EQ(d->top, 600 * 15 / 2.0f - h / 2.0f);
+
+  const std::set<std::string> checked = {"wumpetcheck(1)", "wumpetcheck(2)", "wumpetcheck(3)", "wumpetcheck(4)",
+                                         "wumpetcheck(5)", "redrosecheck",   "pinkrosecheck",  "yellowrosecheck",
+                                         "whiterosecheck", "notes1check",    "musicchk(0)",    "musicchk(1)",
+                                         "musicchk(2)"};
+  for (const auto& c : d->controls) {
+    if (c.spec.kind != plat::ControlKind::CheckBox) continue;
+    EXPECT_EQ(c.value, checked.count(c.spec.name) ? 1 : 0) << c.spec.name;
+  }
+  EXPECT_EQ(value("backcheck(0)"), 1);
+  for (int n = 1; n <= 3; ++n) EXPECT_EQ(value("backcheck(" + std::to_string(n) + ")"), 0);
+  EXPECT_EQ(value("speedchk"), 80);
+  EXPECT_EQ(value("messagecheck"), 0);
+  EXPECT_FALSE(enabled("change"));
+  for (const auto& o : kDancerOptions) EXPECT_TRUE(enabled(o)) << o;
+  // The dancer boxes checked while loading showed their pictures; the title scene replaces them.
+  EXPECT_EQ(ctl("preview").picture, "pic0.bmp");
+  EXPECT_EQ(d->focus, wumpets::cfg::cmdOK);
+  EXPECT_EQ(headless::error_dialog_shows(), 0);
+}
+
+TEST_F(DialogTest, ApplyWritesEveryKeyInOrderWithTheFileFormats) {
+  ASSERT_NE(open(), 0);
+  const auto puts = apply();
+  const std::vector<std::string> order = {
+      "firstrun", "wumpet1",  "wumpet2",   "wumpet3",    "wumpet4",      "wumpet5",      "notes1",
+      "notes2",   "peace",    "hippie",    "redrose",    "pinkrose",     "yellowrose",   "whiterose",
+      "discoball", "lavalamp", "conga",    "colorchanger", "trailing",   "semitransparent", "overlap",
+      "background", "speed",  "musicchoice0", "musicchoice1", "musicchoice2", "musicchoice3", "musicchoice4",
+      "musicchoice5", "message"};
+  ASSERT_EQ(puts.size(), order.size());
+  for (std::size_t i = 0; i < order.size(); ++i) EXPECT_EQ(puts[i].first, order[i]) << "write " << i + 1;
+
+  // Checked against the one key table: every key the loader reads is written, except the message
+  // text (the message dialog's), and flags are written as "0" or "1".
+  std::set<std::string> written;
+  for (const auto& [k, v] : puts) written.insert(k);
+  for (const wumpets::SettingKey& key : wumpets::setting_keys()) {
+    if (key.kind == wumpets::KeyKind::Text) {
+      EXPECT_FALSE(written.count(key.name)) << key.name;
+      continue;
+    }
+    EXPECT_TRUE(written.count(key.name)) << key.name;
+    if (key.kind == wumpets::KeyKind::Flag) {
+      EXPECT_TRUE(saved(puts, key.name) == "0" || saved(puts, key.name) == "1") << key.name;
+    }
+  }
+  for (const auto& [k, v] : puts)
+    if (k != wumpets::kFirstRunKey) {
+      EXPECT_NE(wumpets::find_setting_key(k), nullptr) << k;
+    }
+
+  EXPECT_EQ(saved(puts, "firstrun"), "1");
+  EXPECT_EQ(saved(puts, "background"), " 0");
+  EXPECT_EQ(saved(puts, "speed"), "60");
+  EXPECT_EQ(saved(puts, "wumpet3"), "1");
+  EXPECT_EQ(saved(puts, "notes2"), "0");
+  EXPECT_EQ(saved(puts, "musicchoice2"), "1");
+  EXPECT_EQ(saved(puts, "musicchoice3"), "0");
+
+  // The file reads back as the first-run state it was made from.
+  Starter again;
+  wumpets::X_GetData(again);
+  for (int n = 1; n <= 5; ++n) EXPECT_EQ(again.scene.wumpets(n).enabled, wumpets::kTrue);
+  EXPECT_EQ(again.scene.notes1(1).enabled, wumpets::kTrue);
+  EXPECT_EQ(again.scene.notes2(1).enabled, 0);
+  EXPECT_EQ(again.scene.background, 0);
+  EXPECT_EQ(again.scene.backwidth, 165);
+  EXPECT_EQ(again.scene.speed, 60);
+  EXPECT_EQ(again.scene.musicchoice(2), wumpets::kTrue);
+  EXPECT_EQ(again.scene.message, 0);
+}
+
+TEST_F(DialogTest, ChangedChoicesAreSavedAsShown) {
+  write_settings({"firstrun=1", "wumpet2=1", "background= 1", "speed=100", "message=1", "musicchoice5=1"});
+  ASSERT_NE(open(), 0);
+  click("backcheck(3)");
+  click("hippiecheck");
+  click("musicchk(5)");
+  click("messagecheck");
+  EXPECT_FALSE(enabled("change"));
+  const auto puts = apply();
+  EXPECT_EQ(saved(puts, "background"), " 3");
+  EXPECT_EQ(saved(puts, "speed"), "100");
+  EXPECT_EQ(saved(puts, "hippie"), "1");
+  EXPECT_EQ(saved(puts, "wumpet1"), "0");
+  EXPECT_EQ(saved(puts, "wumpet2"), "1");
+  EXPECT_EQ(saved(puts, "musicchoice5"), "0");
+  EXPECT_EQ(saved(puts, "message"), "0");
+}
+
+TEST_F(DialogTest, SpeedThumbAtEitherEnd) {
+  struct Case {
+    const char* stored;
+    int thumb;       // where it opens
+    int move_to;     // -1: left alone
+    const char* saved;
+  };
+  const Case cases[] = {
+      {"60", 80, -1, "60"},  {"140", 0, -1, "140"}, {"0", 140, -1, "1"},  {"1", 139, -1, "1"},
+      {"60", 80, 140, "1"},  {"60", 80, 0, "140"},  {"60", 80, 139, "1"}, {"60", 80, 1, "139"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string("stored ") + c.stored + ", moved to " + std::to_string(c.move_to));
+    restart();
+    write_settings({"firstrun=1", "wumpet1=1", std::string("speed=") + c.stored});
+    ASSERT_NE(open(), 0);
+    EXPECT_EQ(value("speedchk"), c.thumb);
+    if (c.move_to >= 0) hd::scroll_to(cfgdlg_, "speedchk", c.move_to);
+    EXPECT_EQ(saved(apply(), "speed"), c.saved);
+  }
+}
+
+TEST_F(DialogTest, LastDancerClearedTakesTheDancerOptionsAway) {
+  write_settings({"firstrun=1", "wumpet1=1", "wumpet4=1", "conga=1", "overlap=1", "colorchanger=1"});
+  ASSERT_NE(open(), 0);
+  for (const auto& o : kDancerOptions) EXPECT_EQ(value(o), 1) << o;
+
+  click("wumpetcheck(1)");
+  EXPECT_EQ(ctl("preview").picture, "pic1.bmp");
+  for (const auto& o : kDancerOptions) {
+    EXPECT_EQ(value(o), 1) << "one dancer is left: " << o;
+    EXPECT_TRUE(enabled(o)) << o;
+  }
+  click("wumpetcheck(4)");
+  EXPECT_EQ(ctl("preview").picture, "pic4.bmp");
+  for (const auto& o : kDancerOptions) {
+    EXPECT_EQ(value(o), 0) << o;
+    EXPECT_FALSE(enabled(o)) << o;
+  }
+  click("congacheck");  // disabled: the click does not reach it
+  EXPECT_EQ(value("congacheck"), 0);
+
+  click("wumpetcheck(2)");
+  for (const auto& o : kDancerOptions) {
+    EXPECT_TRUE(enabled(o)) << o;
+    EXPECT_EQ(value(o), 0) << "enabled again, still cleared: " << o;
+  }
+  const auto puts = apply();
+  EXPECT_EQ(saved(puts, "conga"), "0");
+  EXPECT_EQ(saved(puts, "colorchanger"), "0");
+  EXPECT_EQ(saved(puts, "overlap"), "0");
+}
+
+TEST_F(DialogTest, NoDancerInTheSettingsStillOpensTheOptionsEnabled) {
+  write_settings({"firstrun=1", "redrose=1"});
+  ASSERT_NE(open(), 0);
+  for (const auto& d : kDancers) EXPECT_EQ(value(d), 0);
+  for (const auto& o : kDancerOptions) EXPECT_TRUE(enabled(o)) << o;
+}
+
+TEST_F(DialogTest, TrailsAndSemiTransparencyExcludeEachOther) {
+  struct Case {
+    std::vector<std::string> settings;
+    const char* click;
+    const char* other;
+  };
+  const Case cases[] = {{{"firstrun=1", "semitransparent=1"}, "trailcheck", "transcheck"},
+                        {{"firstrun=1", "trailing=1"}, "transcheck", "trailcheck"}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.click);
+    restart();
+    write_settings(c.settings);
+    ASSERT_NE(open(), 0);
+    // Loaded with the other one on: this one is disabled.
+    EXPECT_EQ(value(c.other), 1);
+    EXPECT_FALSE(enabled(c.click));
+    click(c.other);  // clear it: this one comes back
+    EXPECT_TRUE(enabled(c.click));
+    EXPECT_EQ(value(c.click), 0);
+    click(c.click);
+    EXPECT_EQ(value(c.click), 1);
+    EXPECT_EQ(value(c.other), 0);
+    EXPECT_FALSE(enabled(c.other));
+    click(c.click);
+    EXPECT_TRUE(enabled(c.other));
+    EXPECT_EQ(value(c.other), 0);
+  }
+}
+
+TEST_F(DialogTest, BothTrailsAndSemiTransparencyInTheFileNeverSaveBoth) {
+  write_settings({"firstrun=1", "trailing=1", "semitransparent=1"});
+  ASSERT_NE(open(), 0);
+  EXPECT_NE(value("trailcheck") + value("transcheck"), 2);
+  const auto puts = apply();
+  EXPECT_FALSE(saved(puts, "trailing") == "1" && saved(puts, "semitransparent") == "1");
+}
+
+TEST_F(DialogTest, EveryObjectBoxShowsItsPictureCheckedOrCleared) {
+  ASSERT_NE(open(), 0);
+  const std::pair<const char*, const char*> boxes[] = {
+      {"redrosecheck", "pic6.bmp"},  {"pinkrosecheck", "pic7.bmp"},  {"yellowrosecheck", "pic8.bmp"},
+      {"whiterosecheck", "pic9.bmp"}, {"peacecheck", "pic10.bmp"},    {"hippiecheck", "pic11.bmp"},
+      {"lavalampcheck", "pic12.bmp"}, {"notes1check", "pic13.bmp"},   {"discoballcheck", "pic14.bmp"},
+      {"notes2check", "pic15.bmp"},   {"wumpetcheck(5)", "pic5.bmp"}, {"wumpetcheck(3)", "pic3.bmp"}};
+  for (const auto& [box, picture] : boxes) {
+    const int before = value(box);
+    click(box);
+    EXPECT_NE(value(box), before) << box;
+    EXPECT_EQ(ctl("preview").picture, picture) << box;
+    click("musicchk(4)");  // no picture of its own
+    EXPECT_EQ(ctl("preview").picture, picture) << box;
+  }
+}
+
+TEST_F(DialogTest, MessageSwitchEnablesChange) {
+  write_settings({"firstrun=1", "message=1", "messagetext=hello"});
+  ASSERT_NE(open(), 0);
+  EXPECT_EQ(value("messagecheck"), 1);
+  EXPECT_TRUE(enabled("change"));
+  click("messagecheck");
+  EXPECT_FALSE(enabled("change"));
+  click("change");
+  EXPECT_EQ(hd::find_dialog("Form1"), 0) << "a disabled Change opens nothing";
+  click("messagecheck");
+  EXPECT_TRUE(enabled("change"));
+}
+
+TEST_F(DialogTest, BadStoredValuesStopFormLoadWithAnError) {
+  struct Case {
+    const char* line;
+    const char* title;
+  };
+  const Case cases[] = {{"background= 4", "Error Code: ZW- 9- Configuration/Form_Load"},
+                        {"background=-1", "Error Code: ZW- 9- Configuration/Form_Load"},
+                        {"speed=141", "Error Code: ZW- 6- Configuration/Form_Load"},
+                        {"speed=-5", "Error Code: ZW- 6- Configuration/Form_Load"}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.line);
+    restart();
+    write_settings({"firstrun=1", "wumpet1=1", c.line});
+    const plat::Handle h = open();
+    ASSERT_NE(h, 0);
+    EXPECT_FALSE(hd::dialog(h)->visible) << "the dialog is not shown";
+    EXPECT_EQ(headless::error_dialog_title(), c.title);
+    EXPECT_EQ(headless::error_dialog_shows(), 1);
+    // Closing the error dialog runs the shutdown, which ends the program.
+    EXPECT_THROW(headless::error_dialog_close(), headless::ProcessEnded);
+  }
+}
+
+TEST_F(DialogTest, CancelAndClosingWriteNothing) {
+  for (const char* how : {"cancel", "close"}) {
+    SCOPED_TRACE(how);
+    restart();
+    ASSERT_NE(open(), 0);
+    click("hippiecheck");
+    if (std::string(how) == "cancel") {
+      EXPECT_THROW(click("cmdCancel"), headless::ProcessEnded);
+    } else {
+      EXPECT_THROW(hd::close(cfgdlg_), headless::ProcessEnded);
+    }
+    EXPECT_FALSE(fs::exists(dir_ / "vornicade.ini"));
+  }
+}
+
+// ---------------------------------------------------------------------------------------------
+// The message dialog.
+
+class MessageTest : public DialogTest {
+ protected:
+  plat::Handle change() {
+    click("change");
+    return hd::find_dialog("Form1");
+  }
+  const hd::ControlState& text1(plat::Handle m) const { return hd::control(m, "Text1"); }
+};
+
+TEST_F(MessageTest, ChangeOpensTheMessageOnTopAndHidesTheSettings) {
+  write_settings({"firstrun=1", "message=1", "messagetext=Peace and love"});
+  ASSERT_NE(open(), 0);
+  const plat::Handle m = change();
+  ASSERT_NE(m, 0);
+  const hd::DialogState* d = hd::dialog(m);
+  EXPECT_TRUE(d->visible);
+  EXPECT_TRUE(d->topmost);
+  EXPECT_EQ(d->caption, "Zelkin Wumpets ScreenSaver Message");
+  EXPECT_EQ(text1(m).text, "Peace and love");
+  EXPECT_EQ(d->focus, wumpets::msg::Text1);
+  float w = 0, h = 0;
+  plat::dialog_outer_size(m, w, h);
+  EXPECT_FLOAT_EQ(d->left, 6000 - w / 2);
+  EXPECT_FALSE(hd::dialog(cfgdlg_)->visible);
+  EXPECT_EQ(hd::dialog(cfgdlg_)->focus, wumpets::cfg::cmdOK);
+}
+
+TEST_F(MessageTest, ApplyThenCancelKeepsTheTextButNotTheSwitch) {
+  write_settings({"firstrun=1", "message=0", "messagetext=old"});
+  ASSERT_NE(open(), 0);
+  click("messagecheck");
+  const plat::Handle m = change();
+  hd::type_text(m, "Text1", "new words");
+  hd::click(m, "Apply");
+  EXPECT_FALSE(hd::dialog(m)->visible);
+  EXPECT_TRUE(hd::dialog(m)->loaded) << "Apply only hides it";
+  EXPECT_TRUE(hd::dialog(cfgdlg_)->visible);
+  EXPECT_THROW(click("cmdCancel"), headless::ProcessEnded);
+  Starter again;
+  wumpets::X_GetData(again);
+  EXPECT_EQ(again.scene.messagetext, "new words");
+  EXPECT_EQ(again.scene.message, 0) << "the switch keeps its old saved value";
+}
+
+TEST_F(MessageTest, EnterAppliesAndAnEmptyTextIsWritten) {
+  write_settings({"firstrun=1", "message=1", "messagetext=something"});
+  ASSERT_NE(open(), 0);
+  const plat::Handle m = change();
+  hd::type_text(m, "Text1", "");
+  headless::clear_calls();
+  hd::press_key(m, 13);
+  const auto& calls = headless::calls();
+  EXPECT_NE(std::find(calls.begin(), calls.end(), "profile_put messagetext="), calls.end());
+  EXPECT_FALSE(hd::dialog(m)->visible);
+  EXPECT_TRUE(hd::dialog(cfgdlg_)->visible);
+  EXPECT_NE(settings_text().find("messagetext=\n"), std::string::npos) << settings_text();
+}
+
+TEST_F(MessageTest, ReopenShowsTheAppliedTextAfterApplyAndTheLoadedTextAfterCancel) {
+  write_settings({"firstrun=1", "message=1", "messagetext=loaded"});
+  ASSERT_NE(open(), 0);
+  plat::Handle m = change();
+  hd::type_text(m, "Text1", "applied");
+  hd::click(m, "Apply");
+  m = change();
+  EXPECT_EQ(text1(m).text, "applied");
+  hd::type_text(m, "Text1", "typed then cancelled");
+  hd::click(m, "Cancel");
+  EXPECT_FALSE(hd::dialog(m)->loaded);
+  EXPECT_TRUE(hd::dialog(cfgdlg_)->visible);
+  m = change();
+  EXPECT_EQ(text1(m).text, "loaded") << "after Cancel: the text loaded at start";
+  // Closing it through its frame is a Cancel: the settings dialog comes back.
+  hd::close(m);
+  EXPECT_TRUE(hd::dialog(cfgdlg_)->visible);
+  EXPECT_NE(settings_text().find("messagetext=applied"), std::string::npos);
+}
+
+TEST_F(MessageTest, LongMultiLineAndNonLatinTextKeepsTheFileIntact) {
+  write_settings({"firstrun=1", "message=1", "wumpet2=1", "speed=60"});
+  ASSERT_NE(open(), 0);
+  std::string text = "Grüße aus Köln, 日本語も。\nSecond line\r\nThird";
+  while (text.size() < 5000) text += " and again ♫";
+  const plat::Handle m = change();
+  hd::type_text(m, "Text1", text);
+  hd::click(m, "Apply");
+  apply();  // the settings dialog writes every other key after it
+
+  // One line per key: the text's line breaks became blanks; nothing else moved.
+  const std::string file = settings_text();
+  std::istringstream lines(file);
+  std::string line;
+  int count = 0;
+  while (std::getline(lines, line)) ++count;
+  EXPECT_EQ(count, 1 + 31);
+
+  Starter again;
+  wumpets::X_GetData(again);
+  std::string flat = text;
+  for (char& ch : flat)
+    if (ch == '\n' || ch == '\r') ch = ' ';
+  EXPECT_EQ(again.scene.messagetext, flat.substr(0, 127)) << "read back cut to 127 bytes";
+  EXPECT_EQ(again.scene.wumpets(2).enabled, wumpets::kTrue);
+  EXPECT_EQ(again.scene.wumpets(1).enabled, 0);
+  EXPECT_EQ(again.scene.speed, 60);
+  EXPECT_EQ(again.scene.message, wumpets::kTrue);
+  EXPECT_EQ(again.scene.musicchoice(0), 0);
+}
+
+TEST(DialogLayout, ControlsSitInsideTheirContainersAndTabOrderIsUnique) {
+  for (const plat::DialogSpec* d :
+       {&wumpets::configuration_layout(), &wumpets::messageentry_layout(), &wumpets::bugreport_layout()}) {
+    SCOPED_TRACE(d->caption);
+    std::set<int> tabs;
+    std::set<std::string> names;
+    for (const auto& c : d->controls) {
+      EXPECT_TRUE(names.insert(c.name).second) << "duplicate name " << c.name;
+      if (c.tab >= 0) {
+        EXPECT_TRUE(tabs.insert(c.tab).second) << "duplicate tab " << c.tab << " at " << c.name;
+      }
+      if (!c.visible) continue;
+      const int cw = c.parent < 0 ? d->client_width : d->controls[static_cast<std::size_t>(c.parent)].width;
+      const int ch = c.parent < 0 ? d->client_height : d->controls[static_cast<std::size_t>(c.parent)].height;
+      // The error dialog's right icon overhangs its window, as designed; everything else fits.
+      if (c.name == "Image1") continue;
+      EXPECT_LE(c.left + c.width, cw) << c.name;
+      EXPECT_LE(c.top + c.height, ch) << c.name;
+    }
+  }
+  EXPECT_EQ(wumpets::configuration_layout().controls[wumpets::cfg::cmdOK].tab, 0);
+}
+
+}  // namespace
