@@ -1,0 +1,415 @@
+// The real program on its own Xvfb: what the screen shows, what ends the saver, embedding in
+// another program's window, the preview, and pictures rendered without a display.
+// gtest first: Xlib's macros (None, Bool) would break its headers.
+#include <gtest/gtest.h>
+
+#include <SDL.h>
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <X11/extensions/Xfixes.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace {
+
+using namespace std::chrono_literals;
+
+struct Image {
+  int width = 0, height = 0;
+  std::vector<std::uint32_t> px;  // 0x00RRGGBB
+  std::uint32_t at(int x, int y) const { return px[static_cast<std::size_t>(y) * width + x]; }
+};
+
+std::string temp_dir() {
+  char tmpl[] = "/tmp/wumpets-e2e-XXXXXX";
+  const char* d = ::mkdtemp(tmpl);
+  return d ? d : "";
+}
+
+void sleep_ms(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
+
+// Waits for a child to end; true (with its status) when it did within the time.
+bool wait_exit(pid_t pid, int timeout_ms, int& status) {
+  for (int waited = 0; waited <= timeout_ms; waited += 10) {
+    if (::waitpid(pid, &status, WNOHANG) == pid) return true;
+    sleep_ms(10);
+  }
+  return false;
+}
+
+void stop(pid_t& pid) {
+  if (pid <= 0) return;
+  int status = 0;
+  ::kill(pid, SIGKILL);
+  ::waitpid(pid, &status, 0);
+  pid = -1;
+}
+
+Image grab(Display* dpy, Window w) {
+  XWindowAttributes a{};
+  XGetWindowAttributes(dpy, w, &a);
+  Image img;
+  XImage* xi = XGetImage(dpy, w, 0, 0, static_cast<unsigned>(a.width), static_cast<unsigned>(a.height), AllPlanes,
+                         ZPixmap);
+  if (!xi) return img;
+  img.width = a.width;
+  img.height = a.height;
+  img.px.resize(static_cast<std::size_t>(a.width) * a.height);
+  for (int y = 0; y < a.height; ++y)
+    for (int x = 0; x < a.width; ++x) img.px[static_cast<std::size_t>(y) * a.width + x] = XGetPixel(xi, x, y) & 0xFFFFFF;
+  XDestroyImage(xi);
+  return img;
+}
+
+Image load_bmp(const std::string& path) {
+  Image img;
+  SDL_Surface* s = SDL_LoadBMP(path.c_str());
+  if (!s) return img;
+  SDL_Surface* rgb = SDL_ConvertSurfaceFormat(s, SDL_PIXELFORMAT_RGB888, 0);
+  SDL_FreeSurface(s);
+  img.width = rgb->w;
+  img.height = rgb->h;
+  img.px.resize(static_cast<std::size_t>(rgb->w) * rgb->h);
+  for (int y = 0; y < rgb->h; ++y)
+    std::memcpy(&img.px[static_cast<std::size_t>(y) * rgb->w],
+                static_cast<const std::uint8_t*>(rgb->pixels) + static_cast<std::size_t>(y) * rgb->pitch,
+                static_cast<std::size_t>(rgb->w) * 4);
+  for (auto& p : img.px) p &= 0xFFFFFF;
+  SDL_FreeSurface(rgb);
+  return img;
+}
+
+int count_nonblack(const Image& img) {
+  int n = 0;
+  for (auto p : img.px) n += p != 0;
+  return n;
+}
+
+// A fresh X server, a settings folder and a runtime folder for each test.
+class SaverE2E : public ::testing::Test {
+ protected:
+  static constexpr int kWidth = 640, kHeight = 480;
+
+  void SetUp() override {
+    dir_ = temp_dir();
+    ASSERT_FALSE(dir_.empty());
+    ASSERT_EQ(::mkdir((dir_ + "/config").c_str(), 0700), 0);
+    ASSERT_EQ(::mkdir((dir_ + "/run").c_str(), 0700), 0);
+    write_settings(false);
+    start_xvfb();
+    ASSERT_NE(dpy_, nullptr) << "Xvfb did not start";
+  }
+
+  void TearDown() override {
+    stop(saver_);
+    if (dpy_) XCloseDisplay(dpy_);
+    stop(xvfb_);
+    if (!dir_.empty()) std::system(("rm -rf '" + dir_ + "'").c_str());
+  }
+
+  // Dancers, roses and notes on the first tiled background; no music.
+  void write_settings(bool with_message) {
+    std::ofstream f(dir_ + "/config/vornicade.ini");
+    f << "[Zelkin Wumpets]\nfirstrun=1\nwumpet1=1\nwumpet2=1\nwumpet3=1\nwumpet4=1\nwumpet5=1\n"
+         "redrose=1\npinkrose=1\nwhiterose=1\nyellowrose=1\nnotes1=1\nbackground=0\nspeed=60\n";
+    if (with_message) f << "message=1\nmessagetext=Dance, Wumpets!\n";
+  }
+
+  void start_xvfb() {
+    int fds[2];
+    ASSERT_EQ(::pipe(fds), 0);
+    xvfb_ = ::fork();
+    if (xvfb_ == 0) {
+      ::close(fds[0]);
+      int devnull = ::open("/dev/null", O_WRONLY);
+      ::dup2(devnull, 1);
+      ::dup2(devnull, 2);
+      const std::string fd = std::to_string(fds[1]);
+      const std::string screen = std::to_string(kWidth) + "x" + std::to_string(kHeight) + "x24";
+      ::execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", screen.c_str(), "-nolisten", "tcp",
+               static_cast<char*>(nullptr));
+      ::_exit(127);
+    }
+    ::close(fds[1]);
+    std::string number;
+    char c;
+    while (::read(fds[0], &c, 1) == 1 && c != '\n') number += c;
+    ::close(fds[0]);
+    ASSERT_FALSE(number.empty()) << "Xvfb gave no display number";
+    display_ = ":" + number;
+    dpy_ = XOpenDisplay(display_.c_str());
+  }
+
+  // Starts the program with these arguments and extra environment ("NAME=value").
+  pid_t run(const std::vector<std::string>& args, const std::vector<std::string>& env = {},
+            const std::string& runtime = "run") {
+    const std::string log = dir_ + "/saver.log";
+    ::mkdir((dir_ + "/" + runtime).c_str(), 0700);
+    pid_t pid = ::fork();
+    if (pid == 0) {
+      ::setenv("DISPLAY", display_.c_str(), 1);
+      ::setenv("XDG_RUNTIME_DIR", (dir_ + "/" + runtime).c_str(), 1);
+      ::setenv("HOME", dir_.c_str(), 1);
+      ::setenv("SDL_AUDIODRIVER", "dummy", 1);
+      for (const auto& e : env) ::putenv(const_cast<char*>(e.c_str()));
+      int out = ::open(log.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0600);
+      ::dup2(out, 1);
+      ::dup2(out, 2);
+      std::vector<std::string> all{WUMPETS_PROGRAM, "--config-dir=" + dir_ + "/config",
+                                   std::string("--data-dir=") + WUMPETS_DATA_DIR};
+      all.insert(all.end(), args.begin(), args.end());
+      std::vector<char*> argv;
+      for (auto& a : all) argv.push_back(a.data());
+      argv.push_back(nullptr);
+      ::execv(argv[0], argv.data());
+      ::_exit(127);
+    }
+    return pid;
+  }
+
+  std::string log() {
+    std::ifstream f(dir_ + "/saver.log");
+    std::stringstream s;
+    s << f.rdbuf();
+    return s.str();
+  }
+
+  // Waits until the window shows something (the saver paints its background before showing).
+  bool wait_for_picture(Window w, int timeout_ms = 5000) {
+    for (int waited = 0; waited < timeout_ms; waited += 50) {
+      if (count_nonblack(grab(dpy_, w)) > 0) return true;
+      sleep_ms(50);
+    }
+    return false;
+  }
+
+  bool cursor_hidden() {
+    XFixesCursorImage* c = XFixesGetCursorImage(dpy_);
+    if (!c) return false;
+    bool hidden = true;
+    for (int i = 0; i < c->width * c->height; ++i)
+      if ((c->pixels[i] >> 24) & 0xFF) hidden = false;
+    XFree(c);
+    return hidden;
+  }
+
+  void xdotool(const std::string& args) {
+    ASSERT_EQ(std::system(("DISPLAY=" + display_ + " xdotool " + args + " >/dev/null 2>&1").c_str()), 0);
+  }
+
+  Window host_window(int w, int h) {
+    Window host = XCreateSimpleWindow(dpy_, DefaultRootWindow(dpy_), 10, 10, static_cast<unsigned>(w),
+                                      static_cast<unsigned>(h), 0, 0, 0);
+    XMapWindow(dpy_, host);
+    XSync(dpy_, False);
+    return host;
+  }
+
+  Window root() { return DefaultRootWindow(dpy_); }
+
+  std::string dir_, display_;
+  Display* dpy_ = nullptr;
+  pid_t xvfb_ = -1, saver_ = -1;
+};
+
+TEST_F(SaverE2E, FullScreenShowsTheTiledBackgroundWithSpritesOnIt) {
+  // The background alone: the picture before the first frame.
+  pid_t r = run({"--render=" + dir_ + "/back.bmp", "--frames=0", "--size=640x480", "--seed=3", "/s"}, {},
+                "config");
+  int status = 0;
+  ASSERT_TRUE(wait_exit(r, 10000, status));
+  ASSERT_EQ(WEXITSTATUS(status), 0) << log();
+  const Image back = load_bmp(dir_ + "/back.bmp");
+  ASSERT_EQ(back.width, kWidth);
+
+  saver_ = run({"/s"});
+  ASSERT_TRUE(wait_for_picture(root())) << log();
+  sleep_ms(500);
+  const Image shot = grab(dpy_, root());
+  ASSERT_EQ(shot.width, kWidth);
+  int same = 0;
+  for (std::size_t i = 0; i < shot.px.size(); ++i) same += shot.px[i] == back.px[i];
+  const double share = static_cast<double>(same) / static_cast<double>(shot.px.size());
+  // Most of the screen is the tiled background; the dancers, roses and notes cover the rest.
+  EXPECT_GT(share, 0.6);
+  EXPECT_LT(share, 0.98);
+  // The background is a picture, not one flat colour, and it repeats: its first tile (165 x 290)
+  // comes again to the right of itself.
+  std::vector<std::uint32_t> colours(back.px.begin(), back.px.end());
+  std::sort(colours.begin(), colours.end());
+  EXPECT_GT(std::unique(colours.begin(), colours.end()) - colours.begin(), 8);
+  int repeats = 0;
+  for (int y = 0; y < 290; ++y)
+    for (int x = 0; x < 165; ++x) repeats += back.at(x, y) == back.at(x + 165, y);
+  EXPECT_EQ(repeats, 165 * 290);
+}
+
+struct EndCase {
+  const char* name;
+  const char* action;  // xdotool arguments, or "TERM" for the signal
+};
+
+class SaverEnds : public SaverE2E, public ::testing::WithParamInterface<EndCase> {};
+
+TEST_P(SaverEnds, WithinASecondWithTheCursorBack) {
+  saver_ = run({"/s"});
+  ASSERT_TRUE(wait_for_picture(root())) << log();
+  xdotool("mousemove 320 240");
+  sleep_ms(300);
+  EXPECT_TRUE(cursor_hidden());
+  const std::string action = GetParam().action;
+  if (action == "TERM") ::kill(saver_, SIGTERM);
+  else xdotool(action);
+  int status = 0;
+  ASSERT_TRUE(wait_exit(saver_, 1000, status)) << "still running after " << action;
+  saver_ = -1;
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << log();
+  EXPECT_FALSE(cursor_hidden());
+}
+
+INSTANTIATE_TEST_SUITE_P(Input, SaverEnds,
+                         ::testing::Values(EndCase{"Key", "key x"}, EndCase{"Click", "click 1"},
+                                           EndCase{"Escape", "key Escape"}, EndCase{"Sigterm", "TERM"}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(SaverE2E, MovingTheMouseDoesNotEndIt) {
+  saver_ = run({"/s"});
+  ASSERT_TRUE(wait_for_picture(root())) << log();
+  for (int i = 0; i < 5; ++i) {
+    xdotool("mousemove " + std::to_string(50 + 100 * i) + " " + std::to_string(40 + 80 * i));
+    sleep_ms(100);
+  }
+  int status = 0;
+  EXPECT_FALSE(wait_exit(saver_, 700, status)) << "the saver ended on a mouse move";
+  EXPECT_TRUE(cursor_hidden());
+}
+
+struct EmbedCase {
+  const char* name;
+  bool root_option;  // --root with XSCREENSAVER_WINDOW instead of --window-id
+};
+
+class SaverEmbedded : public SaverE2E, public ::testing::WithParamInterface<EmbedCase> {};
+
+TEST_P(SaverEmbedded, DrawsIntoTheHostAndEndsWithIt) {
+  const Window host = host_window(320, 200);
+  char id[32];
+  std::snprintf(id, sizeof id, "0x%lx", host);
+  if (GetParam().root_option) saver_ = run({"--root"}, {std::string("XSCREENSAVER_WINDOW=") + id});
+  else saver_ = run({std::string("--window-id=") + id});
+  ASSERT_TRUE(wait_for_picture(host)) << log();
+  // Only the host is drawn in: the rest of the screen stays black.
+  const Image screen = grab(dpy_, root());
+  EXPECT_EQ(screen.at(400, 300), 0u);
+  EXPECT_EQ(screen.at(5, 5), 0u);
+  const Image inside = grab(dpy_, host);
+  EXPECT_GT(count_nonblack(inside), 320 * 200 / 2);
+
+  XDestroyWindow(dpy_, host);
+  XSync(dpy_, False);
+  int status = 0;
+  ASSERT_TRUE(wait_exit(saver_, 2000, status)) << "still running after its window was destroyed";
+  saver_ = -1;
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << log();
+}
+
+INSTANTIATE_TEST_SUITE_P(Host, SaverEmbedded,
+                         ::testing::Values(EmbedCase{"WindowId", false}, EmbedCase{"XscreensaverRoot", true}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(SaverE2E, PreviewDancesCentredInItsHostAndEndsWithIt) {
+  const Window host = host_window(152, 112);
+  saver_ = run({"/p", std::to_string(host)});
+  ASSERT_TRUE(wait_for_picture(host)) << log();
+  // One dancer, 111 x 102, at (20, 5): nothing is drawn outside that rectangle.
+  auto bounds_inside = [](const Image& img) {
+    for (int y = 0; y < img.height; ++y)
+      for (int x = 0; x < img.width; ++x)
+        if (img.at(x, y) != 0 && (x < 20 || x >= 131 || y < 5 || y >= 107)) return false;
+    return true;
+  };
+  const Image first = grab(dpy_, host);
+  EXPECT_TRUE(bounds_inside(first));
+  EXPECT_GT(count_nonblack(first), 1000);
+  // It dances: frames change every 70 ms.
+  bool changed = false;
+  for (int i = 0; i < 10 && !changed; ++i) {
+    sleep_ms(50);
+    const Image later = grab(dpy_, host);
+    EXPECT_TRUE(bounds_inside(later));
+    changed = later.px != first.px;
+  }
+  EXPECT_TRUE(changed);
+
+  XDestroyWindow(dpy_, host);
+  XSync(dpy_, False);
+  int status = 0;
+  ASSERT_TRUE(wait_exit(saver_, 2000, status)) << "the preview outlived its host";
+  saver_ = -1;
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << log();
+}
+
+TEST_F(SaverE2E, PreviewWithoutAHostEndsAtOnce) {
+  for (const char* handle : {"12345", "notanumber"}) {
+    saver_ = run({"/p", handle});
+    int status = 0;
+    EXPECT_TRUE(wait_exit(saver_, 3000, status)) << "an invisible preview stayed for host " << handle;
+    if (!WIFEXITED(status)) stop(saver_);
+    saver_ = -1;
+  }
+}
+
+TEST_F(SaverE2E, RenderedPictureMatchesTheScreen) {
+  write_settings(true);
+  constexpr int kFrames = 25;
+  pid_t r = run({"--render=" + dir_ + "/frame.bmp", "--frames=" + std::to_string(kFrames), "--size=640x480",
+                 "--seed=11", "/s"},
+                {}, "render-run");
+  int status = 0;
+  ASSERT_TRUE(wait_exit(r, 10000, status));
+  ASSERT_EQ(WEXITSTATUS(status), 0) << log();
+  const Image rendered = load_bmp(dir_ + "/frame.bmp");
+  ASSERT_EQ(rendered.width, kWidth);
+  ASSERT_EQ(rendered.height, kHeight);
+
+  saver_ = run({"--seed=11", "/s"}, {"WUMPETS_HOLD_AFTER_FRAMES=" + std::to_string(kFrames)});
+  ASSERT_TRUE(wait_for_picture(root())) << log();
+  sleep_ms(kFrames * 60 + 700);
+  const Image shot = grab(dpy_, root());
+  ASSERT_EQ(shot.width, kWidth);
+  int differing = 0;
+  for (std::size_t i = 0; i < shot.px.size(); ++i) differing += shot.px[i] != rendered.px[i];
+  EXPECT_EQ(differing, 0);
+  // The message label is part of both: light blue text near the bottom.
+  int label = 0;
+  for (int y = kHeight - 40; y < kHeight; ++y)
+    for (int x = 0; x < kWidth; ++x) label += shot.at(x, y) == 0x8080FFu;
+  EXPECT_GT(label, 50);
+}
+
+TEST_F(SaverE2E, RenderFailsWhenTheSaverCannotStart) {
+  // Another saver holds the instance lock: "/s" refuses to start, so there is no picture.
+  saver_ = run({"/s"});
+  ASSERT_TRUE(wait_for_picture(root())) << log();
+  pid_t r = run({"--render=" + dir_ + "/none.png", "--frames=3", "--size=320x200", "/s"});
+  int status = 0;
+  ASSERT_TRUE(wait_exit(r, 10000, status));
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) != 0);
+  EXPECT_NE(::access((dir_ + "/none.png").c_str(), F_OK), 0);
+}
+
+}  // namespace
