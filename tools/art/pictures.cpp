@@ -182,7 +182,7 @@ void bug_icon(cairo_t* cr) {
   };
   bug();
   // The magnifier: a lens that shows the bug larger, and its handle.
-  const double lx = 44, ly = 30, lr = 16;
+  const double lx = 40, ly = 37, lr = 15;
   cairo_move_to(cr, lx + lr * 0.72, ly + lr * 0.72);
   cairo_line_to(cr, 68, 66);
   cairo_set_line_cap(cr, CAIRO_LINE_CAP_ROUND);

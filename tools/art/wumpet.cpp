@@ -65,13 +65,14 @@ void glove(cairo_t* cr, double x, double y, double r, double angle) {
   cairo_save(cr);
   cairo_translate(cr, x, y);
   cairo_rotate(cr, angle);
+  // Outline first, fill over it: palm and thumb read as one mitten.
   ellipse_path(cr, 0, 0, r, r * 0.9);
-  ellipse_path(cr, -r * 0.2, -r * 0.85, r * 0.38, r * 0.5);  // thumb
-  set(cr, kGlove);
-  cairo_fill_preserve(cr);
+  ellipse_path(cr, -r * 0.2, -r * 0.8, r * 0.38, r * 0.5);
   set(cr, kInk);
-  cairo_set_line_width(cr, 1.1);
-  cairo_stroke(cr);
+  cairo_set_line_width(cr, 2.2);
+  cairo_stroke_preserve(cr);
+  set(cr, kGlove);
+  cairo_fill(cr);
   cairo_restore(cr);
 }
 
