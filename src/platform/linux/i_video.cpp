@@ -459,10 +459,13 @@ Handle window_create(WindowKind kind, WindowEvents* events) {
       w.sdl = SDL_CreateWindow("Zelkin Wumpets", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, width, height,
                                SDL_WINDOW_HIDDEN);
     } else {
+      // A borderless window over the primary display, marked full screen for the window
+      // manager. SDL's own full-screen switch waits up to 100 ms for a window manager to answer,
+      // which a bare X server never does.
       SDL_Rect r{};
       SDL_GetDisplayBounds(0, &r);
-      w.sdl = SDL_CreateWindow("Zelkin Wumpets", r.x, r.y, width, height,
-                               SDL_WINDOW_HIDDEN | SDL_WINDOW_BORDERLESS | SDL_WINDOW_FULLSCREEN_DESKTOP);
+      w.sdl = SDL_CreateWindow("Zelkin Wumpets", r.x, r.y, width, height, SDL_WINDOW_HIDDEN | SDL_WINDOW_BORDERLESS);
+      if (w.sdl) linuxvideo::x_ask_fullscreen(w.sdl);
     }
     if (!w.sdl) linuxvideo::fail(std::string("cannot create the window: ") + SDL_GetError());
     linuxvideo::bind_surface(w);

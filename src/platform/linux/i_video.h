@@ -79,6 +79,7 @@ void x_pump(const XHandlers& handlers);
 bool x_pending();                    // events of our connection wait to be handled
 int x_fd();                          // our connection's descriptor, -1 without one
 int x_sdl_fd(SDL_Window* window);    // SDL's connection, -1 when unknown
+void x_ask_fullscreen(SDL_Window* window);  // the window manager's full-screen state, unmapped
 void x_install_error_handlers();     // errors on a vanished window are noted, never fatal
 unsigned long x_take_lost_window();  // a window an X error said is gone (0: none)
 

@@ -5,6 +5,7 @@
 #include <SDL.h>
 #include <SDL_syswm.h>
 #include <X11/Xlib.h>
+#include <X11/Xatom.h>
 #include <X11/Xutil.h>
 
 #include <cstdlib>
@@ -178,6 +179,20 @@ void x_pump(const XHandlers& handlers) {
         break;
     }
   }
+}
+
+void x_ask_fullscreen(SDL_Window* window) {
+  SDL_SysWMinfo info;
+  SDL_VERSION(&info.version);
+  if (!x_open() || !SDL_GetWindowWMInfo(window, &info) || info.subsystem != SDL_SYSWM_X11) return;
+  // Set before the window is mapped, a window manager reads it as the initial state; nobody has
+  // to wait for an answer (there may be no window manager at all).
+  Atom state = XInternAtom(g_dpy, "_NET_WM_STATE", False);
+  Atom values[2] = {XInternAtom(g_dpy, "_NET_WM_STATE_FULLSCREEN", False),
+                    XInternAtom(g_dpy, "_NET_WM_STATE_ABOVE", False)};
+  XChangeProperty(g_dpy, info.info.x11.window, state, XA_ATOM, 32, PropModeReplace,
+                  reinterpret_cast<unsigned char*>(values), 2);
+  XSync(g_dpy, False);
 }
 
 int x_sdl_fd(SDL_Window* window) {

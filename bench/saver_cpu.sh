@@ -1,0 +1,52 @@
+#!/usr/bin/env bash
+# CPU use and start-up time of the saver: runs "/s" with default settings for 20 seconds on its
+# own Xvfb at 1920x1080 and prints
+#   - the time from exec to the window first shown and to the first animation frame shown,
+#   - the process's CPU use in % of one core over the whole run and over its steady part.
+# Goals: start-up under 150 ms; CPU at most 4% (limit 6%).
+# Usage: bench/saver_cpu.sh [program] [seconds]   (default build/zelkin-wumpets, 20)
+set -euo pipefail
+cd "$(dirname "$0")/.."
+prog="$(realpath "${1:-build/zelkin-wumpets}")"
+secs="${2:-20}"
+[ -x "$prog" ] || { echo "no program at $prog (build first)" >&2; exit 1; }
+
+tmp="$(mktemp -d /tmp/wumpets-bench-XXXXXX)"
+mkdir -p "$tmp/config" "$tmp/run"
+xvfb_pid=""; saver_pid=""
+cleanup() {
+  [ -n "$saver_pid" ] && kill "$saver_pid" 2>/dev/null || true
+  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
+  wait 2>/dev/null || true
+  rm -rf "$tmp"
+}
+trap cleanup EXIT
+
+# A free display number, chosen by Xvfb itself.
+exec 5>"$tmp/display"
+Xvfb -displayfd 5 -screen 0 1920x1080x24 -nolisten tcp >/dev/null 2>&1 &
+xvfb_pid=$!
+for _ in $(seq 100); do [ -s "$tmp/display" ] && break; sleep 0.05; done
+display=":$(head -n1 "$tmp/display")"
+
+clk=$(getconf CLK_TCK)
+cpu_ticks() { awk '{print $14 + $15}' "/proc/$1/stat"; }
+
+start=$(date +%s.%N)
+DISPLAY="$display" XDG_RUNTIME_DIR="$tmp/run" HOME="$tmp" WUMPETS_TRACE_FIRST_FRAME=1 \
+  "$prog" --config-dir="$tmp/config" /s 2>"$tmp/stderr" &
+saver_pid=$!
+
+sleep 2
+steady_from=$(cpu_ticks "$saver_pid")
+sleep "$((secs - 2))"
+kill -0 "$saver_pid" 2>/dev/null || { echo "the saver ended early:"; cat "$tmp/stderr"; exit 1; }
+total=$(cpu_ticks "$saver_pid")
+
+shown=$(awk '/^wumpets-trace: shown/ {print $3; exit}' "$tmp/stderr")
+first=$(awk '/^wumpets-trace: first-frame/ {print $3; exit}' "$tmp/stderr")
+awk -v s="$start" -v a="$shown" -v b="$first" -v t="$total" -v f="$steady_from" -v c="$clk" -v n="$secs" 'BEGIN {
+  printf "start-up: window shown %.0f ms, first frame %.0f ms after exec (goal < 150 ms)\n", (a - s) * 1000, (b - s) * 1000
+  printf "CPU: %.1f%% of one core over %d s, %.1f%% after the first 2 s (goal <= 4%%, limit 6%%)\n",
+         100 * t / c / n, n, 100 * (t - f) / c / (n - 2)
+}'
