@@ -41,6 +41,7 @@ constexpr Fl_Font kBoldFont = FL_FREE_FONT + 1;
 constexpr Fl_Fontsize kFontSize = 11;        // 8.25 points at 96 dots per inch
 
 bool g_started = false;
+bool g_restack = false;  // a dialog was shown: the topmost ones go over it once it is mapped
 bool g_have_display = false;
 
 int px(int twips) { return static_cast<int>(std::lround(static_cast<double>(twips) / kTwipsPerPixel)); }
@@ -153,9 +154,15 @@ Fl_Image* load_picture(const std::string& file) {
 
 bool dialogs_active() { return g_have_display && Fl::first_window() != nullptr; }
 
+void raise_topmost();
+
 void dialogs_wait(double seconds) {
   if (g_have_display) {
     Fl::wait(seconds);
+    if (g_restack) {
+      g_restack = false;
+      raise_topmost();
+    }
   } else if (seconds > 0) {
     ::usleep(static_cast<useconds_t>(seconds * 1e6));
   }
@@ -177,7 +184,10 @@ plat::Handle g_next = 1;
 // A classic frame: an etched border whose top line is broken by the caption, drawn bold.
 class Frame : public Fl_Group {
  public:
-  Frame(int x, int y, int w, int h) : Fl_Group(x, y, w, h) { box(FL_NO_BOX); }
+  Frame(int x, int y, int w, int h) : Fl_Group(x, y, w, h) {
+    box(FL_NO_BOX);
+    align(FL_ALIGN_INSIDE | FL_ALIGN_TOP_LEFT);  // drawn here, never above the frame
+  }
   void draw() override {
     fl_color(color());
     fl_rectf(x(), y(), w(), h());
@@ -222,6 +232,18 @@ class PictureBox : public Fl_Box {
  private:
   bool border_;
   Fl_Image* picture_ = nullptr;
+};
+
+// Captions are cut at the control's edge, as the classic controls do.
+template <class Base>
+class Clipped : public Base {
+ public:
+  Clipped(int x, int y, int w, int h) : Base(x, y, w, h) {}
+  void draw() override {
+    fl_push_clip(this->x(), this->y(), this->w(), this->h());
+    Base::draw();
+    fl_pop_clip();
+  }
 };
 
 class DialogWindow : public Fl_Double_Window {
@@ -320,13 +342,13 @@ Fl_Widget* make_widget(const plat::ControlSpec& c, int x, int y, int w, int h) {
       break;
     }
     case plat::ControlKind::CheckBox: {
-      auto* b = new Fl_Check_Button(x, y, w, h);
+      auto* b = new Clipped<Fl_Check_Button>(x, y, w, h);
       b->down_box(FL_DOWN_BOX);
       widget = b;
       break;
     }
     case plat::ControlKind::OptionButton: {
-      auto* b = new Fl_Round_Button(x, y, w, h);
+      auto* b = new Clipped<Fl_Round_Button>(x, y, w, h);
       b->type(FL_RADIO_BUTTON);
       widget = b;
       break;
@@ -339,7 +361,7 @@ Fl_Widget* make_widget(const plat::ControlSpec& c, int x, int y, int w, int h) {
       break;
     }
     case plat::ControlKind::Label: {
-      auto* b = new Fl_Box(x, y, w, h);
+      auto* b = new Clipped<Fl_Box>(x, y, w, h);
       b->box(FL_NO_BOX);
       Fl_Align a = FL_ALIGN_INSIDE | FL_ALIGN_TOP | FL_ALIGN_WRAP;
       if (c.align == plat::Align::Left) a |= FL_ALIGN_LEFT;
@@ -389,6 +411,11 @@ Fl_Widget* make_widget(const plat::ControlSpec& c, int x, int y, int w, int h) {
 }
 
 }  // namespace
+
+void linuxplat::raise_topmost() {
+  for (auto& [h, d] : g_dialogs)
+    if (!d->dead && d->topmost && d->window->visible()) linuxplat::set_topmost(d->window, true);
+}
 
 namespace plat {
 
@@ -476,7 +503,10 @@ void dialog_show(Handle h) {
   Dialog* d = live(h);
   if (!d) return;
   if (!d->window->shown() || !d->window->visible()) d->window->show();
-  if (d->topmost) linuxplat::set_topmost(d->window, true);
+  // Where no window manager keeps the topmost band, the topmost dialogs are raised again over
+  // every newly shown one.
+  linuxplat::raise_topmost();
+  linuxplat::g_restack = true;
   Fl::flush();
 }
 

@@ -2,6 +2,7 @@
 // (there is none), the saver password (the desktop's locker owns it), web pages and the end.
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -37,6 +38,21 @@ void take_instance_lock() {
   }
   // fd stays open for the life of the process.
 }
+bool on_path(const char* program) {
+  const char* path = std::getenv("PATH");
+  std::string dirs = path ? path : "/usr/bin:/bin";
+  std::size_t start = 0;
+  while (start <= dirs.size()) {
+    std::size_t end = dirs.find(':', start);
+    if (end == std::string::npos) end = dirs.size();
+    std::string dir = dirs.substr(start, end - start);
+    if (dir.empty()) dir = ".";
+    if (::access((dir + "/" + program).c_str(), X_OK) == 0) return true;
+    start = end + 1;
+  }
+  return false;
+}
+
 }  // namespace
 
 void configure(const wumpets::Options& options, const std::string& program_path) {
@@ -90,20 +106,39 @@ std::string site_address() {
 }
 
 void shell_open(const std::string& address) {
-  // The browser runs on its own; this program does not wait for it.
+  // Our site is a folder of files: its home page is the folder's index.
   std::string target = address;
-  if (target.rfind("file://", 0) == 0 && target.size() > 7 && target.back() != 'm' && target.back() != 'l')
-    target += "/index.html";  // the home page of a folder
+  if (target.rfind("file://", 0) == 0) {
+    struct stat sb {};
+    if (::stat(target.substr(7).c_str(), &sb) == 0 && S_ISDIR(sb.st_mode)) target += "/index.html";
+  }
+  auto say_where = [&] {
+    std::fprintf(stderr, "zelkin-wumpets: no browser could be started; the page is %s\n", target.c_str());
+    std::fflush(stderr);
+  };
+  if (!linuxplat::on_path("xdg-open")) {
+    say_where();
+    return;
+  }
+  // The browser runs on its own; this program does not wait for it. A helper process waits for
+  // xdg-open instead and names the page when it could not open it.
   pid_t pid = ::fork();
   if (pid == 0) {
     if (::fork() == 0) {
-      ::execlp("xdg-open", "xdg-open", target.c_str(), static_cast<char*>(nullptr));
-      std::fprintf(stderr, "zelkin-wumpets: could not open a browser; the page is %s\n", target.c_str());
-      ::_exit(127);
+      pid_t opener = ::fork();
+      if (opener == 0) {
+        ::execlp("xdg-open", "xdg-open", target.c_str(), static_cast<char*>(nullptr));
+        ::_exit(127);
+      }
+      int status = 0;
+      if (opener < 0 || ::waitpid(opener, &status, 0) < 0 || !WIFEXITED(status) || WEXITSTATUS(status) != 0)
+        say_where();
+      ::_exit(0);
     }
     ::_exit(0);
   }
   if (pid > 0) ::waitpid(pid, nullptr, 0);
+  else say_where();
 }
 
 void end_process() {
