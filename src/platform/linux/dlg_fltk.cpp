@@ -451,14 +451,15 @@ Handle dialog_create(const DialogSpec& spec, DialogEvents* events) {
     ax[i] = px(c.left) + (c.parent >= 0 ? ax[static_cast<std::size_t>(c.parent)] : 0);
     ay[i] = px(c.top) + (c.parent >= 0 ? ay[static_cast<std::size_t>(c.parent)] : 0);
   };
-  // Siblings go in tab order, so that the Tab key follows the layout's order.
+  // Pictures lie beneath everything (a label's text shows over an icon); the other siblings go
+  // in tab order, so that the Tab key follows the layout's order.
   std::vector<std::size_t> order(n);
   for (std::size_t i = 0; i < n; ++i) order[i] = i;
-  std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
-    const int ta = spec.controls[a].tab < 0 ? 1 << 20 : spec.controls[a].tab;
-    const int tb = spec.controls[b].tab < 0 ? 1 << 20 : spec.controls[b].tab;
-    return ta < tb;
-  });
+  auto rank = [&](std::size_t i) {
+    if (spec.controls[i].kind == ControlKind::Image) return -1;
+    return spec.controls[i].tab < 0 ? 1 << 20 : spec.controls[i].tab;
+  };
+  std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) { return rank(a) < rank(b); });
   auto build = [&](int parent, auto& self) -> void {
     for (std::size_t i : order) {
       const ControlSpec& c = spec.controls[i];
