@@ -210,7 +210,7 @@ Block pictures_block(const std::vector<Picture>& pics) {
 
 }  // namespace
 
-void write_gallery(const std::string& png_path) {
+void write_gallery(const std::string& png_path, const std::string& scene_png) {
   const std::vector<Sheet> sheets = build_sheets();
   const std::vector<Picture> pics = build_pictures();
   std::vector<Block> blocks;
@@ -222,12 +222,25 @@ void write_gallery(const std::string& png_path) {
                       label(cr, x, y + 15, buf, 13, true);
                     }});
   blocks.push_back(pictures_block(pics));
-  const Image scene = compose_scene(sheets);
-  blocks.push_back({kSceneW, kSceneH + 22, [scene](cairo_t* cr, int x, int y) {
-                      label(cr, x, y + 15, "A whole scene, 800 x 600, drawn from the sheets with mask AND, picture OR", 13,
-                            true);
-                      paint_image(cr, scene, x, y + 22, 1);
-                    }});
+  if (!scene_png.empty()) {
+    cairo_surface_t* shot = cairo_image_surface_create_from_png(scene_png.c_str());
+    if (cairo_surface_status(shot) != CAIRO_STATUS_SUCCESS) throw std::runtime_error("cannot read " + scene_png);
+    const int w = cairo_image_surface_get_width(shot), h = cairo_image_surface_get_height(shot);
+    blocks.push_back({w, h + 22, [shot, w, h](cairo_t* cr, int x, int y) {
+                        char buf[160];
+                        std::snprintf(buf, sizeof buf, "A frame rendered by the saver itself, %d x %d", w, h);
+                        label(cr, x, y + 15, buf, 13, true);
+                        cairo_set_source_surface(cr, shot, x, y + 22);
+                        cairo_paint(cr);
+                      }});
+  } else {
+    const Image scene = compose_scene(sheets);
+    blocks.push_back({kSceneW, kSceneH + 22, [scene](cairo_t* cr, int x, int y) {
+                        label(cr, x, y + 15, "A whole scene, 800 x 600, drawn from the sheets with mask AND, picture OR", 13,
+                              true);
+                        paint_image(cr, scene, x, y + 22, 1);
+                      }});
+  }
 
   // Lay the blocks out in lines, left to right.
   struct Placed {

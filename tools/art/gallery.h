@@ -15,6 +15,8 @@ inline constexpr int kSceneW = 800, kSceneH = 600;
 // An 800 x 600 scene with every kind switched on, on the "Human Skulls" background.
 Image compose_scene(const std::vector<Sheet>& sheets);
 
-void write_gallery(const std::string& png_path);
+// scene_png: a frame rendered by the saver itself (zelkin-wumpets --render); empty to compose a
+// stand-in scene from the sheets.
+void write_gallery(const std::string& png_path, const std::string& scene_png = "");
 
 }  // namespace art

@@ -1,7 +1,9 @@
 // Draws the saver's pictures.
 //   wumpets-art data DIR        every picture of the data folder
 //   wumpets-art resources DIR   the dialog previews and icons
-//   wumpets-art gallery FILE    a PNG contact sheet of all of them, with a composed scene
+//   wumpets-art gallery FILE [SCENE.png]
+//                               a PNG contact sheet of all of them, with a whole scene: the
+//                               saver's own rendered frame when given, else one composed here
 #include <cstdio>
 #include <exception>
 #include <string>
@@ -11,7 +13,7 @@
 #include "sheets.h"
 
 int main(int argc, char** argv) {
-  if (argc != 3) {
+  if (argc != 3 && !(argc == 4 && std::string(argv[1]) == "gallery")) {
     std::fprintf(stderr, "usage: %s data|resources|gallery PATH\n", argv[0]);
     return 2;
   }
@@ -22,7 +24,7 @@ int main(int argc, char** argv) {
     else if (what == "resources")
       art::write_resources(path);
     else if (what == "gallery")
-      art::write_gallery(path);
+      art::write_gallery(path, argc == 4 ? argv[3] : "");
     else {
       std::fprintf(stderr, "unknown output: %s\n", what.c_str());
       return 2;
