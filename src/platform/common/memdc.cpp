@@ -1,6 +1,7 @@
 #include "platform/common/memdc.h"
 
 #include <SDL.h>
+#include <sys/stat.h>
 
 #include <vector>
 
@@ -38,6 +39,22 @@ plat::Handle add(Entry::Kind kind, std::shared_ptr<wumpets::PixelBuffer> image) 
   return static_cast<plat::Handle>(t.size() - 1);
 }
 
+// The last file decoded, known by its path, size and modification time.
+struct Cache {
+  std::string stamp;
+  wumpets::PixelBuffer image;
+};
+Cache& last_decoded() {
+  static Cache c;
+  return c;
+}
+std::string file_stamp(const std::string& path) {
+  struct stat sb {};
+  if (::stat(path.c_str(), &sb) != 0) return "";
+  return path + '|' + std::to_string(sb.st_size) + '|' + std::to_string(sb.st_mtim.tv_sec) + '.' +
+         std::to_string(sb.st_mtim.tv_nsec);
+}
+
 }  // namespace
 
 bool read_bmp(const std::string& path, wumpets::PixelBuffer& out) {
@@ -64,8 +81,19 @@ plat::Handle create_dc() { return add(Entry::Dc, nullptr); }
 plat::Handle create_dc_on(std::shared_ptr<wumpets::PixelBuffer> image) { return add(Entry::Dc, std::move(image)); }
 
 plat::Handle load_bitmap(const std::string& path) {
+  // The saver loads the buffer file twice in a row (back buffer and background): keep the last
+  // file decoded and copy it, which is far cheaper than decoding a screen-sized file again.
+  Cache& cache = last_decoded();
+  const std::string stamp = file_stamp(path);
   auto image = std::make_shared<wumpets::PixelBuffer>();
-  if (!read_bmp(path, *image)) return 0;
+  if (!stamp.empty() && stamp == cache.stamp) {
+    *image = cache.image;
+  } else {
+    cache = Cache{};
+    if (!read_bmp(path, *image)) return 0;
+    cache.stamp = stamp;
+    cache.image = *image;
+  }
   return add(Entry::Bitmap, std::move(image));
 }
 
@@ -116,6 +144,9 @@ int live_dcs() {
   return n;
 }
 
-void reset() { table().assign(1, Entry{}); }
+void reset() {
+  table().assign(1, Entry{});
+  last_decoded() = Cache{};
+}
 
 }  // namespace memdc
