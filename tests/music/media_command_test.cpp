@@ -267,6 +267,21 @@ TEST(StandardMidi, AcceptsTheFormsRealFilesUse) {
   for (const auto& [name, bytes] : broken_files()) EXPECT_FALSE(linuxplat::music::is_standard_midi(bytes)) << name;
 }
 
+TEST(StandardMidi, EveryCutOfAGoodFileIsRejected) {
+  const Bytes good = make_song(0.4, 4);
+  for (std::size_t size = 0; size < good.size(); ++size)
+    EXPECT_FALSE(linuxplat::music::is_standard_midi(Bytes(good.begin(), good.begin() + size)))
+        << "cut to " << size << " bytes";
+}
+
+TEST(StandardMidi, GivesTheTickWhereTheSongEnds) {
+  std::uint32_t end = 0;
+  ASSERT_TRUE(linuxplat::music::is_standard_midi(make_song(0.4, 4), &end));
+  EXPECT_EQ(end, 4u * 96);  // four notes of 96 ticks, the end of track right after the last
+  ASSERT_TRUE(linuxplat::music::is_standard_midi(make_song(30.0, 8), &end));
+  EXPECT_EQ(end, 8u * 3600);
+}
+
 TEST_F(Music, WithoutTheSoundfontMusicIsOffButSongsKeepTheirTime) {
   linuxplat::music::shut_down();
   const fs::path missing = dir_ / "nowhere.sf2";
