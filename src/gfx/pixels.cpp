@@ -5,12 +5,22 @@
 
 namespace wumpets {
 
+namespace {
+
+std::uint64_t new_identity() {
+  static std::uint64_t next = 0;
+  return ++next;
+}
+
+}  // namespace
+
 PixelBuffer PixelBuffer::borrowed(std::uint32_t* pixels, int w, int h, int stride_pixels) {
   PixelBuffer p;
   p.width = w;
   p.height = h;
   p.stride = stride_pixels;
   p.data_ = pixels;
+  p.forget_history();
   return p;
 }
 
@@ -18,15 +28,15 @@ PixelBuffer& PixelBuffer::operator=(const PixelBuffer& o) {
   if (this == &o) return *this;
   width = o.width;
   height = o.height;
+  stride = o.stride;
   if (o.data_ == o.storage_.data()) {
     storage_ = o.storage_;
-    stride = o.stride;
     data_ = storage_.data();
   } else {
-    stride = o.stride;
     storage_.clear();
     data_ = o.data_;
   }
+  forget_history();
   return *this;
 }
 
@@ -42,6 +52,8 @@ PixelBuffer& PixelBuffer::operator=(PixelBuffer&& o) noexcept {
   o.width = o.height = o.stride = 0;
   o.storage_.clear();
   o.data_ = o.storage_.data();
+  o.forget_history();
+  forget_history();
   return *this;
 }
 
@@ -50,6 +62,30 @@ void PixelBuffer::grow(int w, int h) {
   PixelBuffer bigger(std::max(w, width), std::max(h, height));
   for (int y = 0; y < height; ++y) std::memcpy(bigger.row(y), row(y), sizeof(std::uint32_t) * width);
   *this = std::move(bigger);
+}
+
+void PixelBuffer::forget_history() {
+  identity_ = new_identity();
+  version_ = 0;
+  logged_ = 0;
+  mirror_ = Mirror{};
+}
+
+void PixelBuffer::touch(int x, int y, int w, int h) { note_change(x, y, w, h); }
+
+void PixelBuffer::note_change(int x, int y, int w, int h) {
+  ++version_;
+  if (logged_ > 0) {
+    // A mask and its picture land on the same spot: one entry for both. (Only an equal spot: a
+    // bigger older entry made new again would count as changed every time.)
+    Change& last = changes_[(logged_ - 1) % kChanges];
+    if (last.x == x && last.y == y && last.w == w && last.h == h) {
+      last.version = version_;
+      return;
+    }
+  }
+  changes_[logged_ % kChanges] = Change{x, y, w, h, version_};
+  ++logged_;
 }
 
 Rop rop_from_code(std::uint32_t code) {
@@ -86,16 +122,17 @@ void row_op(std::uint32_t* d, const std::uint32_t* s, int n, Rop rop) {
   }
 }
 
-}  // namespace
-
-void blit(PixelBuffer& dst, int x, int y, int w, int h, const PixelBuffer* src, int sx, int sy, Rop rop) {
-  // Clip the destination rectangle, moving the source corner with it.
+// Clips the destination rectangle to dst, moving the source corner with it. False: nothing left.
+bool clip(const PixelBuffer& dst, int& x, int& y, int& w, int& h, int& sx, int& sy) {
   if (x < 0) { w += x; sx -= x; x = 0; }
   if (y < 0) { h += y; sy -= y; y = 0; }
   w = std::min(w, dst.width - x);
   h = std::min(h, dst.height - y);
-  if (w <= 0 || h <= 0) return;
+  return w > 0 && h > 0;
+}
 
+// The rectangle, already clipped to dst.
+void blit_clipped(PixelBuffer& dst, int x, int y, int w, int h, const PixelBuffer* src, int sx, int sy, Rop rop) {
   const int swidth = src ? src->width : 0;
   const int sheight = src ? src->height : 0;
   // The part of each row that lies on the source: columns [c0, c1) of the rectangle.
@@ -114,5 +151,73 @@ void blit(PixelBuffer& dst, int x, int y, int w, int h, const PixelBuffer* src, 
     if (c1 < w) row_black(d + c1, w - c1, rop);
   }
 }
+
+}  // namespace
+
+void blit_plain(PixelBuffer& dst, int x, int y, int w, int h, const PixelBuffer* src, int sx, int sy, Rop rop) {
+  if (clip(dst, x, y, w, h, sx, sy)) blit_clipped(dst, x, y, w, h, src, sx, sy, rop);
+}
+
+namespace {
+
+struct Area {
+  int x, y, w, h;
+};
+
+// Adds the rectangles that buffer b changed after version `since`, moved by (dx, dy) and cut to
+// the rectangle r, to `out`. False when part of that history was already dropped.
+bool changes_since(const PixelBuffer& b, std::uint64_t since, int dx, int dy, const Area& r,
+                   std::array<Area, 2 * PixelBuffer::kChanges>& out, std::size_t& n);
+
+}  // namespace
+
+void blit(PixelBuffer& dst, int x, int y, int w, int h, const PixelBuffer* src, int sx, int sy, Rop rop) {
+  if (!clip(dst, x, y, w, h, sx, sy)) return;
+  const bool inside_source = rop == Rop::Copy && src && src != &dst && sx >= 0 && sy >= 0 &&
+                             sx + w <= src->width && sy + h <= src->height;
+  PixelBuffer::Mirror& m = dst.mirror_;
+
+  // The same copy as last time: move only what either side changed since.
+  if (inside_source && m.source == src->identity_ && m.x == x && m.y == y && m.w == w && m.h == h && m.sx == sx &&
+      m.sy == sy) {
+    std::array<Area, 2 * PixelBuffer::kChanges> areas;
+    std::size_t n = 0;
+    const Area r{x, y, w, h};
+    if (changes_since(*src, m.source_version, x - sx, y - sy, r, areas, n) &&
+        changes_since(dst, m.own_version, 0, 0, r, areas, n)) {
+      for (std::size_t i = 0; i < n; ++i) {
+        const Area& a = areas[i];
+        blit_clipped(dst, a.x, a.y, a.w, a.h, src, sx + (a.x - x), sy + (a.y - y), Rop::Copy);
+        dst.note_change(a.x, a.y, a.w, a.h);  // for copies made from dst in turn
+      }
+      m.source_version = src->version_;
+      m.own_version = dst.version_;
+      return;
+    }
+  }
+
+  blit_clipped(dst, x, y, w, h, src, sx, sy, rop);
+  dst.note_change(x, y, w, h);
+  if (inside_source) m = PixelBuffer::Mirror{src->identity_, x, y, w, h, sx, sy, src->version_, dst.version_};
+}
+
+namespace {
+
+bool changes_since(const PixelBuffer& b, std::uint64_t since, int dx, int dy, const Area& r,
+                   std::array<Area, 2 * PixelBuffer::kChanges>& out, std::size_t& n) {
+  if (b.version_ == since) return true;
+  const std::uint64_t kept_from = b.logged_ > PixelBuffer::kChanges ? b.logged_ - PixelBuffer::kChanges : 0;
+  for (std::uint64_t k = b.logged_; k > kept_from; --k) {
+    const PixelBuffer::Change& c = b.changes_[(k - 1) % PixelBuffer::kChanges];
+    if (c.version <= since) return true;  // everything newer is collected
+    const int x0 = std::max(c.x + dx, r.x), y0 = std::max(c.y + dy, r.y);
+    const int x1 = std::min(c.x + dx + c.w, r.x + r.w), y1 = std::min(c.y + dy + c.h, r.y + r.h);
+    if (x1 > x0 && y1 > y0) out[n++] = Area{x0, y0, x1 - x0, y1 - y0};
+  }
+  // Every kept entry is newer: complete only if none was ever dropped.
+  return kept_from == 0;
+}
+
+}  // namespace
 
 }  // namespace wumpets
