@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/linux/i_sound.h"
 #include "platform/linux/linux_platform.h"
 #include "startup/options.h"
 #include "startup/starter.h"
@@ -65,6 +66,8 @@ int main(int argc, char** argv) {
 
   }
   linuxplat::configure(options, argv[0]);
+  // The music starts from the event loop, once the saver's window is up (a picture needs none).
+  linuxplat::music::defer_start(options.render.empty());
 
   static wumpets::Starter starter;  // lives for the whole process, like the module state it is
   starter.rng.set_fixed_seed(options.seed);

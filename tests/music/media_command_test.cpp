@@ -176,6 +176,35 @@ TEST_F(Music, ASongThatReachesItsEndReportsStoppedInItsOwnTime) {
   }
 }
 
+TEST_F(Music, DeferredStartPlaysFromTheEventLoop) {
+  // The saver opens and plays its first song before its window is up; the sequencer itself
+  // starts when the event loop next comes round.
+  linuxplat::music::defer_start(true);
+  ASSERT_EQ(send(open_command(short_, "song0")), 0);
+  ASSERT_EQ(send(open_command(short_, "song1")), 0);
+  EXPECT_EQ(send("play song9 from 0"), 263);
+  ASSERT_EQ(send("play song0 from 0"), 0);
+  EXPECT_EQ(status("song0"), "playing") << "counts as playing while it waits";
+  EXPECT_EQ(status("song1"), "stopped");
+  linuxplat::music::idle();
+  const double seconds = seconds_until_stopped("song0", 10.0);
+  EXPECT_EQ(status("song0"), "stopped");
+  EXPECT_GE(seconds, 0.3) << "it really played, in time";
+  // A waiting song that is stopped never starts.
+  linuxplat::music::shut_down();
+  linuxplat::music::defer_start(true);
+  ASSERT_EQ(send(open_command(long_, "song2")), 0);
+  ASSERT_EQ(send("play song2 from 0"), 0);
+  ASSERT_EQ(send("stop song2"), 0);
+  linuxplat::music::idle();
+  EXPECT_EQ(status("song2"), "stopped");
+  // A broken file still fails at play, before any waiting.
+  write_file(dir_ / "bad.Mid", Bytes{'M', 'T', 'h', 'd'});
+  ASSERT_EQ(send(open_command(dir_ / "bad.Mid", "song3")), 0);
+  EXPECT_NE(send("play song3 from 0"), 0);
+  linuxplat::music::defer_start(false);
+}
+
 TEST_F(Music, ReplyIsCutToTheBufferSize) {
   ASSERT_EQ(send(open_command(long_, "song2")), 0);
   ASSERT_EQ(send("play song2 from 0"), 0);

@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "platform/linux/i_video.h"
+#include "platform/linux/i_sound.h"
 #include "platform/linux/linux_platform.h"
 #include "platform/platform.h"
 
@@ -290,6 +291,7 @@ void run_event_loop() {
     const long long now = now_ns();
     for (plat::Handle h = next_timer(); h && !holding() && timer(h)->due <= now; h = next_timer()) fire(h, now);
     pump();
+    linuxplat::music::idle();
     if (window_handles().empty() && next_timer() == 0 && !linuxplat::dialogs_active()) plat::end_process();
 
     int timeout_ms = -1;

@@ -52,10 +52,13 @@ struct Song {
   std::string path;
   fluid_player_t* player = nullptr;  // while it plays or has played to its end
   std::uint32_t end_tick = 0;        // where the last track ends
+  std::vector<std::uint8_t> waiting;  // played before the sequencer started: its bytes
 };
 
 struct Engine {
   bool started = false;
+  bool deferred = false;  // start the sequencer from the event loop, after the window shows
+  bool any_waiting = false;
   fluid_settings_t* settings = nullptr;
   fluid_synth_t* synth = nullptr;
   SDL_AudioDeviceID device = 0;
@@ -190,8 +193,20 @@ SDL_AudioDeviceID try_open_audio(fluid_synth_t* synth) {
   return device;
 }
 
+// A machine with no sound card: the ALSA library would fill standard error with complaints
+// before SDL gave up on it, so go to the sound servers and then the silent output directly.
+bool has_sound_card() {
+  struct stat sb {};
+  for (int card = 0; card < 8; ++card) {
+    const std::string pcm = "/dev/snd/pcmC" + std::to_string(card) + "D0p";
+    if (::stat(pcm.c_str(), &sb) == 0) return true;
+  }
+  return false;
+}
+
 // A real output if there is one, else SDL's silent one, which keeps time all the same.
 SDL_AudioDeviceID open_audio(fluid_synth_t* synth) {
+  if (!std::getenv("SDL_AUDIODRIVER") && !has_sound_card()) ::setenv("SDL_AUDIODRIVER", "pulseaudio,pipewire,dummy", 1);
   SDL_AudioDeviceID device = try_open_audio(synth);
   if (device == 0) {
     const char* driver = std::getenv("SDL_AUDIODRIVER");
@@ -227,6 +242,7 @@ void start() {
 
 // Ends a song's player. The audio device must be locked.
 void drop_player(Song& song) {
+  song.waiting.clear();
   if (!song.player) return;
   fluid_player_stop(song.player);
   delete_fluid_player(song.player);
@@ -296,8 +312,8 @@ std::int32_t do_open(const std::vector<std::string>& w, std::string& reply_text)
   Engine& e = engine();
   if (e.songs.count(alias)) return kDuplicateAlias;
   // The file is not looked at yet: a song that cannot be played fails when it is played.
-  start();
-  e.songs[alias] = Song{w[1], nullptr};
+  if (!e.deferred) start();
+  e.songs[alias] = Song{w[1], nullptr, 0, {}};
   reply_text.clear();
   return kOk;
 }
@@ -321,6 +337,14 @@ std::int32_t do_play(Song& song, const std::vector<std::string>& w) {
   std::uint32_t end_tick = 0;
   if (const std::int32_t result = check_song(song.path, bytes, end_tick)) return result;
   Engine& e = engine();
+  if (!e.started) {
+    // The soundfont and the audio output take a good part of a start-up: the song is known
+    // good and counts as playing; the event loop starts it once the window is up.
+    song.waiting = std::move(bytes);
+    song.end_tick = end_tick;
+    e.any_waiting = true;
+    return kOk;
+  }
   AudioLock lock;
   drop_player(song);
   song.end_tick = end_tick;
@@ -336,7 +360,7 @@ std::int32_t do_status(Song& song, const std::vector<std::string>& w, std::strin
   bool playing = false;
   {
     AudioLock lock;
-    playing = song.player && still_playing(song.player, song.end_tick);
+    playing = !song.waiting.empty() || (song.player && still_playing(song.player, song.end_tick));
   }
   reply_text = playing ? "playing" : "stopped";
   return kOk;
@@ -370,6 +394,22 @@ std::int32_t media(const std::string& command, std::string& reply_text) {
 }  // namespace
 
 void set_soundfont_path(const std::string& path) { soundfont_path() = path; }
+
+void defer_start(bool deferred) { engine().deferred = deferred; }
+
+void idle() {
+  Engine& e = engine();
+  if (!e.any_waiting) return;
+  e.any_waiting = false;
+  start();
+  AudioLock lock;
+  for (auto& [alias, song] : e.songs) {
+    if (song.waiting.empty()) continue;
+    std::vector<std::uint8_t> bytes = std::move(song.waiting);
+    song.waiting.clear();
+    if (e.synth && e.device != 0) song.player = start_player(e.synth, bytes);
+  }
+}
 
 void shut_down() {
   Engine& e = engine();

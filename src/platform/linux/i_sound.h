@@ -14,6 +14,12 @@ inline constexpr const char* kDefaultSoundfont = "/usr/share/sounds/sf2/TimGM6mb
 // Where the next start of the sequencer looks for its soundfont (the default above unless set).
 void set_soundfont_path(const std::string& path);
 
+// With deferral on, the synthesizer, its soundfont and the audio output start only when the
+// event loop calls idle() (after the saver's window is shown); a song played before then counts
+// as playing and starts there. Off (the default), they start at the first "open".
+void defer_start(bool deferred);
+void idle();
+
 // Closes every song, the audio device and the synthesizer; the next "open" starts afresh.
 void shut_down();
 
