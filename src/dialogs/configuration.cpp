@@ -53,8 +53,8 @@ void Configuration::set_value(int control, int value) {
     // One option per group: selecting one clears the others of its frame.
     const int parent = configuration_layout().controls[static_cast<std::size_t>(control)].parent;
     for (std::size_t i = 0; i < controls.size(); ++i) {
-      const auto& spec = configuration_layout().controls[i];
-      if (static_cast<int>(i) != control && spec.kind == plat::ControlKind::OptionButton && spec.parent == parent &&
+      const auto& desc = configuration_layout().controls[i];
+      if (static_cast<int>(i) != control && desc.kind == plat::ControlKind::OptionButton && desc.parent == parent &&
           controls[i].value != 0) {
         controls[i].value = 0;
         plat::control_set_value(dialog, static_cast<int>(i), 0);
@@ -314,10 +314,10 @@ void Configuration::click(int control) {
 
 void Configuration::on_control(plat::Handle, int control, int value, const std::string&) {
   if (control < 0 || control >= static_cast<int>(controls.size())) return;
-  const auto& spec = configuration_layout().controls[static_cast<std::size_t>(control)];
+  const auto& desc = configuration_layout().controls[static_cast<std::size_t>(control)];
   ControlState& c = controls[static_cast<std::size_t>(control)];
   if (!c.enabled) return;
-  switch (spec.kind) {
+  switch (desc.kind) {
     case plat::ControlKind::CheckBox:
       c.value = value;
       click(control);
@@ -326,7 +326,7 @@ void Configuration::on_control(plat::Handle, int control, int value, const std::
       if (value == 1) set_value(control, 1);
       break;
     case plat::ControlKind::HScrollBar:
-      c.value = value < spec.min ? spec.min : value > spec.max ? spec.max : value;
+      c.value = value < desc.min ? desc.min : value > desc.max ? desc.max : value;
       break;
     case plat::ControlKind::PushButton:
       click(control);

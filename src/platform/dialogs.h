@@ -72,7 +72,7 @@ class DialogEvents {
 };
 
 // Creates the dialog hidden, with every control in its designed state.
-Handle dialog_create(const DialogSpec& spec, DialogEvents* events);
+Handle dialog_create(const DialogSpec& desc, DialogEvents* events);
 void dialog_destroy(Handle dialog);
 void dialog_show(Handle dialog);  // non-modal
 void dialog_hide(Handle dialog);

@@ -114,8 +114,8 @@ TEST_F(DialogTest, FirstRunOpensWithTheDefaultsCentredAndTheTitleScene) {
                                          "whiterosecheck", "notes1check",    "musicchk(0)",    "musicchk(1)",
                                          "musicchk(2)"};
   for (const auto& c : d->controls) {
-    if (c.spec.kind != plat::ControlKind::CheckBox) continue;
-    EXPECT_EQ(c.value, checked.count(c.spec.name) ? 1 : 0) << c.spec.name;
+    if (c.desc.kind != plat::ControlKind::CheckBox) continue;
+    EXPECT_EQ(c.value, checked.count(c.desc.name) ? 1 : 0) << c.desc.name;
   }
   EXPECT_EQ(value("backcheck(0)"), 1);
   for (int n = 1; n <= 3; ++n) EXPECT_EQ(value("backcheck(" + std::to_string(n) + ")"), 0);

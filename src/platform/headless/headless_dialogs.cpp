@@ -33,8 +33,8 @@ ControlState* live_control(plat::Handle h, int c) {
 // dialog is on screen.
 bool reachable(const DialogState& d, int c) {
   if (!d.visible) return false;
-  for (int i = c; i >= 0; i = d.controls[static_cast<std::size_t>(i)].spec.parent)
-    if (!d.controls[static_cast<std::size_t>(i)].enabled || !d.controls[static_cast<std::size_t>(i)].spec.visible)
+  for (int i = c; i >= 0; i = d.controls[static_cast<std::size_t>(i)].desc.parent)
+    if (!d.controls[static_cast<std::size_t>(i)].enabled || !d.controls[static_cast<std::size_t>(i)].desc.visible)
       return false;
   return true;
 }
@@ -51,7 +51,7 @@ const DialogState* dialog(plat::Handle h) {
 plat::Handle find_dialog(const std::string& layout_caption) {
   plat::Handle found = 0;
   for (auto& [h, d] : S().dialogs)
-    if (d.spec.caption == layout_caption) found = h;
+    if (d.desc.caption == layout_caption) found = h;
   return found;
 }
 
@@ -59,7 +59,7 @@ int control_index(plat::Handle h, const std::string& name) {
   const DialogState* d = dialog(h);
   if (!d) return -1;
   for (std::size_t i = 0; i < d->controls.size(); ++i)
-    if (d->controls[i].spec.name == name) return static_cast<int>(i);
+    if (d->controls[i].desc.name == name) return static_cast<int>(i);
   return -1;
 }
 
@@ -74,20 +74,20 @@ void click(plat::Handle h, const std::string& name) {
   const int c = control_index(h, name);
   if (!d || c < 0 || !reachable(*d, c)) return;
   ControlState& ctl = d->controls[static_cast<std::size_t>(c)];
-  switch (ctl.spec.kind) {
+  switch (ctl.desc.kind) {
     case plat::ControlKind::CheckBox:
       ctl.value = ctl.value == 1 ? 0 : 1;
       break;
     case plat::ControlKind::OptionButton:
       for (ControlState& other : d->controls)
-        if (other.spec.kind == plat::ControlKind::OptionButton && other.spec.parent == ctl.spec.parent)
+        if (other.desc.kind == plat::ControlKind::OptionButton && other.desc.parent == ctl.desc.parent)
           other.value = 0;
       ctl.value = 1;
       break;
     default:
       break;
   }
-  d->focus = ctl.spec.tab >= 0 ? c : d->focus;
+  d->focus = ctl.desc.tab >= 0 ? c : d->focus;
   d->events->on_control(h, c, ctl.value, ctl.text);
 }
 
@@ -96,7 +96,7 @@ void scroll_to(plat::Handle h, const std::string& name, int value) {
   const int c = control_index(h, name);
   if (!d || c < 0 || !reachable(*d, c)) return;
   ControlState& ctl = d->controls[static_cast<std::size_t>(c)];
-  ctl.value = value < ctl.spec.min ? ctl.spec.min : value > ctl.spec.max ? ctl.spec.max : value;
+  ctl.value = value < ctl.desc.min ? ctl.desc.min : value > ctl.desc.max ? ctl.desc.max : value;
   d->events->on_control(h, c, ctl.value, ctl.text);
 }
 
@@ -117,7 +117,7 @@ void press_key(plat::Handle h, int ch) {
   d = live(h);
   if (d && d->visible && ch != 13 && d->focus >= 0) {
     ControlState& ctl = d->controls[static_cast<std::size_t>(d->focus)];
-    if (ctl.spec.kind == plat::ControlKind::TextBox) {
+    if (ctl.desc.kind == plat::ControlKind::TextBox) {
       ctl.text += static_cast<char>(ch);
       d->events->on_control(h, d->focus, 0, ctl.text);
     }
@@ -137,15 +137,15 @@ namespace plat {
 
 using headless_dialogs::S;
 
-Handle dialog_create(const DialogSpec& spec, DialogEvents* events) {
+Handle dialog_create(const DialogSpec& desc, DialogEvents* events) {
   const Handle h = S().next++;
   headless_dialogs::DialogState d;
-  d.spec = spec;
+  d.desc = desc;
   d.events = events;
-  d.caption = spec.caption;
-  for (const ControlSpec& c : spec.controls) {
+  d.caption = desc.caption;
+  for (const ControlSpec& c : desc.controls) {
     headless_dialogs::ControlState ctl;
-    ctl.spec = c;
+    ctl.desc = c;
     ctl.text = c.kind == ControlKind::TextBox ? c.caption : "";
     ctl.picture = c.picture;
     ctl.value = c.kind == ControlKind::HScrollBar ? c.min : 0;
@@ -177,8 +177,8 @@ void dialog_set_caption(Handle h, const std::string& caption) {
 void dialog_outer_size(Handle h, float& width, float& height) {
   // A plain frame: a caption bar of 18 pixels and a border of 3 on every side.
   if (auto* d = headless_dialogs::live(h)) {
-    width = static_cast<float>(d->spec.client_width + 2 * 3 * 15);
-    height = static_cast<float>(d->spec.client_height + (18 + 2 * 3) * 15);
+    width = static_cast<float>(d->desc.client_width + 2 * 3 * 15);
+    height = static_cast<float>(d->desc.client_height + (18 + 2 * 3) * 15);
   }
 }
 

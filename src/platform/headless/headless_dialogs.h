@@ -11,7 +11,7 @@
 namespace headless_dialogs {
 
 struct ControlState {
-  plat::ControlSpec spec;
+  plat::ControlSpec desc;
   int value = 0;
   bool enabled = true;
   std::string text;
@@ -19,7 +19,7 @@ struct ControlState {
 };
 
 struct DialogState {
-  plat::DialogSpec spec;
+  plat::DialogSpec desc;
   plat::DialogEvents* events = nullptr;
   bool loaded = true;
   bool visible = false;

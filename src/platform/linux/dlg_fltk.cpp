@@ -262,7 +262,7 @@ struct Slot {
 
 struct Dialog {
   plat::Handle handle = 0;
-  plat::DialogSpec spec;
+  plat::DialogSpec desc;
   plat::DialogEvents* events = nullptr;
   DialogWindow* window = nullptr;  // owned by FLTK's deferred deletion once destroyed
   std::vector<Fl_Widget*> widgets;  // by control; null for the hidden picture store
@@ -291,7 +291,7 @@ void control_cb(Fl_Widget* w, void* data) {
   if (!d) return;
   int value = 0;
   std::string text;
-  switch (d->spec.controls[static_cast<std::size_t>(slot->control)].kind) {
+  switch (d->desc.controls[static_cast<std::size_t>(slot->control)].kind) {
     case plat::ControlKind::CheckBox:
     case plat::ControlKind::OptionButton: value = static_cast<Fl_Button*>(w)->value(); break;
     case plat::ControlKind::HScrollBar: value = static_cast<int>(static_cast<Fl_Scrollbar*>(w)->value()); break;
@@ -419,7 +419,7 @@ void linuxplat::raise_topmost() {
 
 namespace plat {
 
-Handle dialog_create(const DialogSpec& spec, DialogEvents* events) {
+Handle dialog_create(const DialogSpec& desc, DialogEvents* events) {
   if (!linuxplat::fltk_start()) end_process();  // no display: nothing can be shown
   static bool dispatch_installed = false;
   if (!dispatch_installed) {
@@ -429,15 +429,15 @@ Handle dialog_create(const DialogSpec& spec, DialogEvents* events) {
   const Handle h = g_next++;
   auto d = std::make_unique<Dialog>();
   d->handle = h;
-  d->spec = spec;
+  d->desc = desc;
   d->events = events;
-  d->caption = spec.caption;
-  const std::size_t n = spec.controls.size();
+  d->caption = desc.caption;
+  const std::size_t n = desc.controls.size();
   d->widgets.assign(n, nullptr);
   d->pictures.assign(n, nullptr);
 
   Fl_Group::current(nullptr);
-  auto* win = new DialogWindow(px(spec.client_width), px(spec.client_height), h);
+  auto* win = new DialogWindow(px(desc.client_width), px(desc.client_height), h);
   win->size_range(win->w(), win->h(), win->w(), win->h());
   win->copy_label(d->caption.c_str());
   win->callback(close_cb);
@@ -447,7 +447,7 @@ Handle dialog_create(const DialogSpec& spec, DialogEvents* events) {
   // Absolute positions (FLTK's are relative to the window), parents before their children.
   std::vector<int> ax(n, 0), ay(n, 0);
   auto place = [&](std::size_t i) {
-    const ControlSpec& c = spec.controls[i];
+    const ControlSpec& c = desc.controls[i];
     ax[i] = px(c.left) + (c.parent >= 0 ? ax[static_cast<std::size_t>(c.parent)] : 0);
     ay[i] = px(c.top) + (c.parent >= 0 ? ay[static_cast<std::size_t>(c.parent)] : 0);
   };
@@ -456,13 +456,13 @@ Handle dialog_create(const DialogSpec& spec, DialogEvents* events) {
   std::vector<std::size_t> order(n);
   for (std::size_t i = 0; i < n; ++i) order[i] = i;
   auto rank = [&](std::size_t i) {
-    if (spec.controls[i].kind == ControlKind::Image) return -1;
-    return spec.controls[i].tab < 0 ? 1 << 20 : spec.controls[i].tab;
+    if (desc.controls[i].kind == ControlKind::Image) return -1;
+    return desc.controls[i].tab < 0 ? 1 << 20 : desc.controls[i].tab;
   };
   std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) { return rank(a) < rank(b); });
   auto build = [&](int parent, auto& self) -> void {
     for (std::size_t i : order) {
-      const ControlSpec& c = spec.controls[i];
+      const ControlSpec& c = desc.controls[i];
       if (c.parent != parent) continue;
       place(i);
       if (c.kind == ControlKind::Image && !c.visible) {
@@ -549,7 +549,7 @@ void control_set_value(Handle h, int c, int value) {
   Dialog* d = live(h);
   if (!d || c < 0 || c >= static_cast<int>(d->widgets.size()) || !d->widgets[static_cast<std::size_t>(c)]) return;
   Fl_Widget* w = d->widgets[static_cast<std::size_t>(c)];
-  switch (d->spec.controls[static_cast<std::size_t>(c)].kind) {
+  switch (d->desc.controls[static_cast<std::size_t>(c)].kind) {
     case ControlKind::CheckBox: static_cast<Fl_Button*>(w)->value(value); break;
     case ControlKind::OptionButton:
       if (value) static_cast<Fl_Button*>(w)->setonly();
