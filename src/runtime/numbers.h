@@ -1,4 +1,4 @@
-// The number rules of the saver's original run time, which its behaviour depends on:
+// The number rules the saver's behaviour depends on:
 // 16-bit Integers and 32-bit Longs whose overflow is a run-time error, conversion of real values
 // rounding halves to even, floor, and the number of a text. A run-time error carries its number
 // and unwinds to the nearest labelled procedure (see errors/handler.h).
