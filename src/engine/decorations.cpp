@@ -1,6 +1,7 @@
 // Roses that open and close on the frame counter's timetable, lava lamps, spinning peace signs,
 // the disco ball and the hippie.
 #include "engine/behaviours.h"
+#include "engine/drift.h"
 #include "engine/saver_form.h"
 #include "errors/handler.h"
 #include "startup/starter.h"
@@ -83,15 +84,7 @@ void update_peace(SaverForm& f) {
     for (int i = 1; i <= 8; ++i) {
       Sprite& s = sc.peaces(i);
       draw_masked(sc, s, sc.peacedc, !sc.semitransparent);
-      // The edges are tested before the move, with no margin: a sign is drawn once past an edge
-      // and turned on the next tick. Its spin turns with it.
-      if (s.x > long_sub(sc.screenwidth, s.width) || s.x < 0) {
-        s.dx = -s.dx;
-        s.framestep = int_sub(0, s.framestep);
-      }
-      if (s.y > long_sub(sc.screenheight, s.height) || s.y < 0) s.dy = -s.dy;
-      s.x = to_long(s.x + static_cast<double>(s.dx));
-      s.y = to_long(s.y + static_cast<double>(s.dy));
+      bounce_and_move(sc, s);
       s.frame = int_add(s.frame, s.framestep);
       if (s.frame > s.frames) s.frame = 0;
       if (s.frame < 0) s.frame = s.frames;

@@ -2,6 +2,7 @@
 // with every side bounce. Notes 1..4 of a set come from one sheet, 5..8 from the other; all share
 // one mask sheet.
 #include "engine/behaviours.h"
+#include "engine/drift.h"
 #include "engine/saver_form.h"
 #include "errors/handler.h"
 #include "startup/starter.h"
@@ -20,13 +21,7 @@ void update_notes(SaverForm& f, const char* label, FixedArray<Sprite, 9>& notes,
       if (!sc.semitransparent)
         plat::bitblt(sc.bufferdc, n.x, n.y, n.width, n.height, sc.notesmaskdc, sx, 0, plat::kSrcAnd);
       plat::bitblt(sc.bufferdc, n.x, n.y, n.width, n.height, sheets(i <= 4 ? 1 : 2), sx, 0, plat::kSrcPaint);
-      if (n.x > long_sub(sc.screenwidth, n.width) || n.x < 0) {
-        n.dx = -n.dx;
-        n.framestep = int_sub(0, n.framestep);
-      }
-      if (n.y > long_sub(sc.screenheight, n.height) || n.y < 0) n.dy = -n.dy;
-      n.x = to_long(n.x + static_cast<double>(n.dx));
-      n.y = to_long(n.y + static_cast<double>(n.dy));
+      bounce_and_move(sc, n);
       n.frame = int_add(n.frame, n.framestep);
       // Counting up a note shows 0..8; counting down it shows 9..0.
       if (n.frame > int_sub(n.frames, 1)) n.frame = 0;
