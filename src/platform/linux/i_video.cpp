@@ -10,6 +10,7 @@
 #include <SDL_ttf.h>
 
 #include <cstdio>
+#include <cstring>
 #include <cstdlib>
 #include <ctime>
 #include <map>
@@ -67,6 +68,12 @@ void start_sdl() {
   SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "1");
   SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
   if (SDL_Init(SDL_INIT_VIDEO) != 0) fail(std::string("cannot open the display: ") + SDL_GetError());
+  // With no display to reach, SDL falls back to drivers that show nothing (off-screen and the
+  // like): a saver nobody can see or stop must not be left running. A driver the user chose
+  // with SDL_VIDEODRIVER is theirs to choose.
+  const char* driver = SDL_GetCurrentVideoDriver();
+  if (!std::getenv("SDL_VIDEODRIVER") && (!driver || (std::strcmp(driver, "x11") != 0 && std::strcmp(driver, "wayland") != 0)))
+    fail(std::string("cannot open the display (only the '") + (driver ? driver : "none") + "' video driver is available)");
   SDL_StopTextInput();  // characters come from the key symbols; no input method is needed
   x_install_error_handlers();
   S().sdl = true;
