@@ -158,18 +158,18 @@ void blit_plain(PixelBuffer& dst, int x, int y, int w, int h, const PixelBuffer*
   if (clip(dst, x, y, w, h, sx, sy)) blit_clipped(dst, x, y, w, h, src, sx, sy, rop);
 }
 
-namespace {
-
-struct Area {
-  int x, y, w, h;
-};
-
-// Adds the rectangles that buffer b changed after version `since`, moved by (dx, dy) and cut to
-// the rectangle r, to `out`. False when part of that history was already dropped.
-bool changes_since(const PixelBuffer& b, std::uint64_t since, int dx, int dy, const Area& r,
-                   std::array<Area, 2 * PixelBuffer::kChanges>& out, std::size_t& n);
-
-}  // namespace
+bool PixelBuffer::changes_after(std::uint64_t since, Area* out, std::size_t capacity, std::size_t& n) const {
+  if (version_ == since) return true;
+  const std::uint64_t kept_from = logged_ > kChanges ? logged_ - kChanges : 0;
+  for (std::uint64_t k = logged_; k > kept_from; --k) {
+    const Change& c = changes_[(k - 1) % kChanges];
+    if (c.version <= since) return true;  // everything newer is collected
+    if (n == capacity) return false;
+    out[n++] = Area{c.x, c.y, c.w, c.h};
+  }
+  // Every kept entry is newer: complete only if none was ever dropped.
+  return kept_from == 0;
+}
 
 void blit(PixelBuffer& dst, int x, int y, int w, int h, const PixelBuffer* src, int sx, int sy, Rop rop) {
   if (!clip(dst, x, y, w, h, sx, sy)) return;
@@ -180,19 +180,25 @@ void blit(PixelBuffer& dst, int x, int y, int w, int h, const PixelBuffer* src, 
   // The same copy as last time: move only what either side changed since.
   if (inside_source && m.source == src->identity_ && m.x == x && m.y == y && m.w == w && m.h == h && m.sx == sx &&
       m.sy == sy) {
-    std::array<Area, 2 * PixelBuffer::kChanges> areas;
+    std::array<PixelBuffer::Area, 2 * PixelBuffer::kChanges> areas;
     std::size_t n = 0;
-    const Area r{x, y, w, h};
-    if (changes_since(*src, m.source_version, x - sx, y - sy, r, areas, n) &&
-        changes_since(dst, m.own_version, 0, 0, r, areas, n)) {
-      for (std::size_t i = 0; i < n; ++i) {
-        const Area& a = areas[i];
-        blit_clipped(dst, a.x, a.y, a.w, a.h, src, sx + (a.x - x), sy + (a.y - y), Rop::Copy);
-        dst.note_change(a.x, a.y, a.w, a.h);  // for copies made from dst in turn
+    if (src->changes_after(m.source_version, areas.data(), areas.size(), n)) {
+      const std::size_t from_source = n;
+      if (dst.changes_after(m.own_version, areas.data(), areas.size(), n)) {
+        for (std::size_t i = 0; i < n; ++i) {
+          PixelBuffer::Area a = areas[i];
+          if (i < from_source) a.x += x - sx, a.y += y - sy;  // into dst's coordinates
+          // Cut to the copied rectangle.
+          const int x0 = std::max(a.x, x), y0 = std::max(a.y, y);
+          const int x1 = std::min(a.x + a.w, x + w), y1 = std::min(a.y + a.h, y + h);
+          if (x1 <= x0 || y1 <= y0) continue;
+          blit_clipped(dst, x0, y0, x1 - x0, y1 - y0, src, sx + (x0 - x), sy + (y0 - y), Rop::Copy);
+          dst.note_change(x0, y0, x1 - x0, y1 - y0);  // for copies made from dst in turn
+        }
+        m.source_version = src->version_;
+        m.own_version = dst.version_;
+        return;
       }
-      m.source_version = src->version_;
-      m.own_version = dst.version_;
-      return;
     }
   }
 
@@ -200,24 +206,5 @@ void blit(PixelBuffer& dst, int x, int y, int w, int h, const PixelBuffer* src, 
   dst.note_change(x, y, w, h);
   if (inside_source) m = PixelBuffer::Mirror{src->identity_, x, y, w, h, sx, sy, src->version_, dst.version_};
 }
-
-namespace {
-
-bool changes_since(const PixelBuffer& b, std::uint64_t since, int dx, int dy, const Area& r,
-                   std::array<Area, 2 * PixelBuffer::kChanges>& out, std::size_t& n) {
-  if (b.version_ == since) return true;
-  const std::uint64_t kept_from = b.logged_ > PixelBuffer::kChanges ? b.logged_ - PixelBuffer::kChanges : 0;
-  for (std::uint64_t k = b.logged_; k > kept_from; --k) {
-    const PixelBuffer::Change& c = b.changes_[(k - 1) % PixelBuffer::kChanges];
-    if (c.version <= since) return true;  // everything newer is collected
-    const int x0 = std::max(c.x + dx, r.x), y0 = std::max(c.y + dy, r.y);
-    const int x1 = std::min(c.x + dx + c.w, r.x + r.w), y1 = std::min(c.y + dy + c.h, r.y + r.h);
-    if (x1 > x0 && y1 > y0) out[n++] = Area{x0, y0, x1 - x0, y1 - y0};
-  }
-  // Every kept entry is newer: complete only if none was ever dropped.
-  return kept_from == 0;
-}
-
-}  // namespace
 
 }  // namespace wumpets

@@ -44,6 +44,15 @@ struct PixelBuffer {
   // Whoever writes pixels through row() after the buffer is first filled says where.
   void touch(int x, int y, int w, int h);
 
+  // The rectangles changed after `since` (a version() taken earlier). False when they do not
+  // fit in `out` or part of that history was already dropped: then take it all as changed.
+  struct Area {
+    int x, y, w, h;
+  };
+  bool changes_after(std::uint64_t since, Area* out, std::size_t capacity, std::size_t& n) const;
+  std::uint64_t version() const { return version_; }
+  std::uint64_t identity() const { return identity_; }  // a new one whenever the pixels are replaced
+
   // Bookkeeping of changes, for the blit (see above).
   struct Change {
     int x, y, w, h;

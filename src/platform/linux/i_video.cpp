@@ -9,6 +9,7 @@
 #include <SDL.h>
 #include <SDL_ttf.h>
 
+#include <array>
 #include <cstdio>
 #include <cstring>
 #include <cstdlib>
@@ -314,6 +315,30 @@ void window_resized(Window& w) {
   w.dirty = true;
 }
 
+// Sends the window's image to the display: only the rectangles drawn since the last time when
+// they are known and few, else the whole of it.
+int update_surface(Window& w) {
+  constexpr std::size_t kMaxRects = 256;
+  std::array<wumpets::PixelBuffer::Area, kMaxRects> areas;
+  std::size_t n = 0;
+  const wumpets::PixelBuffer& img = *w.image;
+  const bool known = w.borrowed && w.shown_identity == img.identity() &&
+                     img.changes_after(w.shown_version, areas.data(), areas.size(), n);
+  w.shown_identity = img.identity();
+  w.shown_version = img.version();
+  if (!known) return SDL_UpdateWindowSurface(w.sdl);
+  if (n == 0) return 0;
+  std::array<SDL_Rect, kMaxRects> rects;
+  std::size_t m = 0;
+  for (std::size_t i = 0; i < n; ++i) {
+    // Cut to the image; the log keeps what the drawing asked for.
+    const int x0 = std::max(areas[i].x, 0), y0 = std::max(areas[i].y, 0);
+    const int x1 = std::min(areas[i].x + areas[i].w, img.width), y1 = std::min(areas[i].y + areas[i].h, img.height);
+    if (x1 > x0 && y1 > y0) rects[m++] = SDL_Rect{x0, y0, x1 - x0, y1 - y0};
+  }
+  return m == 0 ? 0 : SDL_UpdateWindowSurfaceRects(w.sdl, rects.data(), static_cast<int>(m));
+}
+
 void present(Window& w) {
   w.dirty = false;
   plat::Handle h = 0;
@@ -326,7 +351,7 @@ void present(Window& w) {
       SDL_ConvertPixels(w.image->width, w.image->height, SDL_PIXELFORMAT_RGB888, w.image->row(0),
                         w.image->stride * 4, w.surface->format->format, w.surface->pixels, w.surface->pitch);
     }
-    if (SDL_UpdateWindowSurface(w.sdl) != 0) {
+    if (update_surface(w) != 0) {
       window_resized(w);
       w.dirty = false;
       paint_labels(h);

@@ -42,6 +42,9 @@ struct Window {
   unsigned long xchild = 0;   // preview: our X window inside the host
   bool orphan = false;        // preview: its host is not a window; it unloads at once
   bool pressed = false;       // a mouse button went down in the window
+  // What the window last showed: its image's identity and version, so that the next refresh
+  // sends only the rectangles drawn since.
+  std::uint64_t shown_identity = 0, shown_version = 0;
 };
 
 Window* window(plat::Handle h);               // null when unknown or unloaded
