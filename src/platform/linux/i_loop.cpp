@@ -11,6 +11,7 @@
 #include <fcntl.h>
 
 #include <algorithm>
+#include <array>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -103,7 +104,7 @@ bool holding() { return g_hold_after >= 0 && g_frame_ticks >= g_hold_after; }
 
 // A close request for every window, as the system makes at log-off.
 void close_all() {
-  std::vector<plat::Handle> handles = window_handles();
+  const WindowList handles = window_handles();
   if (handles.empty()) plat::end_process();
   for (plat::Handle h : handles) plat::window_unload(h);
 }
@@ -182,9 +183,10 @@ void wait_for_events(int timeout_ms) {
     if (SDL_HasEvents(SDL_FIRSTEVENT, SDL_LASTEVENT)) return;
   }
   if (x_pending()) return;
-  std::vector<pollfd> fds;
-  if (g_signal_pipe[0] >= 0) fds.push_back(pollfd{g_signal_pipe[0], POLLIN, 0});
-  if (x_fd() >= 0) fds.push_back(pollfd{x_fd(), POLLIN, 0});
+  std::array<pollfd, 3> fds{};
+  nfds_t nfds = 0;
+  if (g_signal_pipe[0] >= 0) fds[nfds++] = pollfd{g_signal_pipe[0], POLLIN, 0};
+  if (x_fd() >= 0) fds[nfds++] = pollfd{x_fd(), POLLIN, 0};
   bool sdl_fd_known = false;
   for (plat::Handle h : window_handles()) {
     Window* w = window(h);
@@ -192,7 +194,7 @@ void wait_for_events(int timeout_ms) {
       static int fd = -1;
       if (fd < 0) fd = x_sdl_fd(w->sdl);
       if (fd >= 0) {
-        fds.push_back(pollfd{fd, POLLIN, 0});
+        fds[nfds++] = pollfd{fd, POLLIN, 0};
         sdl_fd_known = true;
       }
       break;
@@ -200,7 +202,7 @@ void wait_for_events(int timeout_ms) {
   }
   // Without SDL's descriptor, look at its events now and then.
   if (sdl_started() && !sdl_fd_known && (timeout_ms < 0 || timeout_ms > 50)) timeout_ms = 50;
-  ::poll(fds.data(), fds.size(), timeout_ms);
+  ::poll(fds.data(), nfds, timeout_ms);
   if (g_signal_pipe[0] >= 0) {
     char buf[16];
     while (::read(g_signal_pipe[0], buf, sizeof buf) > 0) {

@@ -280,10 +280,10 @@ Window* window(plat::Handle h) {
   return it == S().windows.end() || !it->second.loaded ? nullptr : &it->second;
 }
 
-std::vector<plat::Handle> window_handles() {
-  std::vector<plat::Handle> out;
+WindowList window_handles() {
+  WindowList out;
   for (auto& [h, w] : S().windows)
-    if (w.loaded) out.push_back(h);
+    if (w.loaded && out.count < out.items.size()) out.items[out.count++] = h;
   return out;
 }
 

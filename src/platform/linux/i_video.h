@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <array>
 #include <memory>
 #include <string>
 #include <vector>
@@ -48,7 +49,15 @@ struct Window {
 };
 
 Window* window(plat::Handle h);               // null when unknown or unloaded
-std::vector<plat::Handle> window_handles();   // every loaded window
+// Every loaded window, in a fixed list: the event loop asks on every turn and must not allocate.
+struct WindowList {
+  std::array<plat::Handle, 16> items{};
+  std::size_t count = 0;
+  const plat::Handle* begin() const { return items.data(); }
+  const plat::Handle* end() const { return items.data() + count; }
+  bool empty() const { return count == 0; }
+};
+WindowList window_handles();
 Window* saver_window(plat::Handle* handle = nullptr);
 void present(Window& w);         // shows the image (with its labels) now
 void present_pending();          // shows every window whose image changed
