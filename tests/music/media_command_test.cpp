@@ -159,7 +159,8 @@ TEST_F(Music, MalformedCommandsFailAndLeaveTheReply) {
   for (const std::string& command :
        {std::string(""), std::string("pause song0"), "open \"" + long_.string(),
         "open \"" + long_.string() + "\" type waveaudio alias song5", std::string("status song0"),
-        std::string("status song0 colour"), std::string("play song0 from x"), std::string("play")}) {
+        std::string("status song0 colour"), std::string("play song0 from x"), std::string("play"),
+        std::string("stop song0 wait wait wait wait wait wait wait wait wait wait wait wait wait wait wait")}) {
     std::string reply;
     EXPECT_NE(send(command, &reply), 0) << command;
     EXPECT_EQ(reply, kUntouched) << command;

@@ -11,6 +11,8 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <string_view>
+#include <array>
 #include <cctype>
 #include <cstdio>
 #include <cstdlib>
@@ -272,7 +274,22 @@ std::string lower(std::string text) {
 }
 
 // Splits a command into words; a word in double quotes may hold blanks.
-std::int32_t split(const std::string& command, std::vector<std::string>& words) {
+// The words of one command, in a fixed list: the saver asks for a song's state every ten seconds
+// while it runs, and short words stay within the strings' own storage.
+struct Words {
+  std::array<std::string, 16> items;
+  std::size_t count = 0;
+  std::size_t size() const { return count; }
+  bool empty() const { return count == 0; }
+  const std::string& operator[](std::size_t i) const { return items[i]; }
+  bool push_back(std::string_view word) {
+    if (count == items.size()) return false;
+    items[count++].assign(word);
+    return true;
+  }
+};
+
+std::int32_t split(const std::string& command, Words& words) {
   std::size_t i = 0;
   while (i < command.size()) {
     if (std::isspace(static_cast<unsigned char>(command[i]))) {
@@ -280,12 +297,12 @@ std::int32_t split(const std::string& command, std::vector<std::string>& words) 
     } else if (command[i] == '"') {
       const std::size_t end = command.find('"', i + 1);
       if (end == std::string::npos) return kNoClosingQuote;
-      words.push_back(command.substr(i + 1, end - i - 1));
+      if (!words.push_back(std::string_view(command).substr(i + 1, end - i - 1))) return kUnrecognizedKeyword;
       i = end + 1;
     } else {
       std::size_t end = i;
       while (end < command.size() && !std::isspace(static_cast<unsigned char>(command[end]))) ++end;
-      words.push_back(command.substr(i, end - i));
+      if (!words.push_back(std::string_view(command).substr(i, end - i))) return kUnrecognizedKeyword;
       i = end;
     }
   }
@@ -294,7 +311,7 @@ std::int32_t split(const std::string& command, std::vector<std::string>& words) 
 
 bool is_flag(const std::string& word) { return word == "wait" || word == "notify"; }
 
-std::int32_t do_open(const std::vector<std::string>& w, std::string& reply_text) {
+std::int32_t do_open(const Words& w, std::string& reply_text) {
   if (w.size() < 2) return kMissingDeviceName;
   std::string alias = w[1];
   for (std::size_t i = 2; i < w.size(); ++i) {
@@ -318,7 +335,7 @@ std::int32_t do_open(const std::vector<std::string>& w, std::string& reply_text)
   return kOk;
 }
 
-std::int32_t do_play(Song& song, const std::vector<std::string>& w) {
+std::int32_t do_play(Song& song, const Words& w) {
   for (std::size_t i = 2; i < w.size(); ++i) {
     const std::string key = lower(w[i]);
     if (key == "from") {
@@ -354,7 +371,7 @@ std::int32_t do_play(Song& song, const std::vector<std::string>& w) {
   return song.player ? kOk : kInternal;
 }
 
-std::int32_t do_status(Song& song, const std::vector<std::string>& w, std::string& reply_text) {
+std::int32_t do_status(Song& song, const Words& w, std::string& reply_text) {
   if (w.size() < 3) return kMissingParameter;
   if (lower(w[2]) != "mode") return kUnrecognizedKeyword;
   bool playing = false;
@@ -367,7 +384,8 @@ std::int32_t do_status(Song& song, const std::vector<std::string>& w, std::strin
 }
 
 std::int32_t media(const std::string& command, std::string& reply_text) {
-  std::vector<std::string> w;
+  static Words w;  // reused: the strings keep their storage from one command to the next
+  w.count = 0;
   if (const std::int32_t result = split(command, w)) return result;
   const std::string verb = lower(w[0]);
   if (verb == "open") return do_open(w, reply_text);
@@ -463,9 +481,10 @@ std::vector<float> render_offline(const std::string& midi_path, const std::strin
 namespace plat {
 
 std::int32_t media_command(const std::string& command, std::string& reply, int reply_size) {
-  std::string text;
+  static std::string text;  // reused, like the words
+  text.clear();
   const std::int32_t result = linuxplat::music::media(command, text);
-  if (result == 0) reply = text.substr(0, reply_size > 0 ? static_cast<std::size_t>(reply_size - 1) : 0);
+  if (result == 0) reply.assign(text, 0, reply_size > 0 ? static_cast<std::size_t>(reply_size - 1) : 0);
   return result;
 }
 
