@@ -9,6 +9,16 @@ namespace art {
 
 namespace {
 
+// Fills the current path with the gradient (which it then releases) and outlines it.
+void fill_and_outline(cairo_t* cr, cairo_pattern_t* g, Col outline, double width) {
+  cairo_set_source(cr, g);
+  cairo_fill_preserve(cr);
+  cairo_pattern_destroy(g);
+  set(cr, outline);
+  cairo_set_line_width(cr, width);
+  cairo_stroke(cr);
+}
+
 constexpr double kPi = std::numbers::pi;
 
 struct Petals {
@@ -77,12 +87,7 @@ void heart(cairo_t* cr, const Petals& p, double cx, double cy, double r) {
   cairo_pattern_t* g = cairo_pattern_create_radial(cx, cy, 0, cx, cy, r);
   add_stop(g, 0, p.dark);
   add_stop(g, 1, p.base);
-  cairo_set_source(cr, g);
-  cairo_fill_preserve(cr);
-  cairo_pattern_destroy(g);
-  set(cr, p.dark);
-  cairo_set_line_width(cr, 0.9);
-  cairo_stroke(cr);
+  fill_and_outline(cr, g, p.dark, 0.9);
   for (int k = 0; k < 3; ++k) {
     const double rr = r * (0.3 + 0.25 * k);
     const double a0 = 0.6 + k * 2.1;
@@ -148,12 +153,7 @@ void bud(cairo_t* cr, const Petals& p, double cx, double base_y, double w, doubl
       cairo_pattern_t* g = cairo_pattern_create_linear(0, 0, 0, -h);
       add_stop(g, 0, p.dark);
       add_stop(g, 1, p.base);
-      cairo_set_source(cr, g);
-      cairo_fill_preserve(cr);
-      cairo_pattern_destroy(g);
-      set(cr, p.dark);
-      cairo_set_line_width(cr, 1.0);
-      cairo_stroke(cr);
+      fill_and_outline(cr, g, p.dark, 1.0);
       cairo_restore(cr);
     }
   }
@@ -166,12 +166,7 @@ void bud(cairo_t* cr, const Petals& p, double cx, double base_y, double w, doubl
   add_stop(g, 0.45, p.base);
   add_stop(g, 0.75, p.light);
   add_stop(g, 1, p.base);
-  cairo_set_source(cr, g);
-  cairo_fill_preserve(cr);
-  cairo_pattern_destroy(g);
-  set(cr, p.dark);
-  cairo_set_line_width(cr, 1.0);
-  cairo_stroke(cr);
+  fill_and_outline(cr, g, p.dark, 1.0);
   // The wrap of the outer petal, and its rim peeling away as the bud loosens.
   cairo_move_to(cr, cx - w * 0.45, base_y - h * 0.15);
   cairo_curve_to(cr, cx - w * 0.2, top + h * 0.55, cx + w * 0.1, top + h * 0.3, cx + w * (0.35 + 0.3 * loosen),
@@ -201,12 +196,7 @@ void cup(cairo_t* cr, const Petals& p, double cx, double cy) {
     add_stop(g, 0, p.dark);
     add_stop(g, 0.5, p.base);
     add_stop(g, 1, p.light);
-    cairo_set_source(cr, g);
-    cairo_fill_preserve(cr);
-    cairo_pattern_destroy(g);
-    set(cr, p.dark);
-    cairo_set_line_width(cr, 1.0);
-    cairo_stroke(cr);
+    fill_and_outline(cr, g, p.dark, 1.0);
   }
 }
 
