@@ -1,5 +1,6 @@
 // The five dancers: on their own, bouncing off the walls and each other, or as one conga line.
 #include "engine/behaviours.h"
+#include "engine/drift.h"
 #include "engine/saver_form.h"
 #include "errors/handler.h"
 #include "startup/starter.h"
@@ -23,11 +24,6 @@ void draw_mask(Scene& sc, const Sprite& s, Long sx, Long sy) {
 
 void paint_dancer(Scene& sc, const Sprite& s, int colour, Long sx, Long sy) {
   plat::bitblt(sc.bufferdc, s.x, s.y, s.width, s.height, sc.wumpetdc(colour), sx, sy, plat::kSrcPaint);
-}
-
-void step(Sprite& s) {
-  s.x = to_long(s.x + static_cast<double>(s.dx));
-  s.y = to_long(s.y + static_cast<double>(s.dy));
 }
 
 void next_frame(Sprite& s) {
@@ -89,7 +85,7 @@ void update_conga(SaverForm& f) {
         draw_mask(sc, s, sx, s.height);
         paint_dancer(sc, s, colour, sx, s.height);
       }
-      step(s);
+      move_one_step(s);
       next_frame(s);
     }
     // The line turns once its last dancer has left the screen on the side it walks towards,

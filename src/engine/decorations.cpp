@@ -39,14 +39,15 @@ void update_roses(SaverForm& f, const char* label, FixedArray<Sprite, 4>& roses,
   });
 }
 
-// Figures that stand still and loop through `frames` pictures; always drawn with their masks.
+// A figure that stands still and loops through `frames` pictures, always drawn with its mask.
+void draw_and_loop(Scene& sc, Sprite& s, Handle sheet) {
+  draw_masked(sc, s, sheet, true);
+  s.frame = int_add(s.frame, 1);
+  if (s.frame >= s.frames) s.frame = 0;
+}
+
 void update_figure(SaverForm& f, const char* label, Sprite& s, Handle sheet) {
-  Starter& st = f.st;
-  guarded(st, label, [&] {
-    draw_masked(st.scene, s, sheet, true);
-    s.frame = int_add(s.frame, 1);
-    if (s.frame >= s.frames) s.frame = 0;
-  });
+  guarded(f.st, label, [&] { draw_and_loop(f.st.scene, s, sheet); });
 }
 
 }  // namespace
@@ -68,12 +69,7 @@ void update_lavalamp(SaverForm& f) {
   Starter& st = f.st;
   guarded(st, "ScreenSaver/Update_LavaLamp", [&] {
     Scene& sc = st.scene;
-    for (int i = 1; i <= 2; ++i) {
-      Sprite& s = sc.lavalamps(i);
-      draw_masked(sc, s, sc.lavalampdc, true);
-      s.frame = int_add(s.frame, 1);
-      if (s.frame >= s.frames) s.frame = 0;
-    }
+    for (int i = 1; i <= 2; ++i) draw_and_loop(sc, sc.lavalamps(i), sc.lavalampdc);
   });
 }
 

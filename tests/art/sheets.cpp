@@ -60,3 +60,21 @@ std::string case_name(const SheetCase& c) {
   std::string n = c.picture;
   return n.substr(0, n.find('.'));
 }
+
+Px figure_colour(const SheetCase& c, int only_frame) {
+  double r = 0, g = 0, b = 0;
+  int n = 0;
+  for (const Frame& fr : frames_of(c)) {
+    if (fr.row != 0 || (only_frame >= 0 && fr.index != only_frame)) continue;
+    for (std::size_t i = 0; i < fr.mask.px.size(); ++i)
+      if (fr.mask.px[i].black()) {
+        r += fr.pic.px[i].r;
+        g += fr.pic.px[i].g;
+        b += fr.pic.px[i].b;
+        ++n;
+      }
+  }
+  if (n == 0) return {};
+  return {static_cast<std::uint8_t>(r / n), static_cast<std::uint8_t>(g / n), static_cast<std::uint8_t>(b / n)};
+}
+

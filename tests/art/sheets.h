@@ -28,6 +28,10 @@ struct Frame {
 
 // Every frame of a sheet with its mask. Files are loaded once and kept.
 std::vector<Frame> frames_of(const SheetCase& c);
+
+// The mean colour of a sheet's figure (where its mask is black) in the picture row, over every
+// frame or only the one given.
+Px figure_colour(const SheetCase& c, int only_frame = -1);
 const Bitmap& loaded(const std::string& name);
 
 const SheetCase& sheet_case(const std::string& picture);

@@ -98,23 +98,6 @@ TEST(DialogPictures, NoTwoPreviewsAreAlike) {
       }
 }
 
-// The mean colour of a sheet's figure over all its frames.
-Px figure_colour(const SheetCase& c, int only_frame = -1) {
-  double r = 0, g = 0, b = 0;
-  int n = 0;
-  for (const Frame& fr : frames_of(c)) {
-    if (fr.row != 0 || (only_frame >= 0 && fr.index != only_frame)) continue;
-    for (std::size_t i = 0; i < fr.mask.px.size(); ++i)
-      if (fr.mask.px[i].black()) {
-        r += fr.pic.px[i].r;
-        g += fr.pic.px[i].g;
-        b += fr.pic.px[i].b;
-        ++n;
-      }
-  }
-  return {static_cast<std::uint8_t>(r / n), static_cast<std::uint8_t>(g / n), static_cast<std::uint8_t>(b / n)};
-}
-
 // Which of the candidate colours covers most of the picture (within a small distance).
 int dominant(const Bitmap& pic, const std::vector<Px>& candidates) {
   std::vector<int> count(candidates.size());

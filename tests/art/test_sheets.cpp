@@ -94,28 +94,13 @@ TEST(SharedMasks, EveryColourSheetFillsTheMaskFigure) {
   }
 }
 
-Px mean_figure_colour(const SheetCase& c) {
-  double r = 0, g = 0, b = 0;
-  int n = 0;
-  for (const Frame& fr : frames_of(c))
-    for (std::size_t i = 0; i < fr.mask.px.size(); ++i)
-      if (fr.mask.px[i].black()) {
-        r += fr.pic.px[i].r;
-        g += fr.pic.px[i].g;
-        b += fr.pic.px[i].b;
-        ++n;
-      }
-  if (n == 0) return {};
-  return {static_cast<std::uint8_t>(r / n), static_cast<std::uint8_t>(g / n), static_cast<std::uint8_t>(b / n)};
-}
-
 double distance(Px a, Px b) {
   return std::sqrt(std::pow(a.r - b.r, 2) + std::pow(a.g - b.g, 2) + std::pow(a.b - b.b, 2));
 }
 
 TEST(Dancers, TheFiveColoursAreClearlyDifferent) {
   Px mean[5];
-  for (int i = 0; i < 5; ++i) mean[i] = mean_figure_colour(kSheets[i]);
+  for (int i = 0; i < 5; ++i) mean[i] = figure_colour(kSheets[i]);
   for (int i = 0; i < 5; ++i)
     for (int j = i + 1; j < 5; ++j)
       EXPECT_GT(distance(mean[i], mean[j]), 50.0) << "dancers " << i + 1 << " and " << j + 1;
