@@ -32,16 +32,10 @@ fail() {
 }
 pass() { echo "ok: $*"; }
 
-# A display number nobody uses.
-for d in $(seq 90 190); do
-  if [ ! -e "/tmp/.X11-unix/X$d" ] && [ ! -e "/tmp/.X$d-lock" ]; then DNUM=$d; break; fi
-done
 SW=1024
 SH=768
-Xvfb ":$DNUM" -screen 0 ${SW}x${SH}x24 -nolisten tcp >"$TMP/xvfb.log" 2>&1 &
-XVFB_PID=$!
-export DISPLAY=":$DNUM"
-for _ in $(seq 50); do xdotool getdisplaygeometry >/dev/null 2>&1 && break; sleep 0.1; done
+. "$(dirname "$0")/../lib/xvfb.sh"
+start_xvfb ${SW}x${SH}x24 || exit 1
 
 export HOME="$TMP/home" XDG_RUNTIME_DIR="$TMP/run" XDG_CONFIG_HOME="$TMP/home/.config" XDG_CACHE_HOME="$TMP/home/.cache"
 # Pages "opened in the browser" are written down instead.
