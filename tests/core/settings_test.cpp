@@ -4,7 +4,7 @@
 #include <sys/stat.h>
 
 #include "fixture.h"
-#include "platform/common/profile_file.h"
+#include "platform/posix/profile_file.h"
 #include "settings/keys.h"
 
 using namespace wumpets;

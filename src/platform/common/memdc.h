@@ -1,7 +1,7 @@
 // Memory DCs and bitmaps for the back ends that keep their own pixels (Linux and headless).
 // Handles index one table; a DC keeps its selected bitmap alive after the bitmap's own handle is
-// deleted, as GDI does. Bitmap files are read with SDL's BMP loader (every depth and compression
-// the format allows) and held as 32-bit pixels.
+// deleted, as GDI does. Bitmaps are held as 32-bit pixels; reading a file is the back end's
+// part (read_bmp and file_stamp below).
 #pragma once
 
 #include <memory>
@@ -29,7 +29,11 @@ wumpets::PixelBuffer* pixels(plat::Handle dc);
 int live_dcs();
 void reset();  // forgets every handle (tests)
 
-// Reads a bitmap file into 32-bit pixels; false when it cannot be read.
+// Supplied by the back end that links this table (platform/posix/bmp_file.cpp for Linux and
+// headless): reads a bitmap file into 32-bit pixels, false when it cannot be read; and a text
+// that changes whenever the file does (empty when there is no file), so that a file loaded twice
+// in a row is decoded once.
 bool read_bmp(const std::string& path, wumpets::PixelBuffer& out);
+std::string file_stamp(const std::string& path);
 
 }  // namespace memdc

@@ -7,7 +7,7 @@
 #include <string_view>
 
 #include "platform/common/memdc.h"
-#include "platform/common/profile_file.h"
+#include "platform/posix/profile_file.h"
 
 namespace headless {
 

@@ -4,7 +4,7 @@
 
 #include <cstdlib>
 
-#include "platform/common/profile_file.h"
+#include "platform/posix/profile_file.h"
 #include "platform/linux/linux_platform.h"
 #include "platform/platform.h"
 

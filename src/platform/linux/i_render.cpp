@@ -2,6 +2,7 @@
 // written as PNG (libpng) or BMP (SDL) by the file's extension.
 #include <SDL.h>
 #include <png.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -17,6 +18,9 @@ namespace {
 
 int g_report_fd = -1;
 
+}  // namespace
+
+// Without regard to case.
 bool ends_with(const std::string& s, const char* tail) {
   const std::string t(tail);
   if (s.size() < t.size()) return false;
@@ -27,6 +31,8 @@ bool ends_with(const std::string& s, const char* tail) {
   }
   return true;
 }
+
+namespace {
 
 bool write_png(const std::string& path, const wumpets::PixelBuffer& image, std::string& error) {
   FILE* f = std::fopen(path.c_str(), "wb");
@@ -118,5 +124,35 @@ void render_set_report_fd(int fd) { g_report_fd = fd; }
 }  // namespace linuxvideo
 
 namespace linuxplat {
-void render_report_to(int fd) { linuxvideo::render_set_report_fd(fd); }
+
+int render_supervise(const std::string& file) {
+  if (!linuxvideo::ends_with(file, ".png") && !linuxvideo::ends_with(file, ".bmp")) {
+    std::fprintf(stderr, "zelkin-wumpets: --render needs a file name ending in .png or .bmp\n");
+    return 2;
+  }
+  // The child writes "ok" down the pipe once the picture is written.
+  int report[2];
+  if (::pipe(report) != 0) return 1;
+  const pid_t child = ::fork();
+  if (child < 0) return 1;
+  if (child == 0) {
+    ::close(report[0]);
+    linuxvideo::render_set_report_fd(report[1]);
+    ::setenv("SDL_AUDIODRIVER", "dummy", 1);  // a picture needs no sound card: songs run silently
+    return -1;
+  }
+  ::close(report[1]);
+  char buf[2] = {};
+  ssize_t n = 0;
+  while ((n = ::read(report[0], buf, sizeof buf)) < 0) {
+  }
+  int status = 0;
+  while (::waitpid(child, &status, 0) < 0) {
+  }
+  if (n == 2 && WIFEXITED(status) && WEXITSTATUS(status) == 0) return 0;
+  if (WIFEXITED(status) && WEXITSTATUS(status) != 0) return WEXITSTATUS(status);
+  std::fprintf(stderr, "zelkin-wumpets: --render: the saver ended before the picture was taken\n");
+  return 1;
+}
+
 }  // namespace linuxplat

@@ -20,8 +20,10 @@ std::string program_dir();
 bool dialogs_active();
 void dialogs_wait(double seconds);
 
-// --render: the child process that draws writes "ok" to this descriptor once the picture is
-// written, so that the program's entry can tell a finished picture from a saver that ended early.
-void render_report_to(int fd);
+// --render: the saver runs in a child process, since every way out of the saver ends its process
+// and only a written picture counts as success. In the parent this waits for the child and
+// returns the program's exit status; in the child it returns -1 and the program carries on as
+// the saver, which writes the picture after its frames (i_render.cpp).
+int render_supervise(const std::string& file);
 
 }  // namespace linuxplat

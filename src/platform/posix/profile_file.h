@@ -1,8 +1,6 @@
-// A sectioned key=value settings file with the semantics of the classic private-profile calls:
-// section and key names compare without regard to case, values come back trimmed and cut to the
-// caller's buffer, a write creates the file and the section when missing and keeps every other
-// section, key, comment and unreadable line as it was. Writes go to a temporary file that is
-// then renamed over the old one, so a crash or a full disk never loses the old file.
+// The settings file on a POSIX file system (the format itself is platform/common/profile_text):
+// a write creates the file and its folders when missing and goes to a temporary file that is then
+// renamed over the old one, so a crash or a full disk never loses the old file.
 #pragma once
 
 #include <string>

@@ -1,0 +1,41 @@
+// The Linux program: takes its own "--" options out of the arguments, sets up the back end and
+// hands over to Main, then runs the event loop until a mode ends the process.
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "platform/linux/i_sound.h"
+#include "platform/linux/linux_platform.h"
+#include "startup/options.h"
+#include "startup/starter.h"
+
+int main(int argc, char** argv) {
+  std::vector<std::string> args(argv + 1, argv + argc);
+  wumpets::Options options = wumpets::parse_options(args);
+  if (!options.errors.empty()) {
+    for (const auto& e : options.errors) std::fprintf(stderr, "zelkin-wumpets: %s\n", e.c_str());
+    std::fprintf(stderr, "Try 'zelkin-wumpets --help'.\n");
+    return 2;
+  }
+  if (options.help) {
+    std::fputs(wumpets::options_help().c_str(), stdout);
+    return 0;
+  }
+  if (options.version) {
+    std::puts("Zelkin Wumpets 6.0");
+    return 0;
+  }
+  // --render: this process waits for a child that runs the saver and writes the picture.
+  if (!options.render.empty()) {
+    if (const int status = linuxplat::render_supervise(options.render); status >= 0) return status;
+  }
+  linuxplat::configure(options, argv[0]);
+  // The music starts from the event loop, once the saver's window is up (a picture needs none).
+  linuxplat::music::defer_start(options.render.empty());
+
+  static wumpets::Starter starter;  // lives for the whole process, like the module state it is
+  starter.rng.set_fixed_seed(options.seed);
+  wumpets::Main(starter);
+  plat::run_event_loop();
+  return 0;
+}
