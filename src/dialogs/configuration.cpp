@@ -35,6 +35,7 @@ Configuration::Configuration(Starter& owner) : st(owner) {
 
 void Configuration::load() {
   dialog = plat::dialog_create(configuration_layout(), this);
+  if (dialog == 0) plat::end_process();  // a dialog nobody can see: nothing to wait for
   Form_Load();
 }
 

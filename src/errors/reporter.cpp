@@ -1,5 +1,6 @@
 #include "errors/reporter.h"
 
+#include "dialogs/layouts.h"
 #include "engine/saver_form.h"
 #include "startup/starter.h"
 
@@ -21,14 +22,38 @@ void sys_ReportError(Starter& st, const std::string& label, int number) {
       plat::window_hide(wnd);
     }
   }
-  st.bugreport.title = error_code(number, st.progressmark, label);
   ++st.bugreport.reports;
-  plat::error_dialog_show(st.bugreport.title, &st.bugreport);
+  st.bugreport.show(error_code(number, st.progressmark, label));
 }
 
-void BugReportForm::on_report_bug() { plat::shell_open(site_page("/bugs.htm")); }
+void BugReportForm::show(const std::string& code) {
+  title = code;
+  plat::log_error(code);
+  if (dialog == 0) {
+    dialog = plat::dialog_create(bugreport_layout(), this);
+    FormGeometry form;
+    plat::dialog_outer_size(dialog, form.width, form.height);
+    CenterForm(*st, form);
+    plat::dialog_move(dialog, form.left, form.top);
+    plat::dialog_set_topmost(dialog, true);
+  }
+  // A later report only replaces the title; the dialog stays where it is.
+  plat::dialog_set_caption(dialog, code);
+  if (!visible) {
+    plat::dialog_show(dialog);
+    visible = true;
+  }
+}
 
-void BugReportForm::on_close() { X_Cleanup_and_end(*st); }
+void BugReportForm::on_control(plat::Handle, int control, int, const std::string&) {
+  if (control == bug::Command1) plat::shell_open(site_page("/bugs.htm"));
+}
+
+void BugReportForm::on_close_request(plat::Handle) {
+  plat::dialog_hide(dialog);
+  visible = false;
+  X_Cleanup_and_end(*st);
+}
 
 std::string site_page(const std::string& path) { return plat::site_address() + path; }
 

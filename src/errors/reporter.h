@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "platform/platform.h"
+#include "platform/dialogs.h"
 
 namespace wumpets {
 
@@ -17,12 +17,17 @@ std::string error_code(int number, const std::string& progressmark, const std::s
 
 void sys_ReportError(Starter& st, const std::string& label, int number);
 
-// The error dialog's behaviour; its window is the platform's.
-struct BugReportForm final : plat::ErrorDialogEvents {
+// The error dialog: modeless, on top and centred; loaded by the first report, its title
+// replaced by each later one. "Report This Bug Now" opens the bug-report page; closing it runs
+// the shutdown.
+struct BugReportForm final : plat::DialogEvents {
   explicit BugReportForm(Starter* owner) : st(owner) {}
-  void on_report_bug() override;  // opens the bug-report page
-  void on_close() override;       // runs the shutdown
+  void show(const std::string& code);
+  void on_control(plat::Handle dialog, int control, int value, const std::string& text) override;
+  void on_close_request(plat::Handle dialog) override;
   Starter* st;
+  plat::Handle dialog = 0;
+  bool visible = false;
   std::string title = "Error Code:";
   int reports = 0;
 };

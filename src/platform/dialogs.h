@@ -71,7 +71,8 @@ class DialogEvents {
   ~DialogEvents() = default;
 };
 
-// Creates the dialog hidden, with every control in its designed state.
+// Creates the dialog hidden, with every control in its designed state; 0 when no dialog can be
+// shown at all (no display). Every call below ignores a handle of 0.
 Handle dialog_create(const DialogSpec& desc, DialogEvents* events);
 void dialog_destroy(Handle dialog);
 void dialog_show(Handle dialog);  // non-modal

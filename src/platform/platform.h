@@ -11,6 +11,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 namespace plat {
@@ -173,17 +174,19 @@ bool previous_instance();                      // another instance of this progr
 std::string command_line();                    // the arguments as passed, after the program path
 double timer_seconds();                        // seconds since midnight, for seeding the generator
 
-// The error dialog: modeless, on top, centred; created by the first report, its title replaced
-// by each later one. Its button and its closing come back to the core through these events.
-class ErrorDialogEvents {
- public:
-  virtual void on_report_bug() = 0;  // "Report This Bug Now" was pressed
-  virtual void on_close() = 0;       // the user closed the dialog
- protected:
-  ~ErrorDialogEvents() = default;
-};
-void error_dialog_show(const std::string& code, ErrorDialogEvents* events);
+// Where the system keeps a log that a user or an administrator reads (standard error on Linux,
+// where a terminal or xscreensaver's log shows it), an error code goes there too. The error
+// dialog itself is a dialog of the core (errors/reporter.cpp).
+void log_error(const std::string& code);
 
 [[noreturn]] void end_process();  // no statement of the program runs after this
+
+// ---------------------------------------------------------------------------------------------
+// The core's side, called by each back end's program entry (implemented in startup/program.cpp).
+
+// Starts the mode the command line selects, with the process's one module state; the back end's
+// event loop then runs it. A seed makes every random draw reproducible (tests, pictures);
+// without one the generator is seeded from the clock.
+void core_main(std::optional<std::uint64_t> seed);
 
 }  // namespace plat

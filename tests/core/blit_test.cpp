@@ -5,7 +5,7 @@
 
 #include <random>
 
-#include "gfx/pixels.h"
+#include "platform/common/pixels.h"
 
 using namespace wumpets;
 

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "gfx/pixels.h"
+#include "platform/common/pixels.h"
 #include "platform/headless/headless.h"
 #include "startup/starter.h"
 

@@ -3,7 +3,7 @@
 #include "errors/handler.h"
 #include "fixture.h"
 #include "gfx/surface.h"
-#include "startup/options.h"
+#include "platform/common/options.h"
 
 using namespace wumpets;
 

@@ -344,6 +344,14 @@ TEST_F(DialogTest, BadStoredValuesStopFormLoadWithAnError) {
     EXPECT_FALSE(hd::dialog(h)->visible) << "the dialog is not shown";
     EXPECT_EQ(headless::error_dialog_title(), c.title);
     EXPECT_EQ(headless::error_dialog_shows(), 1);
+    // The error dialog is shown on top and centred on the 800x600 screen by its outer size
+    // (client 6450 x 1575 twips, a frame of 3 px and a caption bar of 18 px).
+    const hd::DialogState* err = hd::dialog(hd::find_dialog("Error Code:"));
+    ASSERT_NE(err, nullptr);
+    EXPECT_TRUE(err->visible);
+    EXPECT_TRUE(err->topmost);
+    EXPECT_FLOAT_EQ(err->left, (800 * 15 - (6450 + 90)) / 2.0f);
+    EXPECT_FLOAT_EQ(err->top, (600 * 15 - (1575 + 360)) / 2.0f);
     // Closing the error dialog runs the shutdown, which ends the program.
     EXPECT_THROW(headless::error_dialog_close(), headless::ProcessEnded);
   }

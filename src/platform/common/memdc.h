@@ -7,7 +7,7 @@
 #include <memory>
 #include <string>
 
-#include "gfx/pixels.h"
+#include "platform/common/pixels.h"
 #include "platform/platform.h"
 
 namespace memdc {

@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "platform/common/memdc.h"
+#include "platform/headless/headless_dialogs.h"
 #include "platform/posix/profile_file.h"
 
 namespace headless {
@@ -44,9 +45,7 @@ struct State {
   std::map<plat::Handle, LabelState> labels;
   plat::Handle next_label = 1;
   int cursor = 0;
-  std::string error_title;
   int error_shows = 0;
-  plat::ErrorDialogEvents* error_events = nullptr;
   std::vector<std::string> pages;
   std::map<std::string, Song, std::less<>> songs;  // by alias
   std::map<std::string, long> song_lengths;
@@ -85,6 +84,7 @@ void unload(plat::Handle h) {
 
 void reset(const Config& config) {
   memdc::reset();
+  headless_dialogs::reset();
   S() = State{};
   S().config = config;
 }
@@ -152,14 +152,21 @@ const LabelState* label(plat::Handle l) {
   auto it = S().labels.find(l);
   return it == S().labels.end() ? nullptr : &it->second;
 }
-const std::string& error_dialog_title() { return S().error_title; }
+namespace {
+// The error dialog is the one whose layout has this caption (the title before the first code).
+plat::Handle error_dialog() { return headless_dialogs::find_dialog("Error Code:"); }
+}  // namespace
+std::string error_dialog_title() {
+  const auto* d = headless_dialogs::dialog(error_dialog());
+  return d ? d->caption : "";
+}
+bool error_dialog_visible() {
+  const auto* d = headless_dialogs::dialog(error_dialog());
+  return d && d->visible;
+}
 int error_dialog_shows() { return S().error_shows; }
-void error_dialog_press_report() {
-  if (S().error_events) S().error_events->on_report_bug();
-}
-void error_dialog_close() {
-  if (S().error_events) S().error_events->on_close();
-}
+void error_dialog_press_report() { headless_dialogs::click(error_dialog(), "Command1"); }
+void error_dialog_close() { headless_dialogs::close(error_dialog()); }
 const std::vector<std::string>& opened_pages() { return S().pages; }
 void set_song_length(const std::string& path, long ms) { S().song_lengths[path] = ms; }
 
@@ -441,11 +448,9 @@ bool previous_instance() { return S().config.previous_instance; }
 std::string command_line() { return S().config.command_line; }
 double timer_seconds() { return S().config.clock_seconds; }
 
-void error_dialog_show(const std::string& code, ErrorDialogEvents* events) {
-  log("error_dialog_show " + code);
-  S().error_title = code;
+void log_error(const std::string& code) {
+  log("log_error " + code);
   ++S().error_shows;
-  S().error_events = events;
 }
 
 void end_process() {

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "gfx/pixels.h"
+#include "platform/common/pixels.h"
 #include "platform/platform.h"
 
 namespace headless {
@@ -82,8 +82,9 @@ struct LabelState {
 const LabelState* label(plat::Handle label);
 
 // The error dialog.
-const std::string& error_dialog_title();  // empty while none was shown
-int error_dialog_shows();
+std::string error_dialog_title();  // empty while none was shown
+bool error_dialog_visible();
+int error_dialog_shows();  // how many codes were reported
 void error_dialog_press_report();
 void error_dialog_close();
 const std::vector<std::string>& opened_pages();

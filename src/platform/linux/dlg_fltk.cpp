@@ -420,7 +420,7 @@ void linuxplat::raise_topmost() {
 namespace plat {
 
 Handle dialog_create(const DialogSpec& desc, DialogEvents* events) {
-  if (!linuxplat::fltk_start()) end_process();  // no display: nothing can be shown
+  if (!linuxplat::fltk_start()) return 0;  // no display: nothing can be shown
   static bool dispatch_installed = false;
   if (!dispatch_installed) {
     Fl::event_dispatch(dispatch);

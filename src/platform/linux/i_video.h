@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "gfx/pixels.h"
+#include "platform/common/pixels.h"
 #include "platform/platform.h"
 
 struct SDL_Window;

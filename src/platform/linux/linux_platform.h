@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "startup/options.h"
+#include "platform/common/options.h"
 
 namespace linuxplat {
 

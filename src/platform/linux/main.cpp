@@ -6,8 +6,8 @@
 
 #include "platform/linux/i_sound.h"
 #include "platform/linux/linux_platform.h"
-#include "startup/options.h"
-#include "startup/starter.h"
+#include "platform/common/options.h"
+#include "platform/platform.h"
 
 int main(int argc, char** argv) {
   std::vector<std::string> args(argv + 1, argv + argc);
@@ -33,9 +33,7 @@ int main(int argc, char** argv) {
   // The music starts from the event loop, once the saver's window is up (a picture needs none).
   linuxplat::music::defer_start(options.render.empty());
 
-  static wumpets::Starter starter;  // lives for the whole process, like the module state it is
-  starter.rng.set_fixed_seed(options.seed);
-  wumpets::Main(starter);
+  plat::core_main(options.seed);
   plat::run_event_loop();
   return 0;
 }

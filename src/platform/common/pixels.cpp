@@ -1,4 +1,4 @@
-#include "gfx/pixels.h"
+#include "platform/common/pixels.h"
 
 #include <algorithm>
 #include <cstring>

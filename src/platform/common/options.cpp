@@ -1,4 +1,4 @@
-#include "startup/options.h"
+#include "platform/common/options.h"
 
 #include <charconv>
 

@@ -1,0 +1,13 @@
+// The program as a back end's entry starts it.
+#include "platform/platform.h"
+#include "startup/starter.h"
+
+namespace plat {
+
+void core_main(std::optional<std::uint64_t> seed) {
+  static wumpets::Starter starter;  // lives for the whole process, like the module state it is
+  starter.rng.set_fixed_seed(seed);
+  wumpets::Main(starter);
+}
+
+}  // namespace plat
