@@ -10,8 +10,6 @@ namespace wumpets {
 
 namespace {
 
-std::unique_ptr<Configuration> g_configuration;
-
 // Centres a loaded dialog with the given centring procedure and moves its window there.
 template <class Centre>
 void centre_dialog(Starter& st, plat::Handle dialog, Centre centre) {
@@ -406,10 +404,9 @@ void MessageEntry::on_close_request(plat::Handle) { Cancel_Click(); }
 // ---------------------------------------------------------------------------------------------
 
 void load_configuration(Starter& st) {
-  g_configuration = std::make_unique<Configuration>(st);
-  g_configuration->load();
+  st.configuration_storage = std::make_shared<Configuration>(st);
+  st.configuration = st.configuration_storage.get();
+  st.configuration->load();
 }
-
-Configuration* configuration_form() { return g_configuration.get(); }
 
 }  // namespace wumpets

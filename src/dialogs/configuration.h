@@ -102,7 +102,4 @@ struct Configuration final : plat::DialogEvents {
 // Loads the `Configuration` dialog, which shows itself.
 void load_configuration(Starter& st);
 
-// The loaded settings dialog, or null.
-Configuration* configuration_form();
-
 }  // namespace wumpets

@@ -108,6 +108,12 @@ void window_set_style(Handle wnd, std::int32_t style);
 void window_set_parent(Handle wnd, Handle parent);
 void window_set_owner(Handle wnd, Handle owner);
 void window_set_pos(Handle wnd, Handle insert_after, int x, int y, int w, int h, std::uint32_t flags);
+inline constexpr std::int32_t kWsChild = 0x40000000;        // style: a child of its parent window
+inline constexpr std::uint32_t kSwpNoSize = 0x0001;         // window_set_pos: keep the size
+inline constexpr std::uint32_t kSwpNoMove = 0x0002;         //   keep the position
+inline constexpr std::uint32_t kSwpNoZOrder = 0x0004;       //   keep the stacking
+inline constexpr std::uint32_t kSwpNoActivate = 0x0010;     //   do not activate the window
+inline constexpr std::uint32_t kSwpShowWindow = 0x0040;     //   show it
 
 // The personal-message label of the saver window: one line of text painted over the window.
 struct LabelStyle {
@@ -161,9 +167,26 @@ void set_saver_running(bool running);          // SPI_SETSCREENSAVERRUNNING
 bool verify_saver_password(Handle wnd);        // true when the password is accepted
 void change_saver_password(std::int32_t parent);  // the system's own dialog
 
-// The media command-string interface (mciSendStringA). Returns 0 on success; the reply text is
-// cut to (reply_size - 1) characters.
+// The media command-string interface (mciSendStringA). Returns 0 on success, else one of the
+// codes below; the reply text is cut to (reply_size - 1) characters.
 std::int32_t media_command(const std::string& command, std::string& reply, int reply_size);
+enum : std::int32_t {
+  kMciOk = 0,
+  kMciUnrecognizedKeyword = 259,
+  kMciUnrecognizedCommand = 261,
+  kMciInvalidDeviceName = 263,  // the alias is not open
+  kMciCannotLoadDriver = 266,   // a device type other than the sequencer
+  kMciMissingCommandString = 267,
+  kMciBadInteger = 270,
+  kMciMissingParameter = 273,
+  kMciUnsupportedFunction = 274,
+  kMciFileNotFound = 275,
+  kMciInternal = 277,
+  kMciDuplicateAlias = 289,
+  kMciMissingDeviceName = 292,
+  kMciNoClosingQuote = 294,
+  kMciInvalidFile = 296,
+};
 
 void shell_open(const std::string& address);  // opens a page in the user's browser; no waiting
 // The maker's web site: our own pages shipped with the program. Pages are this plus a path.

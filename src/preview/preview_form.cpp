@@ -9,8 +9,6 @@ namespace wumpets {
 namespace {
 
 constexpr int kPreviewInterval = 70;
-constexpr std::int32_t kWsChild = 0x40000000;
-constexpr std::uint32_t kNoZOrderNoActivateShow = 0x54;
 
 // The host handle is the longest numeric tail of the command line ("/p 1234" or "/p:1234").
 plat::Handle find_host(const std::string& cmdline) {
@@ -65,10 +63,10 @@ void Run_Preview(Starter& st) {
     Form_Initialize(f);
     Form_Load(f);
     plat::window_set_title(f.window, "Preview");
-    plat::window_set_style(f.window, plat::window_get_style(f.window) | kWsChild);
+    plat::window_set_style(f.window, plat::window_get_style(f.window) | plat::kWsChild);
     plat::window_set_parent(f.window, f.previewhost);
     plat::window_set_owner(f.window, f.previewhost);
-    plat::window_set_pos(f.window, 0, 0, 0, f.previewrect.right, f.previewrect.bottom, kNoZOrderNoActivateShow);
+    plat::window_set_pos(f.window, 0, 0, 0, f.previewrect.right, f.previewrect.bottom, plat::kSwpNoZOrder | plat::kSwpNoActivate | plat::kSwpShowWindow);
   });
 }
 

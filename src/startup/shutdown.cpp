@@ -1,5 +1,7 @@
 // X_Cleanup_and_end: gives back what saver mode took (cursor, task switching), deletes the
 // surfaces, stops and closes the songs, and ends the process at once.
+#include <string_view>
+
 #include "errors/handler.h"
 #include "gfx/surface.h"
 #include "startup/starter.h"
@@ -14,7 +16,7 @@ void song_status(int n, std::string& reply) {
   plat::media_command("status song" + std::to_string(n) + " mode", reply, 255);
 }
 
-bool starts_with(const std::string& text, const char* word) { return text.compare(0, 7, word) == 0; }
+bool starts_with(const std::string& text, const char* word) { return std::string_view(text).starts_with(word); }
 
 }  // namespace
 

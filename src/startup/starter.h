@@ -21,6 +21,7 @@ namespace wumpets {
 
 struct SaverForm;    // engine/saver_form.h
 struct PreviewForm;  // preview/preview_form.h
+struct Configuration;  // dialogs/configuration.h
 
 // Run-mode codes.
 enum RunMode : Integer {
@@ -54,11 +55,16 @@ struct Starter {
   Scene scene;
   Rng rng;
 
-  // Forms that may be loaded (null when not). Each is made once per process.
+  // Forms that may be loaded, each made once per process. The raw pointer says whether the form
+  // is loaded (null once it is unloaded); the owner keeps the form alive after its unload, since
+  // the window event that unloaded it is still running in it. Owners are shared_ptr because
+  // this header knows the forms only by name.
   SaverForm* saver = nullptr;
   PreviewForm* preview = nullptr;
+  Configuration* configuration = nullptr;
   std::shared_ptr<SaverForm> saver_storage;
   std::shared_ptr<PreviewForm> preview_storage;
+  std::shared_ptr<Configuration> configuration_storage;
   BugReportForm bugreport{this};
 };
 
@@ -89,10 +95,6 @@ struct FormGeometry {
 };
 void CenterForm(Starter& st, FormGeometry& form);
 void sys_centreform(Starter& st, FormGeometry& form);
-
-}  // namespace wumpets
-
-namespace wumpets {
 
 // Saver-mode start-up helpers (saver_start.cpp).
 std::string sys_GetVersion32(Starter& st);

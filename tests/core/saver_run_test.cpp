@@ -193,7 +193,7 @@ TEST_F(SaverRun, PreviewDrawsOneDancerCentredAndEndsWithItsHost) {
   EXPECT_EQ(d.y, 5);
   const plat::Handle w = st_.preview->window;
   EXPECT_EQ(headless::window(w)->parent, host);
-  EXPECT_EQ(headless::window(w)->style & 0x40000000, 0x40000000);
+  EXPECT_EQ(headless::window(w)->style & plat::kWsChild, plat::kWsChild);
   EXPECT_TRUE(headless::window(w)->visible);
   EXPECT_EQ(count_calls("load_bitmap"), 1);
   std::vector<int> shown;

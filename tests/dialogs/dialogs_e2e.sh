@@ -38,13 +38,12 @@ SH=768
 start_xvfb ${SW}x${SH}x24 || exit 1
 
 export HOME="$TMP/home" XDG_RUNTIME_DIR="$TMP/run" XDG_CONFIG_HOME="$TMP/home/.config" XDG_CACHE_HOME="$TMP/home/.cache"
-# Pages "opened in the browser" are written down instead.
-cat >"$TMP/browser" <<EOF
-#!/bin/sh
-echo "\$1" >> "$TMP/opened"
-EOF
-chmod +x "$TMP/browser"
-export BROWSER="$TMP/browser"
+# Pages "opened in the browser" are written down instead, by a stand-in xdg-open first on the
+# PATH: the real one would start whatever browser this machine has registered.
+mkdir -p "$TMP/bin"
+printf '#!/bin/sh\necho "$1" >> "%s/opened"\n' "$TMP" >"$TMP/bin/xdg-open"
+chmod +x "$TMP/bin/xdg-open"
+export PATH="$TMP/bin:$PATH"
 INI="$TMP/cfg/vornicade.ini"
 
 start() {  # start ARGS...: runs the program in the background

@@ -128,7 +128,7 @@ TEST_F(Music, OpenPlayStopCloseWalkThroughTheStates) {
   EXPECT_EQ(status("song3"), "playing");
 
   ASSERT_EQ(send("close song3"), 0);
-  EXPECT_EQ(send("status song3 mode", &reply), 263);
+  EXPECT_EQ(send("status song3 mode", &reply), plat::kMciInvalidDeviceName);
   EXPECT_EQ(reply, kUntouched);
   ASSERT_EQ(send(open_command(long_, "song3")), 0);  // the alias is free again
 }
@@ -136,7 +136,7 @@ TEST_F(Music, OpenPlayStopCloseWalkThroughTheStates) {
 TEST_F(Music, EachAliasKeepsItsOwnState) {
   ASSERT_EQ(send(open_command(long_, "song1")), 0);
   ASSERT_EQ(send(open_command(long_, "song2")), 0);
-  EXPECT_EQ(send(open_command(long_, "song2")), 289);  // alias in use
+  EXPECT_EQ(send(open_command(long_, "song2")), plat::kMciDuplicateAlias);
   ASSERT_EQ(send("play song1 from 0"), 0);
   EXPECT_EQ(status("song2"), "stopped");
   ASSERT_EQ(send("stop song2"), 0);
@@ -149,7 +149,7 @@ TEST_F(Music, CommandsOnAnAliasNeverOpenedFailAndLeaveTheReply) {
   ASSERT_EQ(send(open_command(long_, "song0")), 0);
   for (const char* command : {"status song4 mode", "play song4 from 0", "stop song4", "close song4"}) {
     std::string reply;
-    EXPECT_EQ(send(command, &reply), 263) << command;
+    EXPECT_EQ(send(command, &reply), plat::kMciInvalidDeviceName) << command;
     EXPECT_EQ(reply, kUntouched) << command;
   }
 }
@@ -183,7 +183,7 @@ TEST_F(Music, DeferredStartPlaysFromTheEventLoop) {
   linuxplat::music::defer_start(true);
   ASSERT_EQ(send(open_command(short_, "song0")), 0);
   ASSERT_EQ(send(open_command(short_, "song1")), 0);
-  EXPECT_EQ(send("play song9 from 0"), 263);
+  EXPECT_EQ(send("play song9 from 0"), plat::kMciInvalidDeviceName);
   ASSERT_EQ(send("play song0 from 0"), 0);
   EXPECT_EQ(status("song0"), "playing") << "counts as playing while it waits";
   EXPECT_EQ(status("song1"), "stopped");
@@ -223,7 +223,7 @@ TEST_F(Music, ReplyIsCutToTheBufferSize) {
 TEST_F(Music, AMissingFileOpensButFailsToPlay) {
   ASSERT_EQ(send(open_command(dir_ / "d_5.Mid", "song5")), 0);
   std::string reply;
-  EXPECT_EQ(send("play song5 from 0", &reply), 275);
+  EXPECT_EQ(send("play song5 from 0", &reply), plat::kMciFileNotFound);
   EXPECT_EQ(reply, kUntouched);
   EXPECT_EQ(status("song5"), "stopped");
   EXPECT_EQ(send("close song5"), 0);
@@ -273,7 +273,7 @@ TEST_F(Music, BrokenFilesOpenButFailToPlay) {
   // A folder in place of the song cannot be read.
   fs::create_directory(dir_ / "d_2.Mid");
   ASSERT_EQ(send(open_command(dir_ / "d_2.Mid", "song2")), 0);
-  EXPECT_EQ(send("play song2 from 0"), 275);
+  EXPECT_EQ(send("play song2 from 0"), plat::kMciFileNotFound);
 }
 
 TEST(StandardMidi, AcceptsTheFormsRealFilesUse) {

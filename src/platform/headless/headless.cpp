@@ -298,9 +298,9 @@ void window_set_owner(Handle wnd, Handle owner) {
 }
 void window_set_pos(Handle wnd, Handle insert_after, int x, int y, int w, int h, std::uint32_t flags) {
   if (auto* win = headless::win(wnd)) {
-    if (!(flags & 0x2)) win->state.pos = Rect{x, y, x + w, y + h};  // SWP_NOMOVE
-    if (flags & 0x40) win->state.visible = true;                  // SWP_SHOWWINDOW
-    if (win->image && !(flags & 0x1) && w > 0 && h > 0) win->image->grow(w, h);
+    if (!(flags & kSwpNoMove)) win->state.pos = Rect{x, y, x + w, y + h};
+    if (flags & kSwpShowWindow) win->state.visible = true;
+    if (win->image && !(flags & kSwpNoSize) && w > 0 && h > 0) win->image->grow(w, h);
   }
   log("window_set_pos " + std::to_string(wnd) + " " + std::to_string(insert_after) + " " + std::to_string(x) +
       " " + std::to_string(y) + " " + std::to_string(w) + " " + std::to_string(h) + " " + std::to_string(flags));
@@ -401,18 +401,18 @@ std::int32_t media_command(const std::string& command, std::string& reply, int r
   if (verb == "open") {
     std::size_t q1 = cmd.find('"'), q2 = cmd.find('"', q1 + 1);
     std::size_t a = cmd.rfind("alias ");
-    if (q1 == std::string::npos || q2 == std::string::npos || a == std::string::npos) return 274;
+    if (q1 == std::string::npos || q2 == std::string::npos || a == std::string::npos) return kMciUnsupportedFunction;
     const std::string alias(cmd.substr(a + 6));
-    if (songs.count(alias)) return 289;  // alias already in use
+    if (songs.count(alias)) return kMciDuplicateAlias;
     songs[alias] = headless::Song{std::string(cmd.substr(q1 + 1, q2 - q1 - 1)), 0, true};
     set_reply("");
     return 0;
   }
   auto it = songs.find(word(1));
-  if (it == songs.end()) return 263;  // not open
+  if (it == songs.end()) return kMciInvalidDeviceName;
   headless::Song& song = it->second;
   if (verb == "play") {
-    if (!headless::file_exists(song.path)) return 275;  // file not found
+    if (!headless::file_exists(song.path)) return kMciFileNotFound;
     auto len = S().song_lengths.find(song.path);
     song.until = S().now + (len == S().song_lengths.end() ? 1000 : len->second);
     song.stopped = false;
@@ -433,7 +433,7 @@ std::int32_t media_command(const std::string& command, std::string& reply, int r
     set_reply("");
     return 0;
   }
-  return 261;  // unknown command
+  return kMciUnrecognizedCommand;
 }
 
 void shell_open(const std::string& address) {

@@ -31,6 +31,10 @@
 #include "platform/dialogs.h"
 #include "platform/linux/linux_platform.h"
 
+namespace {
+struct Dialog;
+}  // namespace
+
 namespace linuxplat {
 
 namespace {
@@ -40,9 +44,17 @@ constexpr Fl_Font kFont = FL_FREE_FONT;      // MS Sans Serif
 constexpr Fl_Font kBoldFont = FL_FREE_FONT + 1;
 constexpr Fl_Fontsize kFontSize = 11;        // 8.25 points at 96 dots per inch
 
-bool g_started = false;
-bool g_restack = false;  // a dialog was shown: the topmost ones go over it once it is mapped
-bool g_have_display = false;
+// Everything the dialogs keep: the toolkit's start, the pictures read and the open dialogs.
+struct FltkState {
+  bool started = false;
+  bool have_display = false;
+  bool restack = false;  // a dialog was shown: the topmost ones go over it once it is mapped
+  bool dispatch_installed = false;
+  std::map<std::string, std::unique_ptr<Fl_Image>> pictures;  // by file name; null when missing
+  std::map<plat::Handle, std::unique_ptr<Dialog>> dialogs;
+  plat::Handle next = 1;
+};
+FltkState& F();  // defined once Dialog is complete
 
 int px(int twips) { return static_cast<int>(std::lround(static_cast<double>(twips) / kTwipsPerPixel)); }
 
@@ -82,8 +94,8 @@ void accept_bitmap_font() {
 }
 
 bool fltk_start() {
-  if (g_started) return g_have_display;
-  g_started = true;
+  if (F().started) return F().have_display;
+  F().started = true;
   Display* dpy = XOpenDisplay(nullptr);
   if (!dpy) {
     std::fprintf(stderr, "zelkin-wumpets: cannot open the display for the dialogs\n");
@@ -91,7 +103,7 @@ bool fltk_start() {
   }
   accept_bitmap_font();
   fl_open_display(dpy);
-  g_have_display = true;
+  F().have_display = true;
   Fl::scheme("none");
   Fl::background(192, 192, 192);
   Fl::foreground(0, 0, 0);
@@ -132,7 +144,7 @@ void set_topmost(Fl_Window* w, bool on) {
 
 Fl_Image* load_picture(const std::string& file) {
   // The program's own pictures: resources/ next to the program, else the installed share folder.
-  static std::map<std::string, std::unique_ptr<Fl_Image>> cache;
+  auto& cache = F().pictures;
   auto it = cache.find(file);
   if (it != cache.end()) return it->second.get();
   std::unique_ptr<Fl_Image> img;
@@ -152,15 +164,15 @@ Fl_Image* load_picture(const std::string& file) {
 
 }  // namespace
 
-bool dialogs_active() { return g_have_display && Fl::first_window() != nullptr; }
+bool dialogs_active() { return F().have_display && Fl::first_window() != nullptr; }
 
 void raise_topmost();
 
 void dialogs_wait(double seconds) {
-  if (g_have_display) {
+  if (F().have_display) {
     Fl::wait(seconds);
-    if (g_restack) {
-      g_restack = false;
+    if (F().restack) {
+      F().restack = false;
       raise_topmost();
     }
   } else if (seconds > 0) {
@@ -178,8 +190,6 @@ namespace {
 using linuxplat::px;
 
 struct Dialog;
-std::map<plat::Handle, std::unique_ptr<Dialog>> g_dialogs;
-plat::Handle g_next = 1;
 
 // A classic frame: an etched border whose top line is broken by the caption, drawn bold.
 class Frame : public Fl_Group {
@@ -273,9 +283,22 @@ struct Dialog {
   bool dead = false;
 };
 
+}  // namespace
+
+namespace linuxplat {
+namespace {
+FltkState& F() {
+  static FltkState s;
+  return s;
+}
+}  // namespace
+}  // namespace linuxplat
+
+namespace {
+
 Dialog* live(plat::Handle h) {
-  auto it = g_dialogs.find(h);
-  return it == g_dialogs.end() || it->second->dead ? nullptr : it->second.get();
+  auto it = linuxplat::F().dialogs.find(h);
+  return it == linuxplat::F().dialogs.end() || it->second->dead ? nullptr : it->second.get();
 }
 
 Dialog* of_window(Fl_Window* w) {
@@ -413,7 +436,7 @@ Fl_Widget* make_widget(const plat::ControlSpec& c, int x, int y, int w, int h) {
 }  // namespace
 
 void linuxplat::raise_topmost() {
-  for (auto& [h, d] : g_dialogs)
+  for (auto& [h, d] : linuxplat::F().dialogs)
     if (!d->dead && d->topmost && d->window->visible()) linuxplat::set_topmost(d->window, true);
 }
 
@@ -421,12 +444,11 @@ namespace plat {
 
 Handle dialog_create(const DialogSpec& desc, DialogEvents* events) {
   if (!linuxplat::fltk_start()) return 0;  // no display: nothing can be shown
-  static bool dispatch_installed = false;
-  if (!dispatch_installed) {
+  if (!linuxplat::F().dispatch_installed) {
     Fl::event_dispatch(dispatch);
-    dispatch_installed = true;
+    linuxplat::F().dispatch_installed = true;
   }
-  const Handle h = g_next++;
+  const Handle h = linuxplat::F().next++;
   auto d = std::make_unique<Dialog>();
   d->handle = h;
   d->desc = desc;
@@ -488,7 +510,7 @@ Handle dialog_create(const DialogSpec& desc, DialogEvents* events) {
   build(-1, build);
   win->end();
   Fl_Group::current(nullptr);
-  g_dialogs[h] = std::move(d);
+  linuxplat::F().dialogs[h] = std::move(d);
   return h;
 }
 
@@ -507,7 +529,7 @@ void dialog_show(Handle h) {
   // Where no window manager keeps the topmost band, the topmost dialogs are raised again over
   // every newly shown one.
   linuxplat::raise_topmost();
-  linuxplat::g_restack = true;
+  linuxplat::F().restack = true;
   Fl::flush();
 }
 

@@ -34,13 +34,23 @@ struct Timer {
   long long due = 0;  // ns on the loop's clock
 };
 
-std::vector<Timer> g_timers;  // handle = index + 1
-long long g_virtual_now = 0;
-bool g_in_tick = false;
-bool g_refreshed = false;
-int g_frame_ticks = 0;
-int g_hold_after = -1;  // tests: stop the timers after this many frames, keeping the picture
+// Everything the loop keeps between its turns.
+struct LoopState {
+  std::vector<Timer> timers;  // handle = index + 1
+  long long virtual_now = 0;
+  bool in_tick = false;
+  bool refreshed = false;
+  int frame_ticks = 0;
+  int hold_after = -1;  // tests: stop the timers after this many frames, keeping the picture
+  int sdl_fd = -1;      // SDL's X connection, once known
+};
 
+LoopState& L() {
+  static LoopState s;
+  return s;
+}
+
+// What the signal handler touches: plain globals, the only kind a handler may use safely.
 volatile sig_atomic_t g_close_requested = 0;
 int g_signal_pipe[2] = {-1, -1};
 
@@ -68,16 +78,16 @@ void install_signals() {
 }
 
 Timer* timer(plat::Handle h) {
-  if (h <= 0 || static_cast<std::size_t>(h) > g_timers.size()) return nullptr;
-  return &g_timers[static_cast<std::size_t>(h) - 1];
+  if (h <= 0 || static_cast<std::size_t>(h) > L().timers.size()) return nullptr;
+  return &L().timers[static_cast<std::size_t>(h) - 1];
 }
 
 // The enabled timer due first, or 0.
 plat::Handle next_timer() {
   plat::Handle best = 0;
   long long due = 0;
-  for (std::size_t i = 0; i < g_timers.size(); ++i) {
-    const Timer& t = g_timers[i];
+  for (std::size_t i = 0; i < L().timers.size(); ++i) {
+    const Timer& t = L().timers[i];
     if (!t.enabled || t.interval <= 0 || !t.events) continue;
     if (best == 0 || t.due < due) {
       best = static_cast<plat::Handle>(i + 1);
@@ -92,15 +102,15 @@ void fire(plat::Handle h, long long now) {
   const long long step = static_cast<long long>(t.interval) * 1000000;
   t.due += step;
   if (t.due <= now) t.due = now + step;  // a late tick is not made up, as with window-system timers
-  g_in_tick = true;
-  g_refreshed = false;
+  L().in_tick = true;
+  L().refreshed = false;
   t.events->on_timer(h);
-  g_in_tick = false;
-  if (g_refreshed) ++g_frame_ticks;
+  L().in_tick = false;
+  if (L().refreshed) ++L().frame_ticks;
   present_pending();
 }
 
-bool holding() { return g_hold_after >= 0 && g_frame_ticks >= g_hold_after; }
+bool holding() { return L().hold_after >= 0 && L().frame_ticks >= L().hold_after; }
 
 // A close request for every window, as the system makes at log-off.
 void close_all() {
@@ -191,10 +201,9 @@ void wait_for_events(int timeout_ms) {
   for (plat::Handle h : window_handles()) {
     Window* w = window(h);
     if (w && w->sdl) {
-      static int fd = -1;
-      if (fd < 0) fd = x_sdl_fd(w->sdl);
-      if (fd >= 0) {
-        fds[nfds++] = pollfd{fd, POLLIN, 0};
+      if (L().sdl_fd < 0) L().sdl_fd = x_sdl_fd(w->sdl);
+      if (L().sdl_fd >= 0) {
+        fds[nfds++] = pollfd{L().sdl_fd, POLLIN, 0};
         sdl_fd_known = true;
       }
       break;
@@ -218,38 +227,38 @@ void wait_for_events(int timeout_ms) {
   }
   // A frame timer that never ticks (speed 0) leaves the picture as set up; give up after a
   // virtual hour without a frame.
-  long long last_frame_time = g_virtual_now;
-  while (g_frame_ticks < target) {
+  long long last_frame_time = L().virtual_now;
+  while (L().frame_ticks < target) {
     const plat::Handle h = next_timer();
     if (h == 0) break;
-    g_virtual_now = timer(h)->due;
-    const int before = g_frame_ticks;
-    fire(h, g_virtual_now);
-    if (g_frame_ticks != before) last_frame_time = g_virtual_now;
-    if (g_virtual_now - last_frame_time > 3600LL * 1000000000LL) break;
+    L().virtual_now = timer(h)->due;
+    const int before = L().frame_ticks;
+    fire(h, L().virtual_now);
+    if (L().frame_ticks != before) last_frame_time = L().virtual_now;
+    if (L().virtual_now - last_frame_time > 3600LL * 1000000000LL) break;
     if (!saver_window()) {
-      std::fprintf(stderr, "zelkin-wumpets: --render: the saver closed before frame %d\n", g_frame_ticks + 1);
+      std::fprintf(stderr, "zelkin-wumpets: --render: the saver closed before frame %d\n", L().frame_ticks + 1);
       std::_Exit(1);
     }
   }
-  if (g_frame_ticks < target)
-    std::fprintf(stderr, "zelkin-wumpets: --render: the frame timer stopped after %d frames\n", g_frame_ticks);
+  if (L().frame_ticks < target)
+    std::fprintf(stderr, "zelkin-wumpets: --render: the frame timer stopped after %d frames\n", L().frame_ticks);
   render_finish();
 }
 
 }  // namespace
 
 long long now_ns() {
-  if (rendering()) return g_virtual_now;
+  if (rendering()) return L().virtual_now;
   timespec ts{};
   clock_gettime(CLOCK_MONOTONIC, &ts);
   return static_cast<long long>(ts.tv_sec) * 1000000000LL + ts.tv_nsec;
 }
 
-int frame_ticks() { return g_frame_ticks; }
+int frame_ticks() { return L().frame_ticks; }
 
 void note_refresh(plat::Handle) {
-  if (g_in_tick) g_refreshed = true;
+  if (L().in_tick) L().refreshed = true;
 }
 
 }  // namespace linuxvideo
@@ -257,8 +266,8 @@ void note_refresh(plat::Handle) {
 namespace plat {
 
 Handle timer_create(TimerEvents* events) {
-  linuxvideo::g_timers.push_back(linuxvideo::Timer{events, 0, false, 0});
-  return static_cast<Handle>(linuxvideo::g_timers.size());
+  linuxvideo::L().timers.push_back(linuxvideo::Timer{events, 0, false, 0});
+  return static_cast<Handle>(linuxvideo::L().timers.size());
 }
 
 void timer_set_interval(Handle timer, int ms) {
@@ -283,7 +292,7 @@ bool timer_enabled(Handle timer) {
 void run_event_loop() {
   using namespace linuxvideo;
   if (rendering()) render_loop();
-  if (const char* hold = std::getenv("WUMPETS_HOLD_AFTER_FRAMES")) g_hold_after = std::atoi(hold);
+  if (const char* hold = std::getenv("WUMPETS_HOLD_AFTER_FRAMES")) L().hold_after = std::atoi(hold);
   install_signals();
   for (;;) {
     if (g_close_requested) {

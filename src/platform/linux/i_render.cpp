@@ -16,7 +16,14 @@ namespace linuxvideo {
 
 namespace {
 
-int g_report_fd = -1;
+struct RenderState {
+  int report_fd = -1;  // the pipe to the supervising parent
+};
+
+RenderState& R() {
+  static RenderState s;
+  return s;
+}
 
 }  // namespace
 
@@ -96,7 +103,7 @@ bool write_picture(const std::string& path, const wumpets::PixelBuffer& image, s
   return false;
 }
 
-void render_set_report_fd(int fd) { g_report_fd = fd; }
+void render_set_report_fd(int fd) { R().report_fd = fd; }
 
 [[noreturn]] void render_finish() {
   plat::Handle h = 0;
@@ -113,8 +120,8 @@ void render_set_report_fd(int fd) { g_report_fd = fd; }
     std::fflush(stderr);
     std::_Exit(1);
   }
-  if (g_report_fd >= 0) {
-    ssize_t n = ::write(g_report_fd, "ok", 2);
+  if (R().report_fd >= 0) {
+    ssize_t n = ::write(R().report_fd, "ok", 2);
     (void)n;
   }
   std::fflush(stdout);

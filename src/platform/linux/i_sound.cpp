@@ -28,24 +28,6 @@ namespace linuxplat::music {
 
 namespace {
 
-// Result codes, numbered as the classic media command interface numbers them.
-enum : std::int32_t {
-  kOk = 0,
-  kUnrecognizedKeyword = 259,
-  kUnrecognizedCommand = 261,
-  kInvalidDeviceName = 263,  // alias not open
-  kCannotLoadDriver = 266,   // a device type other than the sequencer
-  kMissingCommandString = 267,
-  kBadInteger = 270,
-  kMissingParameter = 273,
-  kUnsupportedFunction = 274,
-  kFileNotFound = 275,
-  kInternal = 277,
-  kDuplicateAlias = 289,
-  kNoClosingQuote = 294,
-  kInvalidFile = 296,
-  kMissingDeviceName = 292,
-};
 
 constexpr int kSampleRate = 44100;
 constexpr int kBufferFrames = 1024;
@@ -144,12 +126,12 @@ bool read_file(const std::string& path, std::vector<std::uint8_t>& bytes) {
 // Zero when the file is a song the synthesizer can play, else the result code to give.
 std::int32_t check_song(const std::string& path, std::vector<std::uint8_t>& bytes,
                         std::uint32_t& end_tick) {
-  if (!read_file(path, bytes)) return kFileNotFound;
+  if (!read_file(path, bytes)) return plat::kMciFileNotFound;
   g_quiet = true;
   const bool accepted = fluid_is_midifile(path.c_str());
   g_quiet = false;
-  if (!accepted || !is_standard_midi(bytes, &end_tick)) return kInvalidFile;
-  return kOk;
+  if (!accepted || !is_standard_midi(bytes, &end_tick)) return plat::kMciInvalidFile;
+  return plat::kMciOk;
 }
 
 // The player keeps going for a grace time of a few seconds after the last event; the song
@@ -296,58 +278,58 @@ std::int32_t split(const std::string& command, Words& words) {
       ++i;
     } else if (command[i] == '"') {
       const std::size_t end = command.find('"', i + 1);
-      if (end == std::string::npos) return kNoClosingQuote;
-      if (!words.push_back(std::string_view(command).substr(i + 1, end - i - 1))) return kUnrecognizedKeyword;
+      if (end == std::string::npos) return plat::kMciNoClosingQuote;
+      if (!words.push_back(std::string_view(command).substr(i + 1, end - i - 1))) return plat::kMciUnrecognizedKeyword;
       i = end + 1;
     } else {
       std::size_t end = i;
       while (end < command.size() && !std::isspace(static_cast<unsigned char>(command[end]))) ++end;
-      if (!words.push_back(std::string_view(command).substr(i, end - i))) return kUnrecognizedKeyword;
+      if (!words.push_back(std::string_view(command).substr(i, end - i))) return plat::kMciUnrecognizedKeyword;
       i = end;
     }
   }
-  return words.empty() ? kMissingCommandString : kOk;
+  return words.empty() ? plat::kMciMissingCommandString : plat::kMciOk;
 }
 
 bool is_flag(const std::string& word) { return word == "wait" || word == "notify"; }
 
 std::int32_t do_open(const Words& w, std::string& reply_text) {
-  if (w.size() < 2) return kMissingDeviceName;
+  if (w.size() < 2) return plat::kMciMissingDeviceName;
   std::string alias = w[1];
   for (std::size_t i = 2; i < w.size(); ++i) {
     const std::string key = lower(w[i]);
     if (key == "type" || key == "alias") {
-      if (i + 1 >= w.size()) return kMissingParameter;
-      if (key == "type" && lower(w[i + 1]) != "sequencer") return kCannotLoadDriver;
+      if (i + 1 >= w.size()) return plat::kMciMissingParameter;
+      if (key == "type" && lower(w[i + 1]) != "sequencer") return plat::kMciCannotLoadDriver;
       if (key == "alias") alias = w[i + 1];
       ++i;
     } else if (!is_flag(key) && key != "shareable") {
-      return kUnrecognizedKeyword;
+      return plat::kMciUnrecognizedKeyword;
     }
   }
   alias = lower(alias);
   Engine& e = engine();
-  if (e.songs.count(alias)) return kDuplicateAlias;
+  if (e.songs.count(alias)) return plat::kMciDuplicateAlias;
   // The file is not looked at yet: a song that cannot be played fails when it is played.
   if (!e.deferred) start();
   e.songs[alias] = Song{w[1], nullptr, 0, {}};
   reply_text.clear();
-  return kOk;
+  return plat::kMciOk;
 }
 
 std::int32_t do_play(Song& song, const Words& w) {
   for (std::size_t i = 2; i < w.size(); ++i) {
     const std::string key = lower(w[i]);
     if (key == "from") {
-      if (i + 1 >= w.size()) return kMissingParameter;
+      if (i + 1 >= w.size()) return plat::kMciMissingParameter;
       const std::string& value = w[++i];
-      if (value.empty() || !std::all_of(value.begin(), value.end(), ::isdigit)) return kBadInteger;
+      if (value.empty() || !std::all_of(value.begin(), value.end(), ::isdigit)) return plat::kMciBadInteger;
       // Songs are only ever started from their beginning.
-      if (value.find_first_not_of('0') != std::string::npos) return kUnsupportedFunction;
+      if (value.find_first_not_of('0') != std::string::npos) return plat::kMciUnsupportedFunction;
     } else if (key == "to") {
-      return kUnsupportedFunction;
+      return plat::kMciUnsupportedFunction;
     } else if (!is_flag(key)) {
-      return kUnrecognizedKeyword;
+      return plat::kMciUnrecognizedKeyword;
     }
   }
   std::vector<std::uint8_t> bytes;
@@ -360,27 +342,27 @@ std::int32_t do_play(Song& song, const Words& w) {
     song.waiting = std::move(bytes);
     song.end_tick = end_tick;
     e.any_waiting = true;
-    return kOk;
+    return plat::kMciOk;
   }
   AudioLock lock;
   drop_player(song);
   song.end_tick = end_tick;
   // Without a synthesizer or any output there is no clock: the song is over at once.
-  if (!e.synth || e.device == 0) return kOk;
+  if (!e.synth || e.device == 0) return plat::kMciOk;
   song.player = start_player(e.synth, bytes);
-  return song.player ? kOk : kInternal;
+  return song.player ? plat::kMciOk : plat::kMciInternal;
 }
 
 std::int32_t do_status(Song& song, const Words& w, std::string& reply_text) {
-  if (w.size() < 3) return kMissingParameter;
-  if (lower(w[2]) != "mode") return kUnrecognizedKeyword;
+  if (w.size() < 3) return plat::kMciMissingParameter;
+  if (lower(w[2]) != "mode") return plat::kMciUnrecognizedKeyword;
   bool playing = false;
   {
     AudioLock lock;
     playing = !song.waiting.empty() || (song.player && still_playing(song.player, song.end_tick));
   }
   reply_text = playing ? "playing" : "stopped";
-  return kOk;
+  return plat::kMciOk;
 }
 
 std::int32_t media(const std::string& command, std::string& reply_text) {
@@ -390,23 +372,23 @@ std::int32_t media(const std::string& command, std::string& reply_text) {
   const std::string verb = lower(w[0]);
   if (verb == "open") return do_open(w, reply_text);
   if (verb != "play" && verb != "status" && verb != "stop" && verb != "close")
-    return kUnrecognizedCommand;
-  if (w.size() < 2) return kMissingDeviceName;
+    return plat::kMciUnrecognizedCommand;
+  if (w.size() < 2) return plat::kMciMissingDeviceName;
   Engine& e = engine();
   auto it = e.songs.find(lower(w[1]));
-  if (it == e.songs.end()) return kInvalidDeviceName;
+  if (it == e.songs.end()) return plat::kMciInvalidDeviceName;
   Song& song = it->second;
   if (verb == "status") return do_status(song, w, reply_text);
   reply_text.clear();
   if (verb == "play") return do_play(song, w);
   for (std::size_t i = 2; i < w.size(); ++i)
-    if (!is_flag(lower(w[i]))) return kUnrecognizedKeyword;
+    if (!is_flag(lower(w[i]))) return plat::kMciUnrecognizedKeyword;
   {
     AudioLock lock;
     drop_player(song);
   }
   if (verb == "close") e.songs.erase(it);
-  return kOk;
+  return plat::kMciOk;
 }
 
 }  // namespace
@@ -451,7 +433,7 @@ std::vector<float> render_offline(const std::string& midi_path, const std::strin
   std::vector<std::uint8_t> bytes;
   std::uint32_t end_tick = 0;
   route_fluid_messages();
-  if (check_song(midi_path, bytes, end_tick) != kOk) return out;
+  if (check_song(midi_path, bytes, end_tick) != plat::kMciOk) return out;
   fluid_settings_t* settings = make_settings();
   if (!settings) return out;
   fluid_settings_setnum(settings, "synth.sample-rate", sample_rate);

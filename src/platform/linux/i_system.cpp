@@ -17,9 +17,17 @@
 namespace linuxplat {
 
 namespace {
-wumpets::Options g_options;
-std::string g_program_dir;
-bool g_previous_instance = false;
+// What the program was started with, and what the start found.
+struct SystemState {
+  wumpets::Options options;
+  std::string program_dir;
+  bool previous_instance = false;
+};
+
+SystemState& Sys() {
+  static SystemState s;
+  return s;
+}
 
 // Every instance holds a shared lock on a per-user file for its whole life; an instance that can
 // take it exclusively at start is the only one. The kernel drops the lock when a process dies,
@@ -33,7 +41,7 @@ void take_instance_lock() {
   if (::flock(fd, LOCK_EX | LOCK_NB) == 0) {
     ::flock(fd, LOCK_SH);
   } else {
-    g_previous_instance = true;
+    Sys().previous_instance = true;
     ::flock(fd, LOCK_SH | LOCK_NB);
   }
   // fd stays open for the life of the process.
@@ -56,27 +64,27 @@ bool on_path(const char* program) {
 }  // namespace
 
 void configure(const wumpets::Options& options, const std::string& program_path) {
-  g_options = options;
+  Sys().options = options;
   std::size_t slash = program_path.rfind('/');
-  g_program_dir = slash == std::string::npos ? "." : program_path.substr(0, slash);
+  Sys().program_dir = slash == std::string::npos ? "." : program_path.substr(0, slash);
   char buf[4096];
   ssize_t n = ::readlink("/proc/self/exe", buf, sizeof buf - 1);
   if (n > 0) {
     std::string exe(buf, static_cast<std::size_t>(n));
-    g_program_dir = exe.substr(0, exe.rfind('/'));
+    Sys().program_dir = exe.substr(0, exe.rfind('/'));
   }
   take_instance_lock();
 }
 
-const wumpets::Options& options() { return g_options; }
-std::string program_dir() { return g_program_dir; }
+const wumpets::Options& options() { return Sys().options; }
+std::string program_dir() { return Sys().program_dir; }
 
 }  // namespace linuxplat
 
 namespace plat {
 
 std::string command_line() { return linuxplat::options().args; }
-bool previous_instance() { return linuxplat::g_previous_instance; }
+bool previous_instance() { return linuxplat::Sys().previous_instance; }
 Handle find_window(const std::string&) { return 0; }  // no "Display Properties" on this desktop
 std::int32_t os_platform_id() { return 0; }             // neither family: "Unknown"
 

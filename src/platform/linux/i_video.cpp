@@ -611,21 +611,20 @@ void window_set_owner(Handle wnd, Handle owner) {
 void window_set_pos(Handle wnd, Handle, int x, int y, int width, int height, std::uint32_t flags) {
   linuxvideo::Window* w = linuxvideo::window(wnd);
   if (!w) return;
-  constexpr std::uint32_t kNoSize = 0x1, kNoMove = 0x2, kShow = 0x40;
-  if (!(flags & kNoMove)) {
+  if (!(flags & kSwpNoMove)) {
     w->x = x;
     w->y = y;
   }
   int cw = w->image->width, ch = w->image->height;
-  if (!(flags & kNoSize) && width > 0 && height > 0) {
+  if (!(flags & kSwpNoSize) && width > 0 && height > 0) {
     if (!w->sdl) w->image->grow(width, height);
     cw = width;
     ch = height;
   }
-  if (flags & kShow) w->visible = true;
+  if (flags & kSwpShowWindow) w->visible = true;
   if (w->xchild) linuxvideo::x_move_resize(w->xchild, w->x, w->y, cw, ch, w->visible);
-  if (w->sdl && !w->foreign && !(flags & kNoMove)) SDL_SetWindowPosition(w->sdl, w->x, w->y);
-  if (w->sdl && !w->foreign && (flags & kShow)) SDL_ShowWindow(w->sdl);
+  if (w->sdl && !w->foreign && !(flags & kSwpNoMove)) SDL_SetWindowPosition(w->sdl, w->x, w->y);
+  if (w->sdl && !w->foreign && (flags & kSwpShowWindow)) SDL_ShowWindow(w->sdl);
   w->dirty = true;
 }
 

@@ -18,17 +18,26 @@ namespace linuxvideo {
 
 namespace {
 
-Display* g_dpy = nullptr;
-bool g_tried = false;
-unsigned long g_lost = 0;  // a window an asynchronous error reported gone
-std::vector<unsigned long> g_watched;
+// Our own connection to the X server, for windows of other programs.
+struct X11State {
+  Display* dpy = nullptr;
+  bool tried = false;
+  unsigned long lost = 0;  // a window an asynchronous error reported gone
+  std::vector<unsigned long> watched;
+  GC gc = nullptr;  // for putting pictures into windows
+};
+
+X11State& X() {
+  static X11State s;
+  return s;
+}
 
 // Errors about windows that vanished under us are expected (the host may go at any time): they
 // are noted for the loop, never fatal.
 int on_x_error(Display*, XErrorEvent* e) {
   if (e->error_code == BadWindow || e->error_code == BadDrawable) {
-    for (unsigned long id : g_watched)
-      if (id == e->resourceid) g_lost = id;
+    for (unsigned long id : X().watched)
+      if (id == e->resourceid) X().lost = id;
   }
   return 0;
 }
@@ -44,18 +53,18 @@ void x_install_error_handlers() {
 }
 
 bool x_open() {
-  if (g_tried) return g_dpy != nullptr;
-  g_tried = true;
-  g_dpy = XOpenDisplay(nullptr);
-  if (g_dpy) x_install_error_handlers();
-  return g_dpy != nullptr;
+  if (X().tried) return X().dpy != nullptr;
+  X().tried = true;
+  X().dpy = XOpenDisplay(nullptr);
+  if (X().dpy) x_install_error_handlers();
+  return X().dpy != nullptr;
 }
 
-int x_fd() { return g_dpy ? ConnectionNumber(g_dpy) : -1; }
+int x_fd() { return X().dpy ? ConnectionNumber(X().dpy) : -1; }
 
-bool x_pending() { return g_dpy && XPending(g_dpy) > 0; }
+bool x_pending() { return X().dpy && XPending(X().dpy) > 0; }
 
-unsigned long x_root_window() { return g_dpy ? DefaultRootWindow(g_dpy) : 0; }
+unsigned long x_root_window() { return X().dpy ? DefaultRootWindow(X().dpy) : 0; }
 
 unsigned long x_parse_window_id(const char* text) {
   if (!text || !*text) return 0;
@@ -67,8 +76,8 @@ unsigned long x_parse_window_id(const char* text) {
 bool x_window_size(unsigned long id, int& w, int& h) {
   if (!x_open() || id == 0) return false;
   XWindowAttributes a{};
-  XSync(g_dpy, False);
-  if (!XGetWindowAttributes(g_dpy, id, &a)) return false;
+  XSync(X().dpy, False);
+  if (!XGetWindowAttributes(X().dpy, id, &a)) return false;
   w = a.width;
   h = a.height;
   return true;
@@ -76,45 +85,46 @@ bool x_window_size(unsigned long id, int& w, int& h) {
 
 void x_watch(unsigned long id) {
   if (!x_open() || id == 0) return;
-  g_watched.push_back(id);
+  X().watched.push_back(id);
   XWindowAttributes a{};
-  if (!XGetWindowAttributes(g_dpy, id, &a)) {
-    g_lost = id;
+  if (!XGetWindowAttributes(X().dpy, id, &a)) {
+    X().lost = id;
     return;
   }
   // Masks are per client: this adds our interest without touching the owner's.
-  XSelectInput(g_dpy, id, a.your_event_mask | StructureNotifyMask);
-  XFlush(g_dpy);
+  XSelectInput(X().dpy, id, a.your_event_mask | StructureNotifyMask);
+  XFlush(X().dpy);
 }
 
 unsigned long x_create_child(unsigned long parent, int w, int h) {
   if (!x_open()) return 0;
-  const unsigned long black = BlackPixel(g_dpy, DefaultScreen(g_dpy));
-  XSync(g_dpy, False);
-  ::Window child = XCreateSimpleWindow(g_dpy, parent, 0, 0, static_cast<unsigned>(w > 0 ? w : 1),
+  const unsigned long black = BlackPixel(X().dpy, DefaultScreen(X().dpy));
+  XSync(X().dpy, False);
+  ::Window child = XCreateSimpleWindow(X().dpy, parent, 0, 0, static_cast<unsigned>(w > 0 ? w : 1),
                                      static_cast<unsigned>(h > 0 ? h : 1), 0, black, black);
-  XSync(g_dpy, False);
-  if (g_lost == parent) return 0;
-  XSelectInput(g_dpy, child, StructureNotifyMask | ExposureMask);
-  g_watched.push_back(child);
-  XFlush(g_dpy);
+  XSync(X().dpy, False);
+  if (X().lost == parent) return 0;
+  XSelectInput(X().dpy, child, StructureNotifyMask | ExposureMask);
+  X().watched.push_back(child);
+  XFlush(X().dpy);
   return child;
 }
 
 void x_move_resize(unsigned long id, int x, int y, int w, int h, bool map) {
-  if (!g_dpy || id == 0) return;
-  if (w > 0 && h > 0) XMoveResizeWindow(g_dpy, id, x, y, static_cast<unsigned>(w), static_cast<unsigned>(h));
-  if (map) XMapRaised(g_dpy, id);
-  else if (w == 0 && h == 0) XUnmapWindow(g_dpy, id);
-  XFlush(g_dpy);
+  if (!X().dpy || id == 0) return;
+  if (w > 0 && h > 0) XMoveResizeWindow(X().dpy, id, x, y, static_cast<unsigned>(w), static_cast<unsigned>(h));
+  if (map) XMapRaised(X().dpy, id);
+  else if (w == 0 && h == 0) XUnmapWindow(X().dpy, id);
+  XFlush(X().dpy);
 }
 
 void x_put_image(unsigned long id, const wumpets::PixelBuffer& image) {
-  if (!g_dpy || id == 0 || image.width <= 0 || image.height <= 0) return;
-  static GC gc = XCreateGC(g_dpy, id, 0, nullptr);
-  const int screen = DefaultScreen(g_dpy);
-  Visual* visual = DefaultVisual(g_dpy, screen);
-  const int depth = DefaultDepth(g_dpy, screen);
+  if (!X().dpy || id == 0 || image.width <= 0 || image.height <= 0) return;
+  if (!X().gc) X().gc = XCreateGC(X().dpy, id, 0, nullptr);
+  GC gc = X().gc;
+  const int screen = DefaultScreen(X().dpy);
+  Visual* visual = DefaultVisual(X().dpy, screen);
+  const int depth = DefaultDepth(X().dpy, screen);
   XImage xi{};
   xi.width = image.width;
   xi.height = image.height;
@@ -149,20 +159,20 @@ void x_put_image(unsigned long id, const wumpets::PixelBuffer& image) {
         c.red = static_cast<unsigned short>(((p >> 16) & 0xFF) * 257);
         c.green = static_cast<unsigned short>(((p >> 8) & 0xFF) * 257);
         c.blue = static_cast<unsigned short>((p & 0xFF) * 257);
-        XAllocColor(g_dpy, DefaultColormap(g_dpy, screen), &c);
+        XAllocColor(X().dpy, DefaultColormap(X().dpy, screen), &c);
         XPutPixel(&xi, x, y, c.pixel);
       }
     }
   }
-  XPutImage(g_dpy, id, gc, &xi, 0, 0, 0, 0, static_cast<unsigned>(image.width), static_cast<unsigned>(image.height));
-  XFlush(g_dpy);
+  XPutImage(X().dpy, id, gc, &xi, 0, 0, 0, 0, static_cast<unsigned>(image.width), static_cast<unsigned>(image.height));
+  XFlush(X().dpy);
 }
 
 void x_pump(const XHandlers& handlers) {
-  if (!g_dpy) return;
-  while (XPending(g_dpy) > 0) {
+  if (!X().dpy) return;
+  while (XPending(X().dpy) > 0) {
     XEvent e;
-    XNextEvent(g_dpy, &e);
+    XNextEvent(X().dpy, &e);
     switch (e.type) {
       case DestroyNotify:
         // Both the host's own destruction and that of a window inside it report here; only the
@@ -187,12 +197,12 @@ void x_ask_fullscreen(SDL_Window* window) {
   if (!x_open() || !SDL_GetWindowWMInfo(window, &info) || info.subsystem != SDL_SYSWM_X11) return;
   // Set before the window is mapped, a window manager reads it as the initial state; nobody has
   // to wait for an answer (there may be no window manager at all).
-  Atom state = XInternAtom(g_dpy, "_NET_WM_STATE", False);
-  Atom values[2] = {XInternAtom(g_dpy, "_NET_WM_STATE_FULLSCREEN", False),
-                    XInternAtom(g_dpy, "_NET_WM_STATE_ABOVE", False)};
-  XChangeProperty(g_dpy, info.info.x11.window, state, XA_ATOM, 32, PropModeReplace,
+  Atom state = XInternAtom(X().dpy, "_NET_WM_STATE", False);
+  Atom values[2] = {XInternAtom(X().dpy, "_NET_WM_STATE_FULLSCREEN", False),
+                    XInternAtom(X().dpy, "_NET_WM_STATE_ABOVE", False)};
+  XChangeProperty(X().dpy, info.info.x11.window, state, XA_ATOM, 32, PropModeReplace,
                   reinterpret_cast<unsigned char*>(values), 2);
-  XSync(g_dpy, False);
+  XSync(X().dpy, False);
 }
 
 int x_sdl_fd(SDL_Window* window) {
@@ -203,8 +213,8 @@ int x_sdl_fd(SDL_Window* window) {
 }
 
 unsigned long x_take_lost_window() {
-  const unsigned long id = g_lost;
-  g_lost = 0;
+  const unsigned long id = X().lost;
+  X().lost = 0;
   return id;
 }
 
