@@ -44,7 +44,7 @@ void update_wumpets(SaverForm& f) {
       mark = "002";
       if (sc.colorchanger == kTrue) mark = "003";
       const int colour = dancer_colour(st, i);
-      const Long sx = long_add(long_mul(s.frame, s.width), s.sheetx);
+      const Long sx = source_x(s);
       if (s.dx > 0) {
         mark = "004";
         draw_mask(sc, s, sx, 0);
@@ -77,7 +77,7 @@ void update_conga(SaverForm& f) {
     for (int i = 1; i <= 5; ++i) {
       Sprite& s = sc.wumpets(i);
       const int colour = dancer_colour(st, i);
-      const Long sx = long_add(long_mul(s.frame, s.width), s.sheetx);
+      const Long sx = source_x(s);
       if (s.dx > 0) {
         draw_mask(sc, s, sx, 0);
         paint_dancer(sc, s, colour, sx, 0);

@@ -10,8 +10,6 @@ namespace wumpets {
 
 namespace {
 
-Long source_x(const Sprite& s) { return long_add(long_mul(s.frame, s.width), s.sheetx); }
-
 // Pictures lie in row 0 of a sheet, their masks in row 1.
 void draw_masked(Scene& sc, const Sprite& s, Handle sheet, bool use_mask) {
   const Long sx = source_x(s);

@@ -17,7 +17,7 @@ void update_notes(SaverForm& f, const char* label, FixedArray<Sprite, 9>& notes,
     Scene& sc = st.scene;
     for (int i = 1; i <= 8; ++i) {
       Sprite& n = notes(i);
-      const Long sx = long_add(long_mul(n.frame, n.width), n.sheetx);
+      const Long sx = source_x(n);
       if (!sc.semitransparent)
         plat::bitblt(sc.bufferdc, n.x, n.y, n.width, n.height, sc.notesmaskdc, sx, 0, plat::kSrcAnd);
       plat::bitblt(sc.bufferdc, n.x, n.y, n.width, n.height, sheets(i <= 4 ? 1 : 2), sx, 0, plat::kSrcPaint);
@@ -32,6 +32,7 @@ void update_notes(SaverForm& f, const char* label, FixedArray<Sprite, 9>& notes,
 
 }  // namespace
 
+// The two labels are spelt differently on purpose: they are the codes users have always seen.
 void update_notes1(SaverForm& f) {
   update_notes(f, "ScreenSaver/UpdateNotes1", f.st.scene.notes1, f.st.scene.notes1dc);
 }

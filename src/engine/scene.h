@@ -27,6 +27,10 @@ struct Sprite {
   Integer framestep = 0;  // +1 or -1 for kinds that animate both ways
 };
 
+// Where the sprite's current frame starts on its sheet. The sum is checked: an overflow is a
+// run-time error of the behaviour that draws the sprite.
+inline Long source_x(const Sprite& s) { return long_add(long_mul(s.frame, s.width), s.sheetx); }
+
 // Frame sizes and bounds of each kind.
 namespace kind {
 inline constexpr Long kWumpetWidth = 111, kWumpetHeight = 102;

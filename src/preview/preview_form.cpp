@@ -77,7 +77,7 @@ void previewtimer_Timer(PreviewForm& f) {
     d.frame = int_add(d.frame, 1);
     if (d.frame >= d.frames) d.frame = 0;
     plat::bitblt(plat::window_dc(f.window), d.x, d.y, d.width, d.height, st.scene.wumpetdc(st.scene.previewwumpet),
-                 long_add(long_mul(d.frame, d.width), d.sheetx), d.sheety, plat::kSrcCopy);
+                 source_x(d), d.sheety, plat::kSrcCopy);
     plat::window_refresh(f.window);
   });
 }

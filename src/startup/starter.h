@@ -35,6 +35,11 @@ enum RunMode : Integer {
 };
 
 struct Starter {
+  // Forms point back at their Starter: it is never copied or moved.
+  Starter() = default;
+  Starter(const Starter&) = delete;
+  Starter& operator=(const Starter&) = delete;
+
   // Command line and mode.
   std::string cmdline;    // trimmed, lower-cased arguments
   std::string cmdswitch;  // first two characters of cmdline

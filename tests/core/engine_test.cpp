@@ -138,7 +138,7 @@ TEST_F(Engine, BackgroundTilesAndBufferCoverTheScreen) {
     int blits;
   } cases[] = {{1024, 768, " 1", 80}, {800, 600, " 0", 15}};
   for (const Case& c : cases) {
-    st_ = Starter{};
+    fresh_starter();
     screen_size(c.w, c.h);
     start_saver({std::string("background=") + c.background});
     // The tile blits are the copies from the tile into the background.
@@ -151,7 +151,7 @@ TEST_F(Engine, BackgroundTilesAndBufferCoverTheScreen) {
     EXPECT_GE(plat::dc_size(sc().backdc).height, c.h);
     EXPECT_EQ(screen(c.w - 1, c.h - 1), fx::kTileColour);
   }
-  st_ = Starter{};
+  fresh_starter();
   screen_size(800, 600);
   start_saver({"background= 3"});
   EXPECT_EQ(screen(400, 300), 0u);  // plain black, the buffer file's picture
@@ -164,7 +164,7 @@ TEST_F(Engine, ImageLoaderLoadsOnlyWhatIsOn) {
     if (c.rfind("load_bitmap ", 0) == 0) loaded.push_back(c.substr(c.rfind('/') + 1));
   EXPECT_EQ(loaded, (std::vector<std::string>{"d_wumpet2.bmp", "d_wumpetmask.bmp", "d_buffer.bmp", "d_buffer.bmp",
                                               "d_back0.bmp"}));
-  st_ = Starter{};
+  fresh_starter();
   headless::reset(cfg_);
   start_saver({"colorchanger=1", "notes2=1"});
   loaded.clear();
@@ -510,7 +510,7 @@ TEST_F(Engine, MessageLabel) {
   EXPECT_EQ(l->y, 600 - 19 - 10);
   frames(2);
   EXPECT_GE(headless::label(form().screenlabel)->refreshes, 2);
-  st_ = Starter{};
+  fresh_starter();
   headless::reset(cfg_);
   start_saver({"message=1"});
   EXPECT_FALSE(headless::label(st_.saver->screenlabel)->visible) << "empty text: hidden";
@@ -520,7 +520,7 @@ TEST_F(Engine, SpeedSetsTheFrameTimerAndZeroLeavesItIdle) {
   start_saver({"speed=40"});
   headless::advance_ms(400);
   EXPECT_EQ(form().framecounter, 10);
-  st_ = Starter{};
+  fresh_starter();
   headless::reset(cfg_);
   start_saver({"speed=0"});
   headless::advance_ms(400);

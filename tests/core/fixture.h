@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -53,6 +54,12 @@ class Headless : public ::testing::Test {
   // Ticks the frame timer n times.
   void frames(int n);
   int count_calls(const std::string& prefix) const;
+  // A new module state, as a new process would have. Starter is made anew in place, never
+  // assigned: its forms point back at it.
+  void fresh_starter() {
+    st_.~Starter();
+    ::new (&st_) wumpets::Starter();
+  }
 
   fs::path dir_;
   headless::Config cfg_;

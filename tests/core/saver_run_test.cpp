@@ -88,7 +88,7 @@ TEST_F(SaverRun, ReplyIsComparedOnItsFirstSevenCharacters) {
     bool next_played;
   } cases[] = {{"xyz", true}, {"", true}};
   for (const Case& c : cases) {
-    st_ = Starter{};
+    fresh_starter();
     cfg_.status_suffix = c.suffix;
     headless::reset(cfg_);
     start_saver({"musicchoice0=1", "musicchoice1=1"});
@@ -98,7 +98,7 @@ TEST_F(SaverRun, ReplyIsComparedOnItsFirstSevenCharacters) {
     EXPECT_EQ(st_.scene.currentsong, 1);
   }
   // A song still playing is left alone.
-  st_ = Starter{};
+  fresh_starter();
   cfg_.status_suffix = "";
   headless::reset(cfg_);
   write_data_folder();
@@ -112,7 +112,7 @@ TEST_F(SaverRun, ReplyIsComparedOnItsFirstSevenCharacters) {
 
 TEST_F(SaverRun, KeysAndClicksEndTheSaverAndMovesDoNot) {
   for (int how = 0; how < 4; ++how) {
-    st_ = Starter{};
+    fresh_starter();
     headless::reset(cfg_);
     start_saver({"wumpet1=1", "musicchoice0=1"});
     EXPECT_EQ(headless::cursor_count(), -1);
@@ -143,7 +143,7 @@ TEST_F(SaverRun, PasswordIsAskedOnlyOnThe95FamilyWithProtectionOn) {
     bool asked;
   } cases[] = {{1, "1", true, true}, {1, "1", false, true}, {2, "1", true, false}, {1, "2", true, false}, {0, "1", true, false}};
   for (const Case& c : cases) {
-    st_ = Starter{};
+    fresh_starter();
     cfg_.platform_id = c.platform;
     cfg_.password_accepted = c.accepted;
     cfg_.registry["Control Panel\\Desktop\\ScreenSaveUsePassword"] = {1, std::string(c.value) + '\0'};
@@ -215,7 +215,7 @@ TEST_F(SaverRun, PreviewPositionsAndHandles) {
   write_data_folder();
   for (const Case& c : cases) {
     for (const char* form : {"/p ", "/p:", "/P  "}) {
-      st_ = Starter{};
+      fresh_starter();
       headless::reset(cfg_);
       const plat::Handle host = headless::create_host_window(c.w, c.h);
       ASSERT_FALSE(run_main(form + std::to_string(host)));
@@ -228,7 +228,7 @@ TEST_F(SaverRun, PreviewPositionsAndHandles) {
 
 TEST_F(SaverRun, PreviewWithoutAHostEndsAtOnce) {
   for (const char* cmd : {"/p", "/p 999999", "/p abc"}) {
-    st_ = Starter{};
+    fresh_starter();
     headless::reset(cfg_);
     EXPECT_TRUE(run_main(cmd)) << cmd;
     EXPECT_EQ(count_calls("window_create"), 0) << cmd;

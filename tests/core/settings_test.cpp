@@ -50,7 +50,7 @@ TEST_F(Settings, NoFileGivesFirstRunDefaultsAndCreatesNoFile) {
 
 TEST_F(Settings, FirstRunNotPositiveGivesDefaults) {
   for (const char* v : {"0", "-1", "", "yes"}) {
-    st_ = Starter{};
+    fresh_starter();
     write_settings({std::string("firstrun=") + v, "wumpet1=0", "speed=99"});
     load();
     SCOPED_TRACE(v);
@@ -101,7 +101,7 @@ TEST_F(Settings, FlagsAndNumbersReadByTheirLeadingNumber) {
     Integer expected;
   } cases[] = {{"2.5", 2}, {"3.5", 4}, {" 7ms", 7}, {"abc", 0}, {"-1", -1}, {"32767", 32767}};
   for (const Case& c : cases) {
-    st_ = Starter{};
+    fresh_starter();
     write_settings({"firstrun=1", std::string("speed=") + c.speed, "wumpet1=-1", "wumpet2=0.5", "wumpet3=2x"});
     load();
     EXPECT_EQ(sc().speed, c.expected) << c.speed;
@@ -118,7 +118,7 @@ TEST_F(Settings, BackgroundTable) {
   } cases[] = {{" 0", 165, 290, 1}, {" 1", 108, 108, 1}, {" 2", 97, 57, 1},
                {" 3", 0, 0, 3},     {"7", 0, 0, 0},       {"-1", 0, 0, 0}};
   for (const Case& c : cases) {
-    st_ = Starter{};
+    fresh_starter();
     write_settings({"firstrun=1", std::string("background=") + c.value});
     load();
     EXPECT_EQ(sc().backwidth, c.w) << c.value;
@@ -151,7 +151,7 @@ TEST_F(Settings, DataFolderAndSettingsFolder) {
   EXPECT_EQ(st_.windir, (dir_ / "config").string() + "/");
   EXPECT_EQ(st_.datadir, cfg_.data_dir);
   headless::config().config_dir = (dir_ / "config").string() + "/";
-  st_ = Starter{};
+  fresh_starter();
   load();
   EXPECT_EQ(st_.windir, (dir_ / "config").string() + "/");  // no second separator
 }
@@ -166,7 +166,7 @@ TEST_F(Settings, GarbageFilesNeverCrashTheLoader) {
       "[Zelkin Wumpets]\nfirstrun=1\nspeed=" + std::string(20000, ' ') + "12\n",
   };
   for (std::size_t i = 0; i < files.size(); ++i) {
-    st_ = Starter{};
+    fresh_starter();
     headless::reset(cfg_);
     std::ofstream(ini, std::ios::binary) << files[i];
     load();

@@ -26,7 +26,7 @@ TEST_F(Startup, DispatchTable) {
   };
   write_data_folder();
   for (const Case& c : cases) {
-    st_ = Starter{};
+    fresh_starter();
     headless::reset(cfg_);
     run_main(c.command_line);
     EXPECT_EQ(st_.runmode, c.mode) << '"' << c.command_line << '"';
@@ -45,7 +45,7 @@ TEST_F(Startup, DuplicateSaverStartEndsBeforeReadingSettings) {
   };
   write_data_folder();
   for (const Case& c : cases) {
-    st_ = Starter{};
+    fresh_starter();
     cfg_.previous_instance = c.previous;
     cfg_.display_properties = c.display_properties;
     headless::reset(cfg_);
@@ -104,7 +104,7 @@ TEST_F(Startup, PasswordModeParsesTheParentWindow) {
       {"/a 99999999999", nullptr, "Error Code: ZW- 6- Starter/Run_Password"},
   };
   for (const Case& c : cases) {
-    st_ = Starter{};
+    fresh_starter();
     headless::reset(cfg_);
     EXPECT_FALSE(run_main(c.command_line));
     SCOPED_TRACE(c.command_line);
@@ -124,7 +124,7 @@ TEST_F(Startup, WebPagesOpenAndEndWithNoWindow) {
     std::string page;
   } cases[] = {{"/h", cfg_.site + "/support.htm"}, {"/w", cfg_.site}, {"/w /h", cfg_.site + "/support.htm"}};
   for (const Case& c : cases) {
-    st_ = Starter{};
+    fresh_starter();
     headless::reset(cfg_);
     EXPECT_TRUE(run_main(c.command_line));
     ASSERT_EQ(headless::opened_pages().size(), 1u);
