@@ -14,6 +14,10 @@ const wumpets::Options& options();
 // The folder of the running program (for data/ and site/ next to it).
 std::string program_dir();
 
+// The screen's resolution in dots per inch: the desktop's Xft.dpi where it is set, else the X
+// screen's physical size (to the nearest 24); never below 96. The twips per pixel are 1440 / dpi.
+double screen_dpi();
+
 // The dialogs (FLTK) share the one thread with the saver's window and timers. The event loop
 // (i_video.cpp) asks whether any dialog is open and, while one is, lets the dialogs wait for
 // their events instead of sleeping (i_dialogs.cpp).
