@@ -524,6 +524,8 @@ void window_show(Handle wnd) {
   if (w->sdl && !w->foreign) {
     SDL_ShowWindow(w->sdl);
     SDL_RaiseWindow(w->sdl);
+    // An error dialog open before the saver showed stays in sight above it.
+    linuxplat::dialogs_over(linuxvideo::x_window_of(w->sdl));
   }
   if (w->xchild) linuxvideo::x_move_resize(w->xchild, w->x, w->y, w->image->width, w->image->height, true);
   linuxvideo::present(*w);

@@ -23,6 +23,9 @@ double screen_dpi();
 // their events instead of sleeping (i_dialogs.cpp).
 bool dialogs_active();
 void dialogs_wait(double seconds);
+// A window of the program was just shown (its X window id): the dialogs that stay on top go over
+// it, and are kept over it by the window manager too.
+void dialogs_over(unsigned long xid);
 
 // --render: the saver runs in a child process, since every way out of the saver ends its process
 // and only a written picture counts as success. In the parent this waits for the child and
