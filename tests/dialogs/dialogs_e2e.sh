@@ -10,11 +10,13 @@
 #   6. An error in saver mode: the error dialog stays in sight over the saver's window.
 #   7. The note of "/a" is centred.
 #   8. At 192 dpi (the screen's size) and at 144 (Xft.dpi) the dialog grows to match.
+#   9. Under a window manager that reports a frame, the outer window is what is centred.
 # Screenshots of each go to $WUMPETS_SHOTS (default: a folder under the temporary one, kept).
-# Usage: dialogs_e2e.sh PATH/TO/zelkin-wumpets
+# Usage: dialogs_e2e.sh PATH/TO/zelkin-wumpets [PATH/TO/wumpets-frame-wm]
 set -uo pipefail
 
 PROG=$(readlink -f "$1")
+FRAME_WM=${2:+$(readlink -f "$2")}
 RES=$(dirname "$PROG")/resources
 TMP=$(mktemp -d /tmp/wumpets-dlg-e2e.XXXXXX)
 SHOTS=${WUMPETS_SHOTS:-$TMP/shots}
@@ -23,9 +25,11 @@ chmod 700 "$TMP/run"
 failures=0
 XVFB_PID=""
 APP_PID=""
+WM_PID=""
 
 cleanup() {
   [ -n "$APP_PID" ] && kill "$APP_PID" 2>/dev/null
+  [ -n "$WM_PID" ] && kill "$WM_PID" 2>/dev/null
   [ -n "$XVFB_PID" ] && kill "$XVFB_PID" 2>/dev/null
   wait 2>/dev/null
   if [ -z "${WUMPETS_SHOTS:-}" ] && [ "$failures" -eq 0 ]; then rm -rf "$TMP"; fi
@@ -387,6 +391,28 @@ else
   fail "the settings dialog did not open at Xft.dpi 144"
 fi
 [ -n "$APP_PID" ] && { kill "$APP_PID"; wait "$APP_PID" 2>/dev/null; APP_PID=""; }
+
+# --- 9. Centring the outer window under a window manager -----------------------------------
+# The stand-in manager reports a frame of 4 pixels at the sides and the bottom and 24 on top
+# (it draws none): the client area lies that far right and down of the centred outer corner.
+if [ -n "$FRAME_WM" ]; then
+  "$FRAME_WM" 4 4 24 4 >"$TMP/wm.log" 2>&1 &
+  WM_PID=$!
+  for _ in $(seq 50); do grep -q ready "$TMP/wm.log" && break; sleep 0.1; done
+  start /c
+  W=$(window "Zelkin Wumpets Version 6.0")
+  if [ -z "$W" ]; then
+    fail "no settings dialog under the window manager"; cat "$TMP/wm.log" "$TMP/out.log"
+  else
+    geometry "$W"
+    ox=$(((SW - (WW + 8)) / 2 + 4)); oy=$(((SH - (WH + 28)) / 2 + 24))
+    [ $((WX - ox)) -le 1 ] && [ $((ox - WX)) -le 1 ] && [ $((WY - oy)) -le 1 ] && [ $((oy - WY)) -le 1 ] &&
+      pass "the outer window is centred (client area at $WX,$WY inside a reported frame)" ||
+      fail "under a frame: client area at $WX,$WY, expected $ox,$oy"
+  fi
+  [ -n "$APP_PID" ] && { kill "$APP_PID"; wait "$APP_PID" 2>/dev/null; APP_PID=""; }
+  kill "$WM_PID" 2>/dev/null; wait "$WM_PID" 2>/dev/null; WM_PID=""
+fi
 
 echo "screenshots: $SHOTS"
 [ "$failures" -eq 0 ]
