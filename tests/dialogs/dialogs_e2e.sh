@@ -272,10 +272,14 @@ else
   shot speed-moved
   keys shift+Tab shift+Tab shift+Tab shift+Tab shift+Tab shift+Tab
   [ "$(focus_log | awk '{print $NF}')" = cmdOK ] || fail "focus did not come back to Apply Changes"
+  # Shift+Tab from the first stop wraps to the last; the space bar checks it.
+  keys shift+Tab space Tab
   keys Return
   ended && pass "Enter on the focused Apply Changes applies and ends" || fail "still running after Enter on Apply"
   grep -q "^speed=136$" "$INI" 2>/dev/null && pass "the speed set with the keys is saved (position 4: speed=136)" ||
     { fail "speed after the keys:"; grep speed "$INI"; }
+  grep -q "^notes2=1$" "$INI" 2>/dev/null && pass "the space bar checked the box reached by Shift+Tab" ||
+    { fail "notes2 after the space bar:"; grep notes2 "$INI"; }
 fi
 [ -n "$APP_PID" ] && { kill "$APP_PID"; wait "$APP_PID" 2>/dev/null; APP_PID=""; }
 
