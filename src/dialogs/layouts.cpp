@@ -1,7 +1,9 @@
 #include "dialogs/layouts.h"
 
+#include <algorithm>
 #include <string>
 
+#include "dialogs/captions.h"
 #include "dialogs/song_captions.h"
 
 namespace wumpets {
@@ -41,6 +43,20 @@ ControlSpec frame(const std::string& name, const std::string& caption, int left,
 }
 
 const char* song_caption(int n) { return kSongCaptions[n]; }
+
+// What every layout gets once its controls are placed: room for each caption, and one Tab order
+// across the whole dialog, by the controls' tab numbers, whatever frame holds them.
+DialogSpec finished(DialogSpec d) {
+  fit_captions(d);
+  for (std::size_t i = 0; i < d.controls.size(); ++i) {
+    const ControlSpec& c = d.controls[i];
+    if (c.visible && c.tab >= 0 && plat::kind_takes_focus(c.kind)) d.tab_order.push_back(static_cast<int>(i));
+  }
+  std::stable_sort(d.tab_order.begin(), d.tab_order.end(), [&](int a, int b) {
+    return d.controls[static_cast<std::size_t>(a)].tab < d.controls[static_cast<std::size_t>(b)].tab;
+  });
+  return d;
+}
 
 DialogSpec make_configuration() {
   using namespace cfg;
@@ -191,17 +207,17 @@ DialogSpec make_bugreport() {
 }  // namespace
 
 const plat::DialogSpec& configuration_layout() {
-  static const DialogSpec d = make_configuration();
+  static const DialogSpec d = finished(make_configuration());
   return d;
 }
 
 const plat::DialogSpec& messageentry_layout() {
-  static const DialogSpec d = make_messageentry();
+  static const DialogSpec d = finished(make_messageentry());
   return d;
 }
 
 const plat::DialogSpec& bugreport_layout() {
-  static const DialogSpec d = make_bugreport();
+  static const DialogSpec d = finished(make_bugreport());
   return d;
 }
 

@@ -16,15 +16,23 @@ namespace plat {
 
 enum class ControlKind {
   Frame,         // a captioned border that holds other controls
-  CheckBox,      // value 0 or 1; toggles when clicked
+  CheckBox,      // value 0 or 1; toggles when clicked or on the space bar
   OptionButton,  // value 0 or 1; one selected per container
-  PushButton,
+  PushButton,    // pressed by a click, the space bar, or Enter while it has the focus
   Label,
-  HScrollBar,  // value between min and max, arrows at both ends
+  HScrollBar,  // value between min and max, arrows at both ends; with the focus, Left/Right move it
+               // by small_step, Page Up/Page Down by large_step, Home/End to min/max
   TextBox,     // one line of text
   PictureBox,  // a sunken box showing one picture
   Image,       // a picture holder; hidden ones are a store of pictures to copy from
 };
+
+// Every kind that a user can reach with the keyboard; frames, labels and images never take the
+// focus, whatever their tab number.
+constexpr bool kind_takes_focus(ControlKind k) {
+  return k == ControlKind::CheckBox || k == ControlKind::OptionButton || k == ControlKind::PushButton ||
+         k == ControlKind::HScrollBar || k == ControlKind::TextBox || k == ControlKind::PictureBox;
+}
 
 enum class Align { Left, Centre, Right };
 
@@ -51,6 +59,10 @@ struct DialogSpec {
   std::string caption;
   int client_width = 0, client_height = 0;  // twips
   std::vector<ControlSpec> controls;
+  // The controls that take the keyboard focus, in the order Tab visits them (Shift+Tab goes
+  // back), across frames: one order for the whole dialog. The core derives it from the tab
+  // numbers; a back end skips the disabled ones and wraps around at either end.
+  std::vector<int> tab_order;
 };
 
 // What the user did in a dialog.
@@ -64,7 +76,8 @@ class DialogEvents {
   // gets it (the key preview).
   virtual void on_keypress(Handle /*dialog*/, int /*ch*/) {}
   virtual void on_activate(Handle /*dialog*/) {}
-  // The user closed the window through its frame.
+  // The user closed the window through its frame, or pressed Escape (which every dialog treats
+  // as its close box).
   virtual void on_close_request(Handle dialog) = 0;
 
  protected:

@@ -47,13 +47,22 @@ void grow_dc(Handle dc, int w, int h);
 // Screen and cursor.  Called by the image loader (screen size), start-up, shutdown, input and
 // the error reporter (cursor).
 
+// The primary screen's size in twips (1/1440 inch) and the twips in one pixel, which follow the
+// screen's real resolution: 15 at 96 dots per inch, 10 at 144, 7.5 at 192. Sizes in twips are
+// therefore not whole numbers in general; the dialogs and window centring compute in them, the
+// saver in pixels (twips / twips per pixel).
 struct ScreenMetrics {
-  int width_twips = 0;
-  int height_twips = 0;
-  int twips_per_pixel_x = 15;
-  int twips_per_pixel_y = 15;
+  float width_twips = 0;
+  float height_twips = 0;
+  float twips_per_pixel_x = 15;
+  float twips_per_pixel_y = 15;
 };
 ScreenMetrics screen_metrics();
+// What a back end reports for a screen of width x height pixels at the given dots per inch.
+inline ScreenMetrics screen_metrics_at(int width, int height, double dpi_x, double dpi_y) {
+  const auto tx = static_cast<float>(1440.0 / dpi_x), ty = static_cast<float>(1440.0 / dpi_y);
+  return ScreenMetrics{static_cast<float>(width) * tx, static_cast<float>(height) * ty, tx, ty};
+}
 int show_cursor(bool show);  // raises or lowers the display count; returns the new count
 
 // ---------------------------------------------------------------------------------------------

@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "dialogs/captions.h"
 #include "dialogs/configuration.h"
 #include "dialogs/layouts.h"
 #include "platform/headless/headless.h"
@@ -38,6 +39,7 @@ class DialogTest : public ::testing::Test {
     cfg.config_dir = dir_.string();
     cfg.data_dir = dir_.string() + "/";
     cfg.command_line = "/c";
+    cfg.dpi = dpi_;
     headless::reset(cfg);
     hd::reset();
   }
@@ -90,6 +92,7 @@ class DialogTest : public ::testing::Test {
     return "<not written>";
   }
 
+  double dpi_ = 96;
   fs::path dir_;
   std::unique_ptr<Starter> st_ = std::make_unique<Starter>();
   plat::Handle cfgdlg_ = 0;
@@ -127,6 +130,25 @@ TEST_F(DialogTest, FirstRunOpensWithTheDefaultsCentredAndTheTitleScene) {
   EXPECT_EQ(ctl("preview").picture, "pic0.bmp");
   EXPECT_EQ(d->focus, wumpets::cfg::cmdOK);
   EXPECT_EQ(headless::error_dialog_shows(), 0);
+}
+
+// Centring computes in twips of the screen's own resolution: the same window lands in the same
+// place in pixels whatever the resolution, and the saver keeps the screen's size in pixels.
+TEST_F(DialogTest, CentredInTwipsOfTheScreensResolution) {
+  for (double dpi : {96.0, 144.0, 192.0}) {
+    SCOPED_TRACE(dpi);
+    dpi_ = dpi;
+    restart();
+    ASSERT_NE(open(), 0);
+    const plat::ScreenMetrics m = plat::screen_metrics();
+    EXPECT_FLOAT_EQ(m.twips_per_pixel_x, static_cast<float>(1440 / dpi));
+    EXPECT_FLOAT_EQ(m.width_twips, static_cast<float>(800 * 1440 / dpi));
+    float w = 0, h = 0;
+    plat::dialog_outer_size(cfgdlg_, w, h);
+    const hd::DialogState* d = hd::dialog(cfgdlg_);
+    EXPECT_FLOAT_EQ(d->left, m.width_twips / 2.0f - w / 2.0f);
+    EXPECT_FLOAT_EQ(d->top, m.height_twips / 2.0f - h / 2.0f);
+  }
 }
 
 TEST_F(DialogTest, ApplyWritesEveryKeyInOrderWithTheFileFormats) {
@@ -505,6 +527,68 @@ TEST(DialogLayout, ControlsSitInsideTheirContainersAndTabOrderIsUnique) {
     }
   }
   EXPECT_EQ(wumpets::configuration_layout().controls[wumpets::cfg::cmdOK].tab, 0);
+}
+
+std::vector<std::string> tab_names(const plat::DialogSpec& d) {
+  std::vector<std::string> names;
+  for (int i : d.tab_order) names.push_back(d.controls[static_cast<std::size_t>(i)].name);
+  return names;
+}
+
+// One Tab order across the whole dialog, by the tab numbers, whatever frame holds a control;
+// frames, labels and the hidden pictures are never visited.
+TEST(DialogLayout, TabOrderRunsAcrossFramesByTheNumbers) {
+  const std::vector<std::string> settings = {
+      "cmdOK",          "cmdCancel",      "backcheck(3)",   "trailcheck",     "congacheck",     "preview",
+      "speedchk",       "backcheck(0)",   "messagecheck",   "change",         "backcheck(1)",   "backcheck(2)",
+      "transcheck",     "overlapcheck",   "musicchk(0)",    "musicchk(1)",    "musicchk(2)",    "musicchk(3)",
+      "musicchk(4)",    "musicchk(5)",    "wumpetcheck(1)", "wumpetcheck(3)", "wumpetcheck(2)", "wumpetcheck(4)",
+      "colorcheck",     "wumpetcheck(5)", "peacecheck",     "notes1check",    "discoballcheck", "redrosecheck",
+      "pinkrosecheck",  "yellowrosecheck", "whiterosecheck", "hippiecheck",   "lavalampcheck",  "notes2check"};
+  EXPECT_EQ(tab_names(wumpets::configuration_layout()), settings);
+  EXPECT_EQ(tab_names(wumpets::messageentry_layout()), (std::vector<std::string>{"Text1", "Apply", "Cancel"}));
+  EXPECT_EQ(tab_names(wumpets::bugreport_layout()), std::vector<std::string>{"Command1"});
+}
+
+bool overlap(const plat::ControlSpec& a, const plat::ControlSpec& b) {
+  return a.left < b.left + b.width && b.left < a.left + a.width && a.top < b.top + b.height &&
+         b.top < a.top + a.height;
+}
+
+// Every caption shows whole in the classic font: a control too narrow for its caption was
+// widened into the free space beside it, and no two controls of one container overlap (the
+// error dialog's icons lie under its text, as designed).
+TEST(DialogLayout, EveryCaptionFitsItsControlAndNoControlCoversAnother) {
+  for (const plat::DialogSpec* d :
+       {&wumpets::configuration_layout(), &wumpets::messageentry_layout(), &wumpets::bugreport_layout()}) {
+    SCOPED_TRACE(d->caption);
+    for (std::size_t i = 0; i < d->controls.size(); ++i) {
+      const plat::ControlSpec& c = d->controls[i];
+      if (!c.visible) continue;
+      EXPECT_LE(wumpets::caption_room(c), c.width) << c.name << " \"" << c.caption << "\"";
+      for (std::size_t j = i + 1; j < d->controls.size(); ++j) {
+        const plat::ControlSpec& o = d->controls[j];
+        if (!o.visible || o.parent != c.parent) continue;
+        if (c.kind == plat::ControlKind::Image || o.kind == plat::ControlKind::Image) continue;
+        EXPECT_FALSE(overlap(c, o)) << c.name << " and " << o.name;
+      }
+    }
+  }
+  // The two dancers whose names were cut now show them; the roses' column moved right for them
+  // and stays one column, clear of the next.
+  const auto& cfg = wumpets::configuration_layout();
+  using namespace wumpets::cfg;
+  for (int n : {4, 5}) {
+    const plat::ControlSpec& c = cfg.controls[static_cast<std::size_t>(wumpetcheck(n))];
+    EXPECT_GT(c.width, 1245) << c.name;
+    EXPECT_LE(c.left + c.width, cfg.controls[redrosecheck].left) << c.name;
+  }
+  for (int c : {pinkrosecheck, yellowrosecheck, whiterosecheck, discoballcheck})
+    EXPECT_EQ(cfg.controls[static_cast<std::size_t>(c)].left, cfg.controls[redrosecheck].left);
+  EXPECT_EQ(cfg.controls[peacecheck].left, 2880) << "the third column had room enough";
+  // A caption only counts what is drawn: the access-key mark takes no room.
+  EXPECT_EQ(wumpets::caption_width("&Cancel", false), wumpets::caption_width("Cancel", false));
+  EXPECT_GT(wumpets::caption_width("&&", false), 0) << "\"&&\" draws one '&'";
 }
 
 }  // namespace

@@ -218,7 +218,7 @@ Size dc_size(Handle dc) { return memdc::dc_size(dc); }
 void grow_dc(Handle dc, int w, int h) { memdc::grow_dc(dc, w, h); }
 
 ScreenMetrics screen_metrics() {
-  return ScreenMetrics{S().config.screen_width * 15, S().config.screen_height * 15, 15, 15};
+  return screen_metrics_at(S().config.screen_width, S().config.screen_height, S().config.dpi, S().config.dpi);
 }
 int show_cursor(bool show) {
   S().cursor += show ? 1 : -1;

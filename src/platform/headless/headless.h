@@ -18,7 +18,8 @@ namespace headless {
 struct ProcessEnded {};
 
 struct Config {
-  int screen_width = 800;
+  int screen_width = 800;  // pixels
+  double dpi = 96;         // 15 twips to the pixel
   int screen_height = 600;
   std::string command_line;
   std::string config_dir;  // folder of the settings file

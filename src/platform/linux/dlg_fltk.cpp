@@ -1,6 +1,13 @@
 // The dialogs on Linux, built with FLTK from the core's layouts: the plain scheme on the classic
-// grey, the MS Sans Serif bitmap font (fonts-wine), twips / 15 = pixels. FLTK shares the one
-// thread with the saver: the event loop asks dialogs_active() and lets dialogs_wait() wait.
+// grey, the MS Sans Serif bitmap font (fonts-wine). Twips become pixels at the screen's own
+// resolution (15 twips to the pixel at 96 dots per inch, 7.5 at 192); the font follows it and the
+// pictures are drawn at a whole-number scale, so they stay crisp. FLTK shares the one thread with
+// the saver: the event loop asks dialogs_active() and lets dialogs_wait() wait.
+//
+// The keyboard works as in the classic dialogs: Tab and Shift+Tab follow the layout's one tab
+// order across frames; Enter presses the focused push button; Escape is the close box; the speed
+// bar moves with the arrow keys, Page Up/Down and Home/End. WUMPETS_TRACE_FOCUS=1 (tests) writes
+// "focus: NAME" to standard error whenever the focus moves to another control.
 #include <FL/Enumerations.H>
 #include <FL/Fl.H>
 #include <FL/Fl_BMP_Image.H>
@@ -13,12 +20,13 @@
 #include <FL/Fl_Round_Button.H>
 #include <FL/Fl_Scrollbar.H>
 #include <FL/Fl_Tooltip.H>
-#include <FL/fl_ask.H>
 #include <FL/fl_draw.H>
 #include <FL/x.H>
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
+#include <X11/Xutil.h>
 #include <fontconfig/fontconfig.h>
+#include <poll.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -39,10 +47,21 @@ namespace linuxplat {
 
 namespace {
 
-constexpr int kTwipsPerPixel = 15;
 constexpr Fl_Font kFont = FL_FREE_FONT;      // MS Sans Serif
 constexpr Fl_Font kBoldFont = FL_FREE_FONT + 1;
-constexpr Fl_Fontsize kFontSize = 11;        // 8.25 points at 96 dots per inch
+constexpr Fl_Fontsize kFontSize96 = 11;      // 8.25 points at 96 dots per inch
+
+// The screen's resolution, set once the display is open.
+struct Scale {
+  double twips_per_pixel = 15;
+  Fl_Fontsize font = kFontSize96;
+  int picture = 1;  // whole pixels per picture pixel
+};
+
+// What the window manager puts around a dialog, in pixels (all 0 where there is none).
+struct FrameExtents {
+  int left = 0, right = 0, top = 0, bottom = 0;
+};
 
 // Everything the dialogs keep: the toolkit's start, the pictures read and the open dialogs.
 struct FltkState {
@@ -53,10 +72,17 @@ struct FltkState {
   std::map<std::string, std::unique_ptr<Fl_Image>> pictures;  // by file name; null when missing
   std::map<plat::Handle, std::unique_ptr<Dialog>> dialogs;
   plat::Handle next = 1;
+  Scale scale;
+  FrameExtents frame;
+  bool frame_probed = false;
+  bool trace_focus = false;      // WUMPETS_TRACE_FOCUS: tests follow the focus
+  Fl_Widget* traced = nullptr;   // the control last reported
 };
 FltkState& F();  // defined once Dialog is complete
 
-int px(int twips) { return static_cast<int>(std::lround(static_cast<double>(twips) / kTwipsPerPixel)); }
+int px(double twips) { return static_cast<int>(std::lround(twips / F().scale.twips_per_pixel)); }
+// A distance the classic controls draw in pixels at 96 dots per inch, at this screen's resolution.
+int dpx(int pixels96) { return std::max(1, static_cast<int>(std::lround(pixels96 * 15.0 / F().scale.twips_per_pixel))); }
 
 // 00BBGGRR, or 0x80000000 + a system colour.
 Fl_Color colour(std::uint32_t c, Fl_Color fallback) {
@@ -104,23 +130,80 @@ bool fltk_start() {
   accept_bitmap_font();
   fl_open_display(dpy);
   F().have_display = true;
+  const double dpi = screen_dpi();
+  F().scale.twips_per_pixel = 1440.0 / dpi;
+  F().trace_focus = std::getenv("WUMPETS_TRACE_FOCUS") != nullptr;
+  F().scale.font = static_cast<Fl_Fontsize>(std::lround(kFontSize96 * dpi / 96.0));
+  F().scale.picture = std::max(1, static_cast<int>(std::floor(dpi / 96.0 + 1e-9)));
   Fl::scheme("none");
   Fl::background(192, 192, 192);
   Fl::foreground(0, 0, 0);
   Fl::background2(255, 255, 255);
   Fl::set_font(kFont, " MS Sans Serif");
   Fl::set_font(kBoldFont, "BMS Sans Serif");
-  FL_NORMAL_SIZE = kFontSize;
+  FL_NORMAL_SIZE = F().scale.font;
   Fl_Tooltip::font(kFont);
-  Fl_Tooltip::size(kFontSize);
+  Fl_Tooltip::size(F().scale.font);
   Fl_Tooltip::color(fl_rgb_color(255, 255, 225));
-  fl_message_font(kFont, kFontSize);
   Fl::visible_focus(1);
   return true;
 }
 
 Fl_Font dialog_font(bool bold) { return bold ? kBoldFont : kFont; }
-Fl_Fontsize dialog_font_size() { return kFontSize; }
+Fl_Fontsize dialog_font_size() { return F().scale.font; }
+
+// Asks the window manager, where one answers, how wide the frame it puts around a window is, so
+// that centring places the outer window. A window of our own that is never shown carries the
+// question; a manager that supports it answers within milliseconds, and without one the
+// question is not asked at all.
+void probe_frame_extents() {
+  if (F().frame_probed) return;
+  F().frame_probed = true;
+  Display* dpy = fl_display;
+  const Window root = RootWindow(dpy, fl_screen);
+  const Atom supported = XInternAtom(dpy, "_NET_SUPPORTED", False);
+  const Atom request = XInternAtom(dpy, "_NET_REQUEST_FRAME_EXTENTS", False);
+  const Atom extents = XInternAtom(dpy, "_NET_FRAME_EXTENTS", False);
+  Atom type = None;
+  int format = 0;
+  unsigned long count = 0, after = 0;
+  unsigned char* data = nullptr;
+  bool answers = false;
+  if (XGetWindowProperty(dpy, root, supported, 0, 4096, False, XA_ATOM, &type, &format, &count, &after, &data) ==
+          Success &&
+      data) {
+    const auto* atoms = reinterpret_cast<const Atom*>(data);
+    for (unsigned long i = 0; i < count; ++i) answers = answers || atoms[i] == request;
+    XFree(data);
+  }
+  if (!answers) return;
+  const Window probe = XCreateSimpleWindow(dpy, root, 0, 0, 100, 100, 0, 0, 0);
+  XSelectInput(dpy, probe, PropertyChangeMask);
+  XEvent e{};
+  e.xclient.type = ClientMessage;
+  e.xclient.window = probe;
+  e.xclient.message_type = request;
+  e.xclient.format = 32;
+  XSendEvent(dpy, root, False, SubstructureRedirectMask | SubstructureNotifyMask, &e);
+  XFlush(dpy);
+  for (int waited = 0; waited < 500; waited += 10) {
+    XEvent ev;
+    if (XCheckTypedWindowEvent(dpy, probe, PropertyNotify, &ev) && ev.xproperty.atom == extents) break;
+    pollfd p{ConnectionNumber(dpy), POLLIN, 0};
+    ::poll(&p, 1, 10);
+  }
+  data = nullptr;
+  if (XGetWindowProperty(dpy, probe, extents, 0, 4, False, XA_CARDINAL, &type, &format, &count, &after, &data) ==
+          Success &&
+      data && count == 4) {
+    const auto* v = reinterpret_cast<const long*>(data);
+    auto sane = [](long n) { return n >= 0 && n < 200 ? static_cast<int>(n) : 0; };
+    F().frame = FrameExtents{sane(v[0]), sane(v[1]), sane(v[2]), sane(v[3])};
+  }
+  if (data) XFree(data);
+  XDestroyWindow(dpy, probe);
+  XFlush(dpy);
+}
 
 void set_topmost(Fl_Window* w, bool on) {
   if (!w || !w->shown()) return;
@@ -143,7 +226,8 @@ void set_topmost(Fl_Window* w, bool on) {
 }
 
 Fl_Image* load_picture(const std::string& file) {
-  // The program's own pictures: resources/ next to the program, else the installed share folder.
+  // The program's own pictures: resources/ next to the program, else the installed share folder,
+  // enlarged pixel for pixel to the screen's whole-number scale.
   auto& cache = F().pictures;
   auto it = cache.find(file);
   if (it != cache.end()) return it->second.get();
@@ -153,7 +237,9 @@ Fl_Image* load_picture(const std::string& file) {
     if (::access(path.c_str(), R_OK) != 0) continue;
     auto bmp = std::make_unique<Fl_BMP_Image>(path.c_str());
     if (bmp->w() > 0 && bmp->h() > 0) {
-      img = std::move(bmp);
+      const int k = F().scale.picture;
+      if (k > 1) img.reset(bmp->copy(bmp->w() * k, bmp->h() * k));  // nearest pixel: crisp
+      else img = std::move(bmp);
       break;
     }
   }
@@ -187,9 +273,18 @@ void dialogs_wait(double seconds) {
 
 namespace {
 
+using linuxplat::dpx;
 using linuxplat::px;
 
 struct Dialog;
+
+// The classic focus mark: a dotted rectangle.
+void focus_mark(int x, int y, int w, int h) {
+  fl_color(FL_BLACK);
+  fl_line_style(FL_DOT);
+  fl_rect(x, y, w, h);
+  fl_line_style(0);
+}
 
 // A classic frame: an etched border whose top line is broken by the caption, drawn bold.
 class Frame : public Fl_Group {
@@ -211,15 +306,16 @@ class Frame : public Fl_Group {
     if (label() && *label()) {
       const int tw = static_cast<int>(fl_width(label()));
       fl_color(color());
-      fl_rectf(x() + 7, y(), tw + 2, fl_height());
+      fl_rectf(x() + dpx(7), y(), tw + 2, fl_height());
       fl_color(labelcolor());
-      fl_draw(label(), x() + 8, y() + fl_height() - fl_descent());
+      fl_draw(label(), x() + dpx(8), y() + fl_height() - fl_descent());
     }
     draw_children();
   }
 };
 
-// A sunken box whose picture sits at its top-left corner, inside the border.
+// A sunken box whose picture sits at its top-left corner, inside the border. One with a place in
+// the tab order takes the focus and shows the focus mark inside its border.
 class PictureBox : public Fl_Box {
  public:
   PictureBox(int x, int y, int w, int h, bool border) : Fl_Box(x, y, w, h), border_(border) {
@@ -229,6 +325,19 @@ class PictureBox : public Fl_Box {
     picture_ = p;
     redraw();
   }
+  int handle(int event) override {
+    switch (event) {
+      case FL_FOCUS:
+      case FL_UNFOCUS:
+        if (!visible_focus()) return 0;
+        redraw();
+        return 1;
+      case FL_PUSH:
+        if (visible_focus()) take_focus();
+        return 1;
+      default: return Fl_Box::handle(event);
+    }
+  }
   void draw() override {
     draw_box();
     const int b = border_ ? 2 : 0;
@@ -237,11 +346,102 @@ class PictureBox : public Fl_Box {
       picture_->draw(x() + b, y() + b);
       fl_pop_clip();
     }
+    if (Fl::focus() == this) focus_mark(x() + b + 1, y() + b + 1, w() - 2 * b - 2, h() - 2 * b - 2);
   }
 
  private:
   bool border_;
   Fl_Image* picture_ = nullptr;
+};
+
+// The classic horizontal scroll bar: two arrow buttons, a sunken dithered trough between them
+// and a raised square thumb, with the focus mark on the thumb. The mouse works as FLTK's own bar
+// (whose geometry this draws); the keys are the classic ones.
+class SpeedBar : public Fl_Scrollbar {
+ public:
+  SpeedBar(int x, int y, int w, int h) : Fl_Scrollbar(x, y, w, h) {
+    type(FL_HORIZONTAL);
+    box(FL_FLAT_BOX);
+  }
+  int small_step = 1, large_step = 1;
+
+  int handle(int event) override {
+    switch (event) {
+      case FL_FOCUS:
+      case FL_UNFOCUS: redraw(); return 1;
+      case FL_KEYBOARD: {
+        if (Fl::focus() != this) return 0;
+        const double lo = minimum(), hi = maximum();
+        double v = value();
+        switch (Fl::event_key()) {
+          case FL_Left:
+          case FL_Up: v -= small_step; break;
+          case FL_Right:
+          case FL_Down: v += small_step; break;
+          case FL_Page_Up: v -= large_step; break;
+          case FL_Page_Down: v += large_step; break;
+          case FL_Home: v = lo; break;
+          case FL_End: v = hi; break;
+          default: return 0;
+        }
+        v = std::clamp(v, std::min(lo, hi), std::max(lo, hi));
+        if (v != value()) {
+          value(v);
+          do_callback();
+        }
+        return 1;
+      }
+      case FL_PUSH: {
+        const int arrow = w() < 3 * h() ? w() / 3 : h();
+        pushed_ = Fl::event_x() < x() + arrow ? 1 : Fl::event_x() >= x() + w() - arrow ? 2 : 0;
+        const int r = Fl_Scrollbar::handle(event);
+        take_focus();
+        redraw();
+        return r;
+      }
+      case FL_RELEASE:
+        pushed_ = 0;
+        redraw();
+        return Fl_Scrollbar::handle(event);
+      default: return Fl_Scrollbar::handle(event);
+    }
+  }
+
+  void draw() override {
+    const int X = x(), Y = y(), W = w(), H = h();
+    const int arrow = W < 3 * H ? W / 3 : H;
+    const int tx = X + arrow, tw = W - 2 * arrow;
+    // The trough: a 50 % dither of white and the face colour, sunken by a thin edge.
+    fl_color(fl_rgb_color(192, 192, 192));
+    fl_rectf(tx, Y, tw, H);
+    fl_color(FL_WHITE);
+    for (int yy = Y; yy < Y + H; ++yy)
+      for (int xx = tx + ((yy - Y) & 1); xx < tx + tw; xx += 2) fl_point(xx, yy);
+    fl_color(fl_rgb_color(128, 128, 128));
+    fl_xyline(tx, Y, tx + tw - 1);
+    fl_color(FL_WHITE);
+    fl_xyline(tx, Y + H - 1, tx + tw - 1);
+    // The arrow buttons.
+    const bool left_down = pushed_ == 1, right_down = pushed_ == 2;
+    draw_box(left_down ? FL_DOWN_BOX : FL_UP_BOX, X, Y, arrow, H, FL_BACKGROUND_COLOR);
+    draw_box(right_down ? FL_DOWN_BOX : FL_UP_BOX, X + W - arrow, Y, arrow, H, FL_BACKGROUND_COLOR);
+    fl_color(active_r() ? FL_BLACK : fl_rgb_color(128, 128, 128));
+    const int a = std::max(2, H / 4), cy = Y + H / 2;
+    const int lx = X + arrow / 2 - a / 2 + (left_down ? 1 : 0), rx = X + W - arrow + arrow / 2 + a / 2 + (right_down ? 1 : 0);
+    fl_polygon(lx, cy + (left_down ? 1 : 0), lx + a, cy - a + (left_down ? 1 : 0), lx + a, cy + a + (left_down ? 1 : 0));
+    fl_polygon(rx, cy + (right_down ? 1 : 0), rx - a, cy - a + (right_down ? 1 : 0), rx - a, cy + a + (right_down ? 1 : 0));
+    // The thumb, where FLTK's own bar puts it for the mouse.
+    double val = maximum() == minimum() ? 0.5 : (value() - minimum()) / (maximum() - minimum());
+    val = std::clamp(val, 0.0, 1.0);
+    int S = static_cast<int>(slider_size() * tw + 0.5);
+    S = std::max(S, H / 2 + 1);
+    const int thumb = tx + static_cast<int>(val * (tw - S) + 0.5);
+    draw_box(FL_UP_BOX, thumb, Y, S, H, FL_BACKGROUND_COLOR);
+    if (Fl::focus() == this) focus_mark(thumb + 3, Y + 3, S - 6, H - 6);
+  }
+
+ private:
+  int pushed_ = 0;  // which arrow the mouse holds down: 1 left, 2 right
 };
 
 // Captions are cut at the control's edge, as the classic controls do.
@@ -324,23 +524,89 @@ void control_cb(Fl_Widget* w, void* data) {
   d->events->on_control(slot->dialog, slot->control, value, text);
 }
 
+// The window's close box, and Escape, which every classic dialog treats the same way.
 void close_cb(Fl_Widget* w, void*) {
-  // Escape does not close these dialogs; only the window frame does.
-  if (Fl::event() == FL_SHORTCUT && Fl::event_key() == FL_Escape) return;
   if (Dialog* d = of_window(static_cast<Fl_Window*>(w))) d->events->on_close_request(d->handle);
 }
 
-// The key preview: a dialog sees each typed character before the control with the focus does.
-int dispatch(int event, Fl_Window* w) {
-  if (event == FL_KEYBOARD && w && Fl::event_length() > 0) {
-    if (Dialog* d = of_window(w)) {
-      const plat::Handle h = d->handle;
-      d->events->on_keypress(h, static_cast<unsigned char>(Fl::event_text()[0]));
-      Dialog* after = live(h);
-      if (!after || !after->window->visible()) return 1;  // the key closed or hid the dialog
+// The control of a dialog that a widget is, or -1.
+int control_of(const Dialog& d, const Fl_Widget* w) {
+  for (std::size_t i = 0; i < d.widgets.size(); ++i)
+    if (w && d.widgets[i] == w) return static_cast<int>(i);
+  return -1;
+}
+
+// Tab and Shift+Tab: the next control of the layout's one tab order that can take the focus,
+// around the end; disabled and hidden controls are passed over.
+void move_focus(Dialog& d, bool backwards) {
+  const auto& order = d.desc.tab_order;
+  const int n = static_cast<int>(order.size());
+  if (n == 0) return;
+  int at = -1;
+  const int current = control_of(d, Fl::focus());
+  for (int i = 0; i < n; ++i)
+    if (order[static_cast<std::size_t>(i)] == current) at = i;
+  if (at < 0) at = backwards ? 0 : n - 1;
+  for (int step = 1; step <= n; ++step) {
+    const int i = ((at + (backwards ? -step : step)) % n + n) % n;
+    Fl_Widget* w = d.widgets[static_cast<std::size_t>(order[static_cast<std::size_t>(i)])];
+    if (w && w->visible_r() && w->active_r() && w->take_focus()) return;
+  }
+}
+
+// Test hook: the name of each control that gets the focus (a window losing and regaining the
+// keyboard does not count as a move).
+void trace_focus() {
+  if (!linuxplat::F().trace_focus || Fl::focus() == linuxplat::F().traced) return;
+  for (auto& [h, d] : linuxplat::F().dialogs) {
+    if (d->dead) continue;
+    const int c = control_of(*d, Fl::focus());
+    if (c >= 0) {
+      linuxplat::F().traced = Fl::focus();
+      std::fprintf(stderr, "focus: %s\n", d->desc.controls[static_cast<std::size_t>(c)].name.c_str());
+      std::fflush(stderr);
     }
   }
-  return Fl::handle_(event, w);
+}
+
+// The dialogs' keys, before the focused control sees them: the key preview (a dialog sees each
+// typed character first), then Tab and Shift+Tab, Enter on a push button and Escape.
+int dialog_key(Fl_Window* w) {
+  Dialog* d = of_window(w);
+  if (!d) return -1;
+  const plat::Handle h = d->handle;
+  if (Fl::event_length() > 0) {
+    d->events->on_keypress(h, static_cast<unsigned char>(Fl::event_text()[0]));
+    d = live(h);
+    if (!d || !d->window->visible()) return 1;  // the key closed or hid the dialog
+  }
+  const int key = Fl::event_key();
+  const bool plain = !Fl::event_state(FL_CTRL | FL_ALT | FL_META);
+  if ((key == FL_Tab || key == 0xfe20 /* ISO_Left_Tab */) && plain) {
+    move_focus(*d, key == 0xfe20 || Fl::event_state(FL_SHIFT));
+    return 1;
+  }
+  if ((key == FL_Enter || key == FL_KP_Enter) && plain) {
+    const int c = control_of(*d, Fl::focus());
+    if (c >= 0 && d->desc.controls[static_cast<std::size_t>(c)].kind == plat::ControlKind::PushButton) {
+      Fl_Widget* b = Fl::focus();
+      if (b->active_r()) b->do_callback();
+    }
+    return 1;  // Enter has no other meaning in these dialogs
+  }
+  if (key == FL_Escape && plain) {
+    d->events->on_close_request(h);
+    return 1;
+  }
+  return -1;
+}
+
+int dispatch(int event, Fl_Window* w) {
+  int handled = -1;
+  if (event == FL_KEYBOARD && w) handled = dialog_key(w);
+  const int r = handled >= 0 ? handled : Fl::handle_(event, w);
+  trace_focus();
+  return r;
 }
 
 // FLTK labels treat '@' as a symbol; the dialogs' captions are plain text.
@@ -394,11 +660,12 @@ Fl_Widget* make_widget(const plat::ControlSpec& c, int x, int y, int w, int h) {
       break;
     }
     case plat::ControlKind::HScrollBar: {
-      auto* s = new Fl_Scrollbar(x, y, w, h);
-      s->type(FL_HORIZONTAL);
+      auto* s = new SpeedBar(x, y, w, h);
       s->bounds(c.min, c.max);
       s->step(1);
       s->linesize(c.small_step);
+      s->small_step = c.small_step;
+      s->large_step = c.large_step;
       // A square thumb, as wide as the bar is high, in the trough between the two arrows.
       const int trough = std::max(1, w - 2 * h);
       s->slider_size(std::min(1.0, static_cast<double>(h) / trough));
@@ -429,7 +696,7 @@ Fl_Widget* make_widget(const plat::ControlSpec& c, int x, int y, int w, int h) {
   widget->labelcolor(linuxplat::colour(c.fore, FL_FOREGROUND_COLOR));
   if (c.kind == plat::ControlKind::CheckBox || c.kind == plat::ControlKind::OptionButton)
     widget->selection_color(FL_BLACK);
-  if (c.tab < 0) widget->clear_visible_focus();
+  if (c.tab < 0 || !plat::kind_takes_focus(c.kind)) widget->clear_visible_focus();
   return widget;
 }
 
@@ -438,6 +705,19 @@ Fl_Widget* make_widget(const plat::ControlSpec& c, int x, int y, int w, int h) {
 void linuxplat::raise_topmost() {
   for (auto& [h, d] : linuxplat::F().dialogs)
     if (!d->dead && d->topmost && d->window->visible()) linuxplat::set_topmost(d->window, true);
+}
+
+void linuxplat::dialogs_over(unsigned long xid) {
+  if (!F().have_display || xid == 0) return;
+  for (auto& [h, d] : F().dialogs) {
+    if (d->dead || !d->topmost || !d->window->shown()) continue;
+    // A window manager keeps a dialog above the window it belongs to, even a full-screen one;
+    // without a manager, raising it is what counts.
+    XSetTransientForHint(fl_display, fl_xid(d->window), xid);
+    if (d->window->visible()) set_topmost(d->window, true);
+  }
+  XFlush(fl_display);
+  F().restack = true;
 }
 
 namespace plat {
@@ -545,18 +825,24 @@ void dialog_set_caption(Handle h, const std::string& caption) {
 }
 
 void dialog_outer_size(Handle h, float& width, float& height) {
-  // The window manager's frame is not known before the window is mapped; the client area stands
-  // for the outer size (and is the whole window where no manager decorates it).
+  // The client area and the frame the window manager reports it puts around a dialog (none
+  // where there is no manager).
   if (Dialog* d = live(h)) {
-    width = static_cast<float>(d->window->w() * linuxplat::kTwipsPerPixel);
-    height = static_cast<float>(d->window->h() * linuxplat::kTwipsPerPixel);
+    linuxplat::probe_frame_extents();
+    const auto& f = linuxplat::F().frame;
+    const double tpp = linuxplat::F().scale.twips_per_pixel;
+    width = static_cast<float>((d->window->w() + f.left + f.right) * tpp);
+    height = static_cast<float>((d->window->h() + f.top + f.bottom) * tpp);
   }
 }
 
 void dialog_move(Handle h, float left, float top) {
+  // FLTK places the client area itself (the frame goes around it): the outer corner is moved by
+  // moving the client area in by the frame's width.
   if (Dialog* d = live(h)) {
-    d->window->position(static_cast<int>(std::lround(left / linuxplat::kTwipsPerPixel)),
-                        static_cast<int>(std::lround(top / linuxplat::kTwipsPerPixel)));
+    linuxplat::probe_frame_extents();
+    const auto& f = linuxplat::F().frame;
+    d->window->position(px(left) + f.left, px(top) + f.top);
   }
 }
 
@@ -627,8 +913,53 @@ void message_box(const std::string& title, const std::string& text) {
     std::fprintf(stderr, "zelkin-wumpets: %s\n", text.c_str());
     return;
   }
-  fl_message_title(title.c_str());
-  fl_message("%s", text.c_str());
+  // A dialog like the program's others: the text centred over one OK button, in the middle of
+  // the screen; OK, Enter, Escape and the close box all close it.
+  int lines = 1;
+  for (char c : text) lines += c == '\n';
+  DialogSpec spec;
+  spec.caption = title;
+  spec.client_width = 5400;
+  const int text_height = lines * 195;
+  spec.client_height = 240 + text_height + 240 + 375 + 180;
+  spec.controls.resize(2);
+  ControlSpec& label = spec.controls[0];
+  label.name = std::string("text");
+  label.kind = ControlKind::Label;
+  label.caption = text;
+  label.align = Align::Centre;
+  label.left = 240;
+  label.top = 240;
+  label.width = 4920;
+  label.height = text_height;
+  ControlSpec& ok = spec.controls[1];
+  ok.name = std::string("OK");
+  ok.kind = ControlKind::PushButton;
+  ok.caption = std::string("OK");
+  ok.left = (5400 - 1260) / 2;
+  ok.top = 240 + text_height + 240;
+  ok.width = 1260;
+  ok.height = 375;
+  ok.tab = 0;
+  spec.tab_order = {1};
+
+  struct Closer final : DialogEvents {
+    bool closed = false;
+    void on_control(Handle, int control, int, const std::string&) override { closed = closed || control == 1; }
+    void on_close_request(Handle) override { closed = true; }
+  } events;
+  const Handle h = dialog_create(spec, &events);
+  if (h == 0) return;
+  dialog_set_caption(h, title);
+  float width = 0, height = 0;
+  dialog_outer_size(h, width, height);
+  const ScreenMetrics m = screen_metrics();
+  dialog_move(h, m.width_twips / 2.0f - width / 2.0f, m.height_twips / 2.0f - height / 2.0f);
+  dialog_show(h);
+  control_focus(h, 1);
+  while (!events.closed && live(h) && live(h)->window->shown()) Fl::wait();
+  dialog_destroy(h);
+  Fl::flush();
 }
 
 }  // namespace plat

@@ -441,7 +441,9 @@ void bitblt(Handle dst, int x, int y, int w, int h, Handle src, int sx, int sy, 
 Size dc_size(Handle dc) { return memdc::dc_size(dc); }
 void grow_dc(Handle dc, int w, int h) { memdc::grow_dc(dc, w, h); }
 
-ScreenMetrics screen_metrics() {
+namespace {
+// The primary screen (or the saver's own target) in pixels, found once.
+Size screen_pixels() {
   static const Size size = [] {
     const auto& o = linuxplat::options();
     if (linuxvideo::rendering()) return Size{o.render_width, o.render_height};
@@ -457,7 +459,15 @@ ScreenMetrics screen_metrics() {
     if (SDL_GetDisplayBounds(0, &r) != 0) linuxvideo::fail(std::string("no display: ") + SDL_GetError());
     return Size{r.w, r.h};
   }();
-  return ScreenMetrics{size.width * 15, size.height * 15, 15, 15};
+  return size;
+}
+}  // namespace
+
+ScreenMetrics screen_metrics() {
+  const Size size = screen_pixels();
+  // A picture rendered to a file has no screen to take a resolution from.
+  const double dpi = linuxvideo::rendering() ? 96.0 : linuxplat::screen_dpi();
+  return screen_metrics_at(size.width, size.height, dpi, dpi);
 }
 
 int show_cursor(bool show) {
@@ -473,12 +483,12 @@ Handle window_create(WindowKind kind, WindowEvents* events) {
   w.events = events;
   w.image = std::make_shared<wumpets::PixelBuffer>();
   if (kind == WindowKind::Preview || linuxvideo::rendering()) {
-    // The preview's design size; it is fitted to the host when embedded.
-    const ScreenMetrics m = kind == WindowKind::Saver ? screen_metrics() : ScreenMetrics{2580, 1860, 15, 15};
-    *w.image = wumpets::PixelBuffer(m.width_twips / 15, m.height_twips / 15);
+    // The preview's design size (172 x 124); it is fitted to the host when embedded.
+    const Size size = kind == WindowKind::Saver ? screen_pixels() : Size{172, 124};
+    *w.image = wumpets::PixelBuffer(size.width, size.height);
   } else {
-    const ScreenMetrics m = screen_metrics();
-    const int width = m.width_twips / 15, height = m.height_twips / 15;
+    const Size size = screen_pixels();
+    const int width = size.width, height = size.height;
     linuxvideo::start_sdl();
     const auto& o = linuxplat::options();
     if (unsigned long id = linuxvideo::foreign_target()) {
@@ -514,6 +524,8 @@ void window_show(Handle wnd) {
   if (w->sdl && !w->foreign) {
     SDL_ShowWindow(w->sdl);
     SDL_RaiseWindow(w->sdl);
+    // An error dialog open before the saver showed stays in sight above it.
+    linuxplat::dialogs_over(linuxvideo::x_window_of(w->sdl));
   }
   if (w->xchild) linuxvideo::x_move_resize(w->xchild, w->x, w->y, w->image->width, w->image->height, true);
   linuxvideo::present(*w);

@@ -92,6 +92,7 @@ bool x_pending();                    // events of our connection wait to be hand
 int x_fd();                          // our connection's descriptor, -1 without one
 int x_sdl_fd(SDL_Window* window);    // SDL's connection, -1 when unknown
 void x_ask_fullscreen(SDL_Window* window);  // the window manager's full-screen state, unmapped
+unsigned long x_window_of(SDL_Window* window);  // its X window, 0 when it has none
 void x_install_error_handlers();     // errors on a vanished window are noted, never fatal
 unsigned long x_take_lost_window();  // a window an X error said is gone (0: none)
 

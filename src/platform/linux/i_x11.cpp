@@ -8,11 +8,13 @@
 #include <X11/Xatom.h>
 #include <X11/Xutil.h>
 
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <vector>
 
 #include "platform/linux/i_video.h"
+#include "platform/linux/linux_platform.h"
 
 namespace linuxvideo {
 
@@ -205,6 +207,13 @@ void x_ask_fullscreen(SDL_Window* window) {
   XSync(X().dpy, False);
 }
 
+unsigned long x_window_of(SDL_Window* window) {
+  SDL_SysWMinfo info;
+  SDL_VERSION(&info.version);
+  if (!window || !SDL_GetWindowWMInfo(window, &info) || info.subsystem != SDL_SYSWM_X11) return 0;
+  return info.info.x11.window;
+}
+
 int x_sdl_fd(SDL_Window* window) {
   SDL_SysWMinfo info;
   SDL_VERSION(&info.version);
@@ -219,3 +228,42 @@ unsigned long x_take_lost_window() {
 }
 
 }  // namespace linuxvideo
+
+namespace linuxplat {
+
+namespace {
+
+// "Xft.dpi:\t192" in the resource text the desktop put on the root window; 0 when not set.
+double xft_dpi(const char* resources) {
+  if (!resources) return 0;
+  static const char kKey[] = "Xft.dpi:";
+  for (const char* line = resources; line && *line;) {
+    if (std::strncmp(line, kKey, sizeof kKey - 1) == 0) return std::strtod(line + sizeof kKey - 1, nullptr);
+    line = std::strchr(line, '\n');
+    if (line) ++line;
+  }
+  return 0;
+}
+
+}  // namespace
+
+double screen_dpi() {
+  static const double dpi = [] {
+    if (!linuxvideo::x_open()) return 96.0;
+    Display* dpy = linuxvideo::X().dpy;
+    // The desktop's own setting comes first: it is what every other program on it is drawn at.
+    const double xft = xft_dpi(XResourceManagerString(dpy));
+    if (xft >= 24 && xft <= 960) return xft < 96 ? 96.0 : xft;
+    // Else the screen's physical size. Monitors report it roughly, so it is taken to the nearest
+    // step of a quarter of 96; below 96 nothing would be gained and captions would not fit.
+    const int screen = DefaultScreen(dpy);
+    const int mm = DisplayWidthMM(dpy, screen);
+    if (mm <= 0) return 96.0;
+    const double measured = DisplayWidth(dpy, screen) * 25.4 / mm;
+    const double stepped = std::round(measured / 24.0) * 24.0;
+    return stepped < 96 ? 96.0 : stepped;
+  }();
+  return dpi;
+}
+
+}  // namespace linuxplat
