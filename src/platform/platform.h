@@ -13,6 +13,8 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace plat {
 
@@ -218,7 +220,10 @@ void log_error(const std::string& code);
 
 // Starts the mode the command line selects, with the process's one module state; the back end's
 // event loop then runs it. A seed makes every random draw reproducible (tests, pictures);
-// without one the generator is seeded from the clock.
-void core_main(std::optional<std::uint64_t> seed);
+// without one the generator is seeded from the clock. Overrides are settings for this run only:
+// a settings key and its value as the file would hold it ("speed", "20"); the key "music"
+// stands for the play list ("0": no song; "1": the chosen songs, or the first three).
+using SettingOverride = std::pair<std::string, std::string>;
+void core_main(std::optional<std::uint64_t> seed, const std::vector<SettingOverride>& overrides = {});
 
 }  // namespace plat

@@ -53,6 +53,28 @@ void apply_background_table(Scene& sc) {
   }
 }
 
+// The values given for this run, over what the file (or the first run) gave.
+void apply_overrides(Scene& sc, const std::vector<plat::SettingOverride>& overrides) {
+  for (const auto& [key, value] : overrides) {
+    if (key == "music") {
+      bool any = false;
+      for (int n = 0; n <= 5; ++n) any = any || sc.musicchoice(n) != 0;
+      for (int n = 0; n <= 5; ++n) {
+        if (value == "0") sc.musicchoice(n) = kFalse;
+        else if (!any && n <= 2) sc.musicchoice(n) = kTrue;
+      }
+      continue;
+    }
+    const SettingKey* k = find_setting_key(key);
+    if (!k) continue;
+    switch (k->kind) {
+      case KeyKind::Flag: *k->number(sc) = number_of_text(value) > 0 ? kTrue : kFalse; break;
+      case KeyKind::Number: *k->number(sc) = to_integer(number_of_text(value)); break;
+      case KeyKind::Text: *k->text(sc) = value; break;
+    }
+  }
+}
+
 }  // namespace
 
 void X_GetData(Starter& st) {
@@ -79,6 +101,7 @@ void X_GetData(Starter& st) {
     } else {
       set_first_run_defaults(sc);
     }
+    apply_overrides(sc, st.overrides);
     apply_background_table(sc);
   });
 }

@@ -4,9 +4,10 @@
 
 namespace plat {
 
-void core_main(std::optional<std::uint64_t> seed) {
+void core_main(std::optional<std::uint64_t> seed, const std::vector<SettingOverride>& overrides) {
   static wumpets::Starter starter;  // lives for the whole process, like the module state it is
   starter.rng.set_fixed_seed(seed);
+  starter.overrides = overrides;
   wumpets::Main(starter);
 }
 

@@ -16,6 +16,7 @@
 #include "errors/reporter.h"
 #include "runtime/numbers.h"
 #include "runtime/rng.h"
+#include <vector>
 
 namespace wumpets {
 
@@ -59,6 +60,10 @@ struct Starter {
 
   Scene scene;
   Rng rng;
+
+  // Settings given for this run only (--speed and the like): the loader applies them over the
+  // file's values; nothing writes them back.
+  std::vector<plat::SettingOverride> overrides;
 
   // Forms that may be loaded, each made once per process. The raw pointer says whether the form
   // is loaded (null once it is unloaded); the owner keeps the form alive after its unload, since

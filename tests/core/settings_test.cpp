@@ -1,9 +1,11 @@
 // The settings file: first-run defaults, what each key sets, the overflow path, and a file store
 // that never loses what it cannot parse.
 #include <fstream>
+#include <functional>
 #include <sys/stat.h>
 
 #include "fixture.h"
+#include "platform/common/options.h"
 #include "platform/posix/profile_file.h"
 #include "settings/keys.h"
 
@@ -226,4 +228,60 @@ TEST(ProfileFile, ValuesStayOnOneLineAndAFailedWriteLeavesTheOldFile) {
   ASSERT_TRUE(profile::write((dir / "deeper" / "v.ini").string(), "S", "k", "v"));
   EXPECT_EQ(profile::read((dir / "deeper" / "v.ini").string(), "S", "k", "", 128), "v");
   fx::fs::remove_all(dir);
+}
+
+// Options of one run (--speed, --roses=off and the like) lie over the file's values and the
+// first-run defaults alike, and nothing of them reaches the file.
+TEST_F(Settings, OptionsOfTheRunOverrideTheFileAndAreNotSaved) {
+  struct Case {
+    std::vector<std::string> file;  // empty: no file, the first-run defaults
+    std::vector<std::string> args;
+    std::function<void(Scene&)> check;
+  } cases[] = {
+      {{}, {"--speed=20", "--background=black", "--roses=off", "--hippie=on"},
+       [](Scene& s) {
+         EXPECT_EQ(s.speed, 20);
+         EXPECT_EQ(s.background, 3);
+         EXPECT_EQ(s.backmode, 3);
+         EXPECT_EQ(s.redroses(1).enabled | s.pinkroses(1).enabled | s.whiteroses(1).enabled | s.yellowroses(1).enabled, 0);
+         EXPECT_EQ(s.hippie.enabled, kTrue);
+         EXPECT_EQ(s.wumpets(3).enabled, kTrue);  // untouched: the first-run default
+       }},
+      {{"firstrun=1", "wumpet2=1", "conga=1", "musicchoice4=1", "speed=90"},
+       {"--wumpets=on", "--conga=off", "--trails", "--music=off", "--message=Far out"},
+       [](Scene& s) {
+         for (int n = 1; n <= 5; ++n) EXPECT_EQ(s.wumpets(n).enabled, kTrue) << n;
+         EXPECT_EQ(s.conga, 0);
+         EXPECT_EQ(s.trailing, kTrue);
+         for (int n = 0; n <= 5; ++n) EXPECT_EQ(s.musicchoice(n), 0) << n;
+         EXPECT_EQ(s.message, kTrue);
+         EXPECT_EQ(s.messagetext, "Far out");
+         EXPECT_EQ(s.speed, 90);  // the file's
+       }},
+      {{"firstrun=1", "musicchoice4=1", "message=1", "messagetext=Hi"},
+       {"--music=on", "--message="},
+       [](Scene& s) {
+         for (int n = 0; n <= 5; ++n) EXPECT_EQ(s.musicchoice(n), n == 4 ? kTrue : 0) << n;  // the chosen song
+         EXPECT_EQ(s.message, 0);
+       }},
+      {{"firstrun=1"}, {"--music=on", "--notes=on", "--background=1"},
+       [](Scene& s) {
+         for (int n = 0; n <= 5; ++n) EXPECT_EQ(s.musicchoice(n), n <= 2 ? kTrue : 0) << n;  // none chosen: three
+         EXPECT_EQ(s.notes1(1).enabled & s.notes2(1).enabled, kTrue);
+         EXPECT_EQ(s.backwidth, 108);
+       }},
+  };
+  for (const Case& c : cases) {
+    fresh_starter();
+    headless::reset(cfg_);
+    if (!c.file.empty()) write_settings(c.file);
+    const Options o = parse_options(c.args);
+    ASSERT_TRUE(o.errors.empty()) << c.args[0];
+    st_.overrides = o.settings;
+    load();
+    c.check(sc());
+    if (c.file.empty()) {
+      EXPECT_FALSE(std::filesystem::exists(std::filesystem::path(cfg_.config_dir) / "vornicade.ini"));
+    }
+  }
 }

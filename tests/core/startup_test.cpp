@@ -1,5 +1,11 @@
 // Entry and mode dispatch, the duplicate-start rule, the error code and the handler pattern,
 // the password and web-page modes, centring and the shutdown.
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <set>
+#include <sstream>
+
 #include "errors/handler.h"
 #include "fixture.h"
 #include "gfx/surface.h"
@@ -204,4 +210,98 @@ TEST(Options, OwnOptionsAreTakenOutBeforeTheSwitchSearch) {
            {"--seed=x"}, {"--nope"}, {"--size=10"}, {"--config-dir"}, {"--window-id=0"}, {"--window=0x5"}})
     EXPECT_FALSE(parse_options(bad).errors.empty()) << bad[0];
   EXPECT_NE(options_help().find("--render"), std::string::npos);
+}
+
+// The spellings hosts and lockers pass: one dash, and -h / -help for the help. A single-dash
+// word that is no option of ours stays in the command line, where the switch search sees it.
+TEST(Options, SingleDashSpellingsAndHelp) {
+  struct Case {
+    std::vector<std::string> argv;
+    bool help, root;
+    std::optional<std::uint64_t> window_id;
+    const char* args;
+  } cases[] = {
+      {{"-h"}, true, false, {}, ""},
+      {{"-help"}, true, false, {}, ""},
+      {{"--help"}, true, false, {}, ""},
+      {{"-root"}, false, true, {}, ""},
+      {{"-window-id", "0x40000a"}, false, false, 0x40000au, ""},
+      {{"-window-id=77", "/s"}, false, false, 77u, "/s"},
+      {{"-s"}, false, false, {}, "-s"},
+      {{"/p", "-42"}, false, false, {}, "/p -42"},
+  };
+  for (const Case& c : cases) {
+    const Options o = parse_options(c.argv);
+    EXPECT_TRUE(o.errors.empty()) << c.argv[0];
+    EXPECT_EQ(o.help, c.help) << c.argv[0];
+    EXPECT_EQ(o.root, c.root) << c.argv[0];
+    EXPECT_EQ(o.window_id, c.window_id) << c.argv[0];
+    EXPECT_EQ(o.args, c.args) << c.argv[0];
+  }
+}
+
+TEST(Options, SoundAndSceneOptionsAndTheirBadValues) {
+  const Options o = parse_options({"--volume=35", "--mute", "--soundfont", "/x/gm.sf2", "--speed", "140",
+                                   "--background=flowers", "--peace-signs=no", "--disco-ball=yes"});
+  ASSERT_TRUE(o.errors.empty());
+  EXPECT_EQ(o.volume, 35);
+  EXPECT_TRUE(o.mute);
+  EXPECT_EQ(o.soundfont, "/x/gm.sf2");
+  const std::vector<SettingOverride> expected = {
+      {"speed", "140"}, {"background", "2"}, {"peace", "0"}, {"discoball", "1"}};
+  EXPECT_EQ(o.settings, expected);
+  for (auto bad : std::vector<std::vector<std::string>>{{"--volume=101"}, {"--volume=-1"}, {"--speed=0"},
+                                                        {"--speed=141"}, {"--background=paisley"},
+                                                        {"--conga=maybe"}, {"--background"}})
+    EXPECT_FALSE(parse_options(bad).errors.empty()) << bad[0];
+}
+
+namespace {
+
+// The "--name" words of the help's sound and scene parts, and the options the xscreensaver
+// panel passes.
+std::set<std::string> help_run_options() {
+  std::set<std::string> names;
+  const std::string help = options_help();
+  std::size_t at = help.find("Sound for this run:");
+  EXPECT_NE(at, std::string::npos);
+  std::istringstream lines(help.substr(at));
+  for (std::string line; std::getline(lines, line);) {
+    if (line.rfind("  --", 0) != 0) continue;
+    const std::size_t end = line.find_first_of("=, ", 2);
+    names.insert(line.substr(2, end - 2));
+  }
+  return names;
+}
+
+std::set<std::string> panel_options(const std::string& xml, std::string& command) {
+  std::set<std::string> names;
+  for (const char* attribute : {" arg=\"", " arg-set=\"", " arg-unset=\""}) {
+    for (std::size_t at = xml.find(attribute); at != std::string::npos; at = xml.find(attribute, at + 1)) {
+      const std::size_t start = at + std::strlen(attribute);
+      std::string value = xml.substr(start, xml.find('"', start) - start);
+      value = value.substr(0, value.find_first_of("= "));
+      if (xml.rfind("<command", at) != std::string::npos && xml.rfind("<command", at) > xml.rfind('>', at)) command = value;
+      else names.insert(value);
+    }
+  }
+  return names;
+}
+
+}  // namespace
+
+TEST(Options, TheXscreensaverPanelOffersExactlyTheRunOptionsOfTheHelp) {
+  std::ifstream in(std::string(WUMPETS_SOURCE_DIR) + "/resources/xscreensaver/zelkin-wumpets.xml");
+  ASSERT_TRUE(in.good());
+  const std::string xml((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  std::string command;
+  const std::set<std::string> panel = panel_options(xml, command);
+  EXPECT_EQ(command, "--root");
+  EXPECT_EQ(panel, help_run_options());
+  EXPECT_GE(panel.size(), 15u);
+  // Every option the panel passes is one the program takes.
+  for (const std::string& name : panel) {
+    const std::string value = name == "--mute" ? name : name + "=" + (name == "--background" ? "black" : name == "--speed" || name == "--volume" ? "50" : name == "--message" || name == "--soundfont" ? "x" : "on");
+    EXPECT_TRUE(parse_options({value}).errors.empty()) << value;
+  }
 }

@@ -28,6 +28,51 @@ bool parse_window_id(const std::string& s, std::uint64_t& out) {
   return parse_u64(s, out);
 }
 
+// The scene's choices a run may override, each an on/off switch over one or more settings keys.
+struct SceneSwitch {
+  const char* option;
+  std::vector<const char*> keys;
+};
+
+const std::vector<SceneSwitch>& scene_switches() {
+  static const std::vector<SceneSwitch> table = {
+      {"wumpets", {"wumpet1", "wumpet2", "wumpet3", "wumpet4", "wumpet5"}},
+      {"notes", {"notes1", "notes2"}},
+      {"roses", {"redrose", "pinkrose", "whiterose", "yellowrose"}},
+      {"lava-lamps", {"lavalamp"}},
+      {"peace-signs", {"peace"}},
+      {"disco-ball", {"discoball"}},
+      {"hippie", {"hippie"}},
+      {"trails", {"trailing"}},
+      {"conga", {"conga"}},
+      {"music", {"music"}},
+  };
+  return table;
+}
+
+const char* const kBackgrounds[4] = {"skulls", "skeleton", "flowers", "black"};
+
+// on/off in the spellings people type; -1 for anything else.
+int parse_on_off(const std::string& v) {
+  for (const char* on : {"on", "yes", "true", "1"})
+    if (v == on) return 1;
+  for (const char* off : {"off", "no", "false", "0"})
+    if (v == off) return 0;
+  return -1;
+}
+
+// Every option name the program knows, for the single-dash spellings.
+bool known_option(const std::string& name) {
+  static const char* const names[] = {"help", "version", "root", "window", "config-dir", "data-dir", "seed",
+                                      "window-id", "render", "frames", "size", "volume", "mute", "soundfont",
+                                      "background", "speed", "message"};
+  for (const char* n : names)
+    if (name == n) return true;
+  for (const SceneSwitch& s : scene_switches())
+    if (name == s.option) return true;
+  return false;
+}
+
 }  // namespace
 
 Options parse_options(const std::vector<std::string>& argv) {
@@ -35,11 +80,18 @@ Options parse_options(const std::vector<std::string>& argv) {
   std::vector<std::string> rest;
   for (std::size_t i = 0; i < argv.size(); ++i) {
     const std::string& a = argv[i];
-    if (a.size() < 3 || a.compare(0, 2, "--") != 0) {
+    std::string name, value;
+    if (a.size() >= 3 && a.compare(0, 2, "--") == 0) {
+      name = a.substr(2);
+    } else if (a == "-h") {
+      name = "help";
+    } else if (a.size() >= 2 && a[0] == '-' && a[1] != '-' &&
+               known_option(a.substr(1, a.find('=') == std::string::npos ? std::string::npos : a.find('=') - 1))) {
+      name = a.substr(1);  // -root, -window-id ID, -help: the spellings hosts and lockers pass
+    } else {
       rest.push_back(a);
       continue;
     }
-    std::string name = a.substr(2), value;
     bool has_value = false;
     if (std::size_t eq = name.find('='); eq != std::string::npos) {
       value = name.substr(eq + 1);
@@ -95,8 +147,49 @@ Options parse_options(const std::vector<std::string>& argv) {
       }
     } else if (name == "size") {
       if (take() && !parse_size(value, o.render_width, o.render_height)) bad();
+    } else if (name == "volume") {
+      std::uint64_t v = 0;
+      if (take()) {
+        if (parse_u64(value, v) && v <= 100) o.volume = static_cast<int>(v);
+        else bad();
+      }
+    } else if (name == "mute") {
+      o.mute = true;
+    } else if (name == "soundfont") {
+      if (take()) o.soundfont = value;
+    } else if (name == "background") {
+      if (take()) {
+        int found = -1;
+        for (int b = 0; b < 4; ++b)
+          if (value == kBackgrounds[b] || value == std::to_string(b)) found = b;
+        if (found >= 0) o.settings.emplace_back("background", std::to_string(found));
+        else bad();
+      }
+    } else if (name == "speed") {
+      std::uint64_t ms = 0;
+      if (take()) {
+        if (parse_u64(value, ms) && ms >= 1 && ms <= 140) o.settings.emplace_back("speed", std::to_string(ms));
+        else bad();
+      }
+    } else if (name == "message") {
+      if (take()) {
+        o.settings.emplace_back("messagetext", value);
+        o.settings.emplace_back("message", value.empty() ? "0" : "1");
+      }
     } else {
-      o.errors.push_back("unknown option --" + name);
+      const SceneSwitch* sw = nullptr;
+      for (const SceneSwitch& s : scene_switches())
+        if (name == s.option) sw = &s;
+      if (!sw) {
+        o.errors.push_back("unknown option --" + name);
+        continue;
+      }
+      const int on = has_value ? parse_on_off(value) : 1;
+      if (on < 0) {
+        bad();
+        continue;
+      }
+      for (const char* key : sw->keys) o.settings.emplace_back(key, on ? "1" : "0");
     }
   }
   for (std::size_t i = 0; i < rest.size(); ++i) o.args += (i ? " " : "") + rest[i];
@@ -125,9 +218,32 @@ std::string options_help() {
          "  --render=FILE     no display: run the saver and write the picture after\n"
          "                    --frames=N ticks (default 1) at --size=WxH (default 1920x1080)\n"
          "                    to FILE (.png or .bmp)\n"
-         "  --help            this text\n"
+         "  --help, -h        this text\n"
          "  --version         the version\n"
-         "Options take their value as --opt=value or --opt value.\n";
+         "\n"
+         "Sound for this run:\n"
+         "  --volume=N        loudness from 0 to 100\n"
+         "  --mute            no music\n"
+         "  --soundfont=FILE  the General MIDI soundfont (default: the system's, found in\n"
+         "                    /usr/share/sounds/sf2 and /usr/share/soundfonts)\n"
+         "\n"
+         "The scene for this run (each overrides the settings file, which stays as it is):\n"
+         "  --background=NAME skulls, skeleton, flowers or black\n"
+         "  --speed=MS        milliseconds per frame, 1 (fast) to 140 (slow)\n"
+         "  --wumpets=on|off  the five dancers\n"
+         "  --notes=on|off    both sets of musical notes\n"
+         "  --roses=on|off    the roses of every colour\n"
+         "  --lava-lamps=on|off\n"
+         "  --peace-signs=on|off\n"
+         "  --disco-ball=on|off\n"
+         "  --hippie=on|off\n"
+         "  --trails=on|off   moving objects leave trails\n"
+         "  --conga=on|off    the dancers dance in a line\n"
+         "  --music=on|off    the songs (on: the chosen ones, or the first three)\n"
+         "  --message=TEXT    the personal message (empty: none)\n"
+         "\n"
+         "Options take their value as --opt=value or --opt value, and may be written with one\n"
+         "dash (-root, -window-id ID) as screen-saver hosts and lockers pass them.\n";
 }
 
 }  // namespace wumpets

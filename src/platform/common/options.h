@@ -1,19 +1,26 @@
-// Options of the program's own, which begin with "--". They are taken out of the arguments
-// before the switch search sees them, so that a value such as a path never selects a mode.
+// Options of the program's own, which begin with "--" (or a single "-", as screen-saver hosts
+// and lockers pass them). They are taken out of the arguments before the switch search sees
+// them, so that a value such as a path never selects a mode.
 #pragma once
 
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
+#include "platform/platform.h"
+
 namespace wumpets {
+
+// One settings value for this run only (see plat::core_main).
+using SettingOverride = plat::SettingOverride;
 
 struct Options {
   std::string config_dir;                // --config-dir: folder of the settings file
   std::string data_dir;                  // --data-dir: the pictures and songs
   std::optional<std::uint64_t> seed;     // --seed: reproducible random numbers
-  bool help = false;                     // --help
+  bool help = false;                     // --help, -help, -h
   bool version = false;                  // --version
   bool window = false;                   // --window[=WxH]: the saver in an ordinary window
   int window_width = 1280, window_height = 720;
@@ -22,6 +29,14 @@ struct Options {
   std::string render;                    // --render=FILE: write a picture instead of showing
   int frames = 1;                        // --frames=N: ticks before the picture is taken
   int render_width = 1920, render_height = 1080;  // --size=WxH
+
+  // Sound for this run: loudness 0..100 (the synthesizer's own when unset), silence, soundfont.
+  std::optional<int> volume;             // --volume=0..100
+  bool mute = false;                     // --mute
+  std::string soundfont;                 // --soundfont=FILE
+
+  std::vector<SettingOverride> settings;  // the scene's choices for this run (see options_help)
+
   std::string args;                      // everything else, joined by blanks: the command line
   std::vector<std::string> errors;       // unknown options and bad values
 };

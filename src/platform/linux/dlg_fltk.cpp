@@ -232,7 +232,7 @@ Fl_Image* load_picture(const std::string& file) {
   auto it = cache.find(file);
   if (it != cache.end()) return it->second.get();
   std::unique_ptr<Fl_Image> img;
-  for (const std::string& dir : {program_dir() + "/resources/", std::string(WUMPETS_SHARE_DIR "/resources/")}) {
+  for (const std::string& dir : {program_dir() + "/resources/", share_dir() + "/resources/"}) {
     const std::string path = dir + file;
     if (::access(path.c_str(), R_OK) != 0) continue;
     auto bmp = std::make_unique<Fl_BMP_Image>(path.c_str());

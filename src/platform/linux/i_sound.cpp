@@ -41,6 +41,8 @@ struct Song {
 
 struct Engine {
   bool started = false;
+  int volume = 100;                     // percent of the synthesizer's gain below
+  const char* (*silencer)() = nullptr;  // see set_silencer
   bool deferred = false;  // start the sequencer from the event loop, after the window shows
   bool any_waiting = false;
   fluid_settings_t* settings = nullptr;
@@ -55,9 +57,11 @@ Engine& engine() {
 }
 
 std::string& soundfont_path() {
-  static std::string path = kDefaultSoundfont;
+  static std::string path;
   return path;
 }
+
+constexpr double kGain = 0.5;
 
 // FluidSynth's own messages: its warnings (an instrument missing from the soundfont, and so
 // on) are noise for a screen saver; its errors go to standard error, except while we probe
@@ -83,7 +87,7 @@ fluid_settings_t* make_settings() {
   fluid_settings_t* s = new_fluid_settings();
   if (!s) return nullptr;
   fluid_settings_setnum(s, "synth.sample-rate", kSampleRate);
-  fluid_settings_setnum(s, "synth.gain", 0.5);
+  fluid_settings_setnum(s, "synth.gain", kGain);
   fluid_settings_setint(s, "synth.cpu-cores", 1);
   // Plain voices: the effects and the finer interpolation would each add about half a
   // percent of a core while a song plays, for little a screen saver's listener would miss.
@@ -203,22 +207,36 @@ SDL_AudioDeviceID open_audio(fluid_synth_t* synth) {
   return device;
 }
 
+// Why this run plays no music at all, or null when it may play.
+const char* silence_reason() {
+  Engine& e = engine();
+  if (e.volume == 0) return "muted";
+  return e.silencer ? e.silencer() : nullptr;
+}
+
 // The synthesizer, its soundfont and the audio output come with the first song opened, so the
 // modes without music never pay for them.
 void start() {
   Engine& e = engine();
   if (e.started) return;
   e.started = true;
+  if (silence_reason()) return;  // no synthesizer, no device: every song ends at once
   route_fluid_messages();
   e.settings = make_settings();
+  if (e.settings) fluid_settings_setnum(e.settings, "synth.gain", kGain * e.volume / 100.0);
   e.synth = e.settings ? make_synth(e.settings) : nullptr;
   if (!e.synth) {
     std::fprintf(stderr, "zelkin-wumpets: the MIDI synthesizer cannot start; music is off\n");
     return;
   }
-  if (!load_soundfont(e.synth, soundfont_path()))
-    std::fprintf(stderr, "zelkin-wumpets: no General MIDI soundfont at %s; music is off\n",
-                 soundfont_path().c_str());
+  std::string tried;
+  const std::string font = soundfont_path().empty() ? find_soundfont(&tried) : soundfont_path();
+  // Without instruments the songs still keep their time, silently.
+  if (font.empty())
+    std::fprintf(stderr, "zelkin-wumpets: no General MIDI soundfont (tried %s; --soundfont=FILE names one); "
+                 "music is off\n", tried.c_str());
+  else if (!load_soundfont(e.synth, font))
+    std::fprintf(stderr, "zelkin-wumpets: no General MIDI soundfont at %s; music is off\n", font.c_str());
   e.device = open_audio(e.synth);
   if (e.device == 0)
     std::fprintf(stderr, "zelkin-wumpets: no audio output (%s); music is off\n", SDL_GetError());
@@ -395,6 +413,23 @@ std::int32_t media(const std::string& command, std::string& reply_text) {
 
 void set_soundfont_path(const std::string& path) { soundfont_path() = path; }
 
+std::string find_soundfont(std::string* tried) {
+  // Debian's alternative first (the user's choice), then the fonts distributions ship.
+  static const char* const kPlaces[] = {
+      "/usr/share/sounds/sf2/default-GM.sf2", "/usr/share/soundfonts/default.sf2",
+      "/usr/share/sounds/sf2/TimGM6mb.sf2",   "/usr/share/soundfonts/TimGM6mb.sf2",
+      "/usr/share/sounds/sf2/FluidR3_GM.sf2", "/usr/share/soundfonts/FluidR3_GM.sf2",
+  };
+  for (const char* place : kPlaces) {
+    if (regular_file(place)) return place;
+    if (tried) *tried += (tried->empty() ? "" : ", ") + std::string(place);
+  }
+  return "";
+}
+
+void set_volume(int percent) { engine().volume = std::clamp(percent, 0, 100); }
+void set_silencer(const char* (*why)()) { engine().silencer = why; }
+
 void defer_start(bool deferred) { engine().deferred = deferred; }
 
 void idle() {
@@ -424,7 +459,11 @@ void shut_down() {
   }
   if (e.synth) delete_fluid_synth(e.synth);
   if (e.settings) delete_fluid_settings(e.settings);
+  const int volume = e.volume;
+  const auto silencer = e.silencer;
   e = Engine{};
+  e.volume = volume;
+  e.silencer = silencer;
 }
 
 std::vector<float> render_offline(const std::string& midi_path, const std::string& soundfont,

@@ -8,11 +8,21 @@
 
 namespace linuxplat::music {
 
-// The General MIDI soundfont the songs are played with.
+// The General MIDI soundfont our tests and benchmarks play with (a dependency of the build).
 inline constexpr const char* kDefaultSoundfont = "/usr/share/sounds/sf2/TimGM6mb.sf2";
 
-// Where the next start of the sequencer looks for its soundfont (the default above unless set).
+// Where the next start of the sequencer looks for its soundfont. Empty (the default): the first
+// of the places distributions put one (see find_soundfont).
 void set_soundfont_path(const std::string& path);
+// The soundfont an empty path stands for, and the files looked at ("" when none is there).
+std::string find_soundfont(std::string* tried = nullptr);
+
+// How this run sounds, set by the program's entry: loudness 0..100 (0 is silence), and what
+// else may silence it, asked once when the music would start (a text saying why, or null to
+// play). Songs of a silent run still keep their rules (a missing song still fails when played)
+// and end at once.
+void set_volume(int percent);
+void set_silencer(const char* (*why)());
 
 // With deferral on, the synthesizer, its soundfont and the audio output start only when the
 // event loop calls idle() (after the saver's window is shown); a song played before then counts

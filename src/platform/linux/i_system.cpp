@@ -6,22 +6,24 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cctype>
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
 #include <sys/time.h>
 
+#include "platform/linux/i_video.h"
 #include "platform/linux/linux_platform.h"
 #include "platform/platform.h"
 
 namespace linuxplat {
 
 namespace {
-// What the program was started with, and what the start found.
+// What the program was started with, and the locks it holds.
 struct SystemState {
   wumpets::Options options;
   std::string program_dir;
-  bool previous_instance = false;
+  int saver_lock = -1;  // the lock of the one full-screen saver on this display, once taken
 };
 
 SystemState& Sys() {
@@ -29,23 +31,6 @@ SystemState& Sys() {
   return s;
 }
 
-// Every instance holds a shared lock on a per-user file for its whole life; an instance that can
-// take it exclusively at start is the only one. The kernel drops the lock when a process dies,
-// so a crash never leaves it stale.
-void take_instance_lock() {
-  const char* runtime = std::getenv("XDG_RUNTIME_DIR");
-  std::string path = runtime && *runtime ? std::string(runtime) + "/zelkin-wumpets.lock"
-                                         : "/tmp/zelkin-wumpets-" + std::to_string(::getuid()) + ".lock";
-  int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
-  if (fd < 0) return;  // no lock to be had: behave as the only instance
-  if (::flock(fd, LOCK_EX | LOCK_NB) == 0) {
-    ::flock(fd, LOCK_SH);
-  } else {
-    Sys().previous_instance = true;
-    ::flock(fd, LOCK_SH | LOCK_NB);
-  }
-  // fd stays open for the life of the process.
-}
 bool on_path(const char* program) {
   const char* path = std::getenv("PATH");
   std::string dirs = path ? path : "/usr/bin:/bin";
@@ -73,18 +58,90 @@ void configure(const wumpets::Options& options, const std::string& program_path)
     std::string exe(buf, static_cast<std::size_t>(n));
     Sys().program_dir = exe.substr(0, exe.rfind('/'));
   }
-  take_instance_lock();
 }
 
 const wumpets::Options& options() { return Sys().options; }
 std::string program_dir() { return Sys().program_dir; }
+
+std::string share_dir() {
+  // An install moved to another prefix keeps its layout: bin/ beside share/.
+  const std::string relative = Sys().program_dir + "/../share/zelkin-wumpets";
+  if (::access(relative.c_str(), R_OK | X_OK) == 0) return relative;
+  return WUMPETS_SHARE_DIR;
+}
+
+std::string lock_folder() {
+  // The session's own folder when there is one; else a folder of this user's in /tmp, used only
+  // when it is a real folder, owned by this user and closed to everyone else.
+  const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+  if (runtime && *runtime) return runtime;
+  const std::string dir = "/tmp/zelkin-wumpets-" + std::to_string(::getuid());
+  ::mkdir(dir.c_str(), 0700);
+  struct stat sb {};
+  if (::lstat(dir.c_str(), &sb) != 0 || !S_ISDIR(sb.st_mode) || sb.st_uid != ::getuid() || (sb.st_mode & 077) != 0)
+    return "";
+  return dir;
+}
+
+std::string display_name() {
+  // ":0.1" and ":0" are the same display; the screen number goes. Wayland names its socket.
+  const char* x = std::getenv("DISPLAY");
+  const char* wl = std::getenv("WAYLAND_DISPLAY");
+  std::string name = x && *x ? x : wl && *wl ? std::string("wayland-") + wl : "none";
+  if (x && *x) {
+    const std::size_t colon = name.rfind(':');
+    const std::size_t dot = name.find('.', colon == std::string::npos ? 0 : colon);
+    if (dot != std::string::npos) name.erase(dot);
+  }
+  for (char& c : name)
+    if (!std::isalnum(static_cast<unsigned char>(c)) && c != '-' && c != '_' && c != ':') c = '_';
+  return name;
+}
+
+int take_lock(const std::string& what) {
+  const std::string folder = lock_folder();
+  if (folder.empty()) return -1;
+  const std::string path = folder + "/zelkin-wumpets-" + what + "-" + display_name() + ".lock";
+  const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+  if (fd < 0) return -1;
+  if (::flock(fd, LOCK_EX | LOCK_NB) == 0) return fd;  // the kernel drops it when we end
+  ::close(fd);
+  return -2;
+}
+
+const char* music_silence_reason() {
+  if (linuxvideo::small_embed()) return "a preview";
+  if (Sys().options.window) return nullptr;
+  static const int lock = take_lock("music");  // held for the life of the process
+  return lock == -2 ? "another instance plays the music on this display" : nullptr;
+}
+
+void take_saver_lock() {
+  if (Sys().saver_lock < 0) Sys().saver_lock = take_lock("saver");
+}
 
 }  // namespace linuxplat
 
 namespace plat {
 
 std::string command_line() { return linuxplat::options().args; }
-bool previous_instance() { return linuxplat::Sys().previous_instance; }
+// Another full-screen saver on this user's display. Only full-screen savers hold the lock, so
+// --render, the dialogs, the preview and embedded instances never stand in a saver's way.
+bool previous_instance() {
+  const auto& o = linuxplat::options();
+  const bool full_screen = o.render.empty() && !o.window && !o.window_id && !o.root;
+  int fd = linuxplat::Sys().saver_lock;
+  if (fd < 0) fd = linuxplat::take_lock("saver");
+  if (fd == -2) {
+    std::fprintf(stderr, "zelkin-wumpets: a saver already runs on display %s; this start ends\n",
+                 linuxplat::display_name().c_str());
+    std::fflush(stderr);
+    return true;
+  }
+  if (fd >= 0 && full_screen) linuxplat::Sys().saver_lock = fd;
+  else if (fd >= 0 && fd != linuxplat::Sys().saver_lock) ::close(fd);
+  return false;
+}
 Handle find_window(const std::string&) { return 0; }  // no "Display Properties" on this desktop
 std::int32_t os_platform_id() { return 0; }             // neither family: "Unknown"
 
@@ -110,7 +167,7 @@ std::string site_address() {
   // Our own pages, shipped next to the program (build tree) or in the share folder.
   std::string local = linuxplat::program_dir() + "/site";
   if (::access((local + "/index.html").c_str(), R_OK) == 0) return "file://" + local;
-  return "file://" WUMPETS_SHARE_DIR "/site";
+  return "file://" + linuxplat::share_dir() + "/site";
 }
 
 void shell_open(const std::string& address) {

@@ -8,6 +8,7 @@
 // no display at all: windows are pixel buffers and the picture is written at the end.
 #include <SDL.h>
 #include <SDL_ttf.h>
+#include <fontconfig/fontconfig.h>
 
 #include <array>
 #include <cstdio>
@@ -46,6 +47,7 @@ struct State {
   int cursor = 0;  // shown while >= 0
   bool sdl = false;
   bool traced_shown = false, traced_frame = false;
+  bool small_embed = false;  // drawing into another program's window smaller than a monitor
 };
 
 State& S() {
@@ -93,6 +95,16 @@ unsigned long foreign_target() {
     return x_root_window();
   }
   return 0;
+}
+
+// A settings preview or a small test window: smaller than every monitor in either direction.
+bool smaller_than_every_display(int width, int height) {
+  const int n = SDL_GetNumVideoDisplays();
+  for (int i = 0; i < n; ++i) {
+    SDL_Rect r{};
+    if (SDL_GetDisplayBounds(i, &r) == 0 && width >= r.w && height >= r.h) return false;
+  }
+  return n > 0;
 }
 
 bool borrowable(const SDL_Surface* s) {
@@ -225,21 +237,42 @@ std::string to_utf8(const std::string& text) {
   return out;
 }
 
-// The label's font: Arial's metric twin from the free fonts, at the size the screen's 96 dots
-// per inch make of the points.
+// The font file fontconfig gives for a family and weight (Arial is matched by its metric twin
+// on a free desktop), with its face index; empty when there is none.
+std::string font_file(const char* family, bool bold, int& index) {
+  std::string path;
+  if (!FcInit()) return path;
+  FcPattern* pattern = FcPatternBuild(nullptr, FC_FAMILY, FcTypeString, reinterpret_cast<const FcChar8*>(family),
+                                      FC_WEIGHT, FcTypeInteger, bold ? FC_WEIGHT_BOLD : FC_WEIGHT_REGULAR,
+                                      FC_SLANT, FcTypeInteger, FC_SLANT_ROMAN, FC_SCALABLE, FcTypeBool, FcTrue,
+                                      static_cast<char*>(nullptr));
+  if (!pattern) return path;
+  FcConfigSubstitute(nullptr, pattern, FcMatchPattern);
+  FcDefaultSubstitute(pattern);
+  FcResult result = FcResultNoMatch;
+  if (FcPattern* match = FcFontMatch(nullptr, pattern, &result)) {
+    FcChar8* file = nullptr;
+    if (FcPatternGetString(match, FC_FILE, 0, &file) == FcResultMatch && file) path = reinterpret_cast<char*>(file);
+    if (FcPatternGetInteger(match, FC_INDEX, 0, &index) != FcResultMatch) index = 0;
+    FcPatternDestroy(match);
+  }
+  FcPatternDestroy(pattern);
+  return path;
+}
+
+// The label's font: Arial, or what fontconfig offers for it (Liberation Sans on most free
+// desktops), at the size the screen's 96 dots per inch make of the points.
 TTF_Font* label_font(const plat::LabelStyle& style) {
   static std::map<std::pair<bool, int>, TTF_Font*> fonts;
   auto key = std::make_pair(style.bold, style.points);
   if (auto it = fonts.find(key); it != fonts.end()) return it->second;
   if (!TTF_WasInit() && TTF_Init() != 0) return fonts[key] = nullptr;
-  const char* name = style.bold ? "LiberationSans-Bold.ttf" : "LiberationSans-Regular.ttf";
-  TTF_Font* font = nullptr;
-  for (const char* dir : {"/usr/share/fonts/truetype/liberation/", "/usr/share/fonts/truetype/liberation2/",
-                          "/usr/share/fonts/liberation/"}) {
-    font = TTF_OpenFontDPI((std::string(dir) + name).c_str(), style.points, 96, 96);
-    if (font) break;
-  }
-  if (!font) std::fprintf(stderr, "zelkin-wumpets: font %s not found (package fonts-liberation)\n", name);
+  int index = 0;
+  const std::string file = font_file(style.font.c_str(), style.bold, index);
+  TTF_Font* font = file.empty() ? nullptr : TTF_OpenFontIndexDPI(file.c_str(), style.points, index, 96, 96);
+  if (!font)
+    std::fprintf(stderr, "zelkin-wumpets: no font for the message (fontconfig offers none for %s%s)\n",
+                 style.font.c_str(), style.bold ? " bold" : "");
   return fonts[key] = font;
 }
 
@@ -273,6 +306,7 @@ void render_caption(Label& l) {
 }  // namespace
 
 bool rendering() { return !linuxplat::options().render.empty(); }
+bool small_embed() { return S().small_embed; }
 bool sdl_started() { return S().sdl; }
 
 Window* window(plat::Handle h) {
@@ -497,6 +531,7 @@ Handle window_create(WindowKind kind, WindowEvents* events) {
       if (!w.sdl) linuxvideo::fail(std::string("cannot draw into window ") + std::to_string(id) + ": " + SDL_GetError());
       linuxvideo::x_watch(id);  // SDL selects nothing on a window it did not make
       w.visible = true;         // it is the other program's to show
+      S().small_embed = linuxvideo::smaller_than_every_display(width, height);
     } else if (o.window) {
       w.sdl = SDL_CreateWindow("Zelkin Wumpets", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, width, height,
                                SDL_WINDOW_HIDDEN);
@@ -508,6 +543,7 @@ Handle window_create(WindowKind kind, WindowEvents* events) {
       SDL_GetDisplayBounds(0, &r);
       w.sdl = SDL_CreateWindow("Zelkin Wumpets", r.x, r.y, width, height, SDL_WINDOW_HIDDEN | SDL_WINDOW_BORDERLESS);
       if (w.sdl) linuxvideo::x_ask_fullscreen(w.sdl);
+      linuxplat::take_saver_lock();
     }
     if (!w.sdl) linuxvideo::fail(std::string("cannot create the window: ") + SDL_GetError());
     linuxvideo::bind_surface(w);

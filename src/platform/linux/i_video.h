@@ -19,6 +19,7 @@ namespace linuxvideo {
 
 // How windows reach the eye: a picture file (no display at all) or the X server through SDL.
 bool rendering();  // --render: off-screen windows, virtual clock, a picture at the end
+bool small_embed();  // the saver draws into another program's window smaller than any monitor
 
 struct Window {
   plat::WindowKind kind = plat::WindowKind::Saver;

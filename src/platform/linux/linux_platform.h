@@ -7,12 +7,28 @@
 
 namespace linuxplat {
 
-// Records the options and the command line; takes the per-user instance lock.
+// Records the options and the command line.
 void configure(const wumpets::Options& options, const std::string& program_path);
 const wumpets::Options& options();
 
-// The folder of the running program (for data/ and site/ next to it).
+// The folder of the running program (for data/ and site/ next to it), and the installed share
+// folder: ../share/zelkin-wumpets from the program when it is there (an install moved to another
+// prefix), else the one the program was configured for.
 std::string program_dir();
+std::string share_dir();
+
+// Locks of this user on this display (i_system.cpp). The folder holding them ("" when no safe
+// one), the display as a part of a file name, and a lock taken for the life of the process:
+// its descriptor, -2 when another process holds it, -1 when no lock can be had.
+std::string lock_folder();
+std::string display_name();
+int take_lock(const std::string& what);
+// Why this run's music stays silent, or null: a preview (another program's window smaller than
+// a monitor), or another instance that plays the music on this display. The first instance to
+// start its music takes the display's music lock; a window of its own (--window) plays anyway.
+const char* music_silence_reason();
+// The full-screen saver's lock: its window takes it, and a later "/s" on this display is refused.
+void take_saver_lock();
 
 // The screen's resolution in dots per inch: the desktop's Xft.dpi where it is set, else the X
 // screen's physical size (to the nearest 24); never below 96. The twips per pixel are 1440 / dpi.

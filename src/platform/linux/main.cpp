@@ -32,8 +32,11 @@ int main(int argc, char** argv) {
   linuxplat::configure(options, argv[0]);
   // The music starts from the event loop, once the saver's window is up (a picture needs none).
   linuxplat::music::defer_start(options.render.empty());
+  linuxplat::music::set_soundfont_path(options.soundfont);
+  linuxplat::music::set_volume(options.mute ? 0 : options.volume.value_or(100));
+  linuxplat::music::set_silencer(linuxplat::music_silence_reason);
 
-  plat::core_main(options.seed);
+  plat::core_main(options.seed, options.settings);
   plat::run_event_loop();
   return 0;
 }
