@@ -14,7 +14,8 @@ void load_saver_form(Starter& st) {
   st.saver = &f;
   f.mcireturn.reserve(256);
   f.mcicommand.reserve(512);
-  f.window = plat::window_create(plat::WindowKind::Saver, &f);
+  f.window = st.monitor > 0 ? plat::window_create_on_monitor(&f, st.monitor)
+                            : plat::window_create(plat::WindowKind::Saver, &f);
   f.maintimer = plat::timer_create(&f);
   f.musictimer = plat::timer_create(&f);
   f.screenlabel = plat::label_create(f.window, plat::LabelStyle{});
@@ -187,21 +188,35 @@ void SaverForm::on_timer(plat::Handle timer) {
   else if (timer == musictimer) MusicTimer_Timer(*this);
 }
 
+namespace {
+
+// The window whose unload ends the saver: the primary monitor's, whichever monitor was touched.
+plat::Handle ending_window(SaverForm& f) {
+  return f.st.lead && saver_window(*f.st.lead) ? saver_window(*f.st.lead) : f.window;
+}
+
+}  // namespace
+
 // A click, a double click or a key ends the saver; moving the mouse does not.
 void SaverForm::on_click() {
-  if (st.runmode == kModeSaver) plat::window_unload(window);
+  if (st.runmode == kModeSaver) plat::window_unload(ending_window(*this));
 }
 void SaverForm::on_dblclick() {
-  if (st.runmode == kModeSaver) plat::window_unload(window);
+  if (st.runmode == kModeSaver) plat::window_unload(ending_window(*this));
 }
 void SaverForm::on_keydown(int) {
-  if (st.runmode == kModeSaver) plat::window_unload(window);
+  if (st.runmode == kModeSaver) plat::window_unload(ending_window(*this));
 }
 void SaverForm::on_keypress(int) {
-  if (st.runmode == kModeSaver) plat::window_unload(window);
+  if (st.runmode == kModeSaver) plat::window_unload(ending_window(*this));
 }
 
 bool SaverForm::on_query_unload() {
+  // Another monitor's window asks the primary one, which asks the password and ends them all.
+  if (st.lead && saver_window(*st.lead)) {
+    plat::window_unload(saver_window(*st.lead));
+    return true;
+  }
   bool cancel = false;
   guarded(st, "ScreenSaver/Form_QueryUnload", [&] {
     if (st.runmode != kModeSaver) return;

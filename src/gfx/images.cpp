@@ -12,6 +12,11 @@ void X_Loadpics4screensaver(Starter& st) {
     const plat::ScreenMetrics m = plat::screen_metrics();
     sc.screenwidth = to_long(static_cast<double>(m.width_twips) / m.twips_per_pixel_x);
     sc.screenheight = to_long(static_cast<double>(m.height_twips) / m.twips_per_pixel_y);
+    if (st.monitor > 0) {  // the scene of another monitor is as large as that monitor
+      const plat::Size size = plat::monitor_size(st.monitor);
+      sc.screenwidth = size.width;
+      sc.screenheight = size.height;
+    }
 
     auto load = [&](const std::string& name) { return GenerateDC(st, st.datadir + name); };
     for (int n = 1; n <= 5; ++n)

@@ -100,6 +100,13 @@ enum class WindowKind {
 };
 
 Handle window_create(WindowKind kind, WindowEvents* events);
+
+// Monitors. The saver covers every one: monitor 0 (the primary one) with the window above, each
+// other with a saver window of its own. One monitor when the saver draws into a single window
+// (an ordinary window, another program's window, a picture).
+int monitor_count();
+Size monitor_size(int monitor);  // pixels; monitor 0 is the screen of screen_metrics()
+Handle window_create_on_monitor(WindowEvents* events, int monitor);  // a saver window
 void window_show(Handle wnd);
 void window_hide(Handle wnd);
 void window_set_title(Handle wnd, const std::string& title);

@@ -27,6 +27,7 @@ void Rng::randomize() {
     std::memcpy(&base, &t, sizeof base);
   }
   state_ = splitmix(base ^ splitmix(reseeds_));
+  if (stream_ != 0) state_ = splitmix(state_ ^ splitmix(~stream_));
   if (state_ == 0) state_ = 1;  // xorshift never leaves zero
 }
 

@@ -19,11 +19,15 @@ class Rng {
   float rnd();       // uniform in [0, 1)
 
   void seed_exactly(std::uint64_t seed);  // for tests: a known sequence
+  // Another stream of draws from the same seeds: the scenes of other monitors, set up within
+  // the same clock tick as the first, must not draw what it draws. Stream 0 is the first.
+  void set_stream(std::uint64_t stream) { stream_ = stream; }
 
  private:
   std::uint64_t state_ = 0x853c49e6748fea9bULL;
   std::uint64_t reseeds_ = 0;
   std::optional<std::uint64_t> fixed_;
+  std::uint64_t stream_ = 0;
 };
 
 }  // namespace wumpets

@@ -18,14 +18,9 @@ void song_status(int n, std::string& reply) {
 
 bool starts_with(const std::string& text, const char* word) { return std::string_view(text).starts_with(word); }
 
-}  // namespace
-
-void X_Cleanup_and_end(Starter& st) {
-  guarded(st, "Starter/X_Cleanup_and_end", [&] {
-    Scene& sc = st.scene;
-    plat::show_cursor(true);
-    sys_SetTFS(st, "enable");
-
+// The scene's surfaces, each only if its kind was loaded.
+void delete_scene_surfaces(Starter& st) {
+  Scene& sc = st.scene;
     if (sc.colorchanger) {
       for (int n = 1; n <= 5; ++n) sys_deleteDC(st, sc.wumpetdc(n));
     } else {
@@ -56,6 +51,23 @@ void X_Cleanup_and_end(Starter& st) {
 
     sys_deleteDC(st, sc.backdc);
     sys_deleteDC(st, sc.bufferdc);
+}
+
+}  // namespace
+
+void X_Cleanup_and_end(Starter& st) {
+  // The scene of another monitor ends with the whole saver.
+  if (st.lead) {
+    X_Cleanup_and_end(*st.lead);
+    return;
+  }
+  guarded(st, "Starter/X_Cleanup_and_end", [&] {
+    Scene& sc = st.scene;
+    plat::show_cursor(true);
+    sys_SetTFS(st, "enable");
+
+    delete_scene_surfaces(st);
+    for (const auto& other : st.others) delete_scene_surfaces(*other);
 
     st.saver = nullptr;  // the saver form is gone with the process
 

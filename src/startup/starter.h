@@ -11,12 +11,12 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "engine/scene.h"
 #include "errors/reporter.h"
 #include "runtime/numbers.h"
 #include "runtime/rng.h"
-#include <vector>
 
 namespace wumpets {
 
@@ -76,6 +76,14 @@ struct Starter {
   std::shared_ptr<PreviewForm> preview_storage;
   std::shared_ptr<Configuration> configuration_storage;
   BugReportForm bugreport{this};
+
+  // The saver on several monitors: monitor 0 runs this state's scene, music and all; every
+  // other monitor runs a scene of its own in `others` (the same settings, its own draws, no
+  // music), whose `lead` points back here. Input on any of them, and any shutdown, goes through
+  // the lead's window and `X_Cleanup_and_end`.
+  int monitor = 0;
+  Starter* lead = nullptr;
+  std::vector<std::unique_ptr<Starter>> others;
 };
 
 // Entry and modes.
@@ -86,6 +94,8 @@ void Run_Preview(Starter& st);
 void Run_Password(Starter& st);
 void Run_HelpPage(Starter& st);
 void Run_WebSite(Starter& st);
+// Saver mode's scenes for the monitors beside the primary one (monitors.cpp).
+void start_other_monitors(Starter& st);
 
 // The one way out of the saver, preview, web-page and error paths.
 void X_Cleanup_and_end(Starter& st);

@@ -115,6 +115,8 @@ int live_dcs() {
   return n;
 }
 
+void forget_decoded() { last_decoded() = Cache{}; }
+
 void reset() {
   table().assign(1, Entry{});
   last_decoded() = Cache{};

@@ -28,6 +28,10 @@ wumpets::PixelBuffer* pixels(plat::Handle dc);
 // How many DCs and bitmaps are alive (for tests of the shutdown).
 int live_dcs();
 void reset();  // forgets every handle (tests)
+// Drops the copy of the last file decoded, which only spares decoding a file loaded twice in a
+// row (the saver's set-up); a back end calls it once set-up is over, so that no screen-sized
+// copy stays for the rest of the run.
+void forget_decoded();
 
 // Supplied by the back end that links this table (platform/posix/bmp_file.cpp for Linux and
 // headless): reads a bitmap file into 32-bit pixels, false when it cannot be read; and a text

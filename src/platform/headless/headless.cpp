@@ -226,19 +226,33 @@ int show_cursor(bool show) {
   return S().cursor;
 }
 
-Handle window_create(WindowKind kind, WindowEvents* events) {
+int monitor_count() { return 1 + static_cast<int>(S().config.other_monitors.size()); }
+
+Size monitor_size(int monitor) {
+  if (monitor <= 0 || monitor >= monitor_count()) return Size{S().config.screen_width, S().config.screen_height};
+  return S().config.other_monitors[static_cast<std::size_t>(monitor - 1)];
+}
+
+namespace {
+Handle create_window(WindowKind kind, WindowEvents* events, int monitor) {
   Handle h = S().next_window++;
   headless::Window w;
   w.state.kind = kind;
   w.events = events;
-  const int width = kind == WindowKind::Saver ? S().config.screen_width : 172;
-  const int height = kind == WindowKind::Saver ? S().config.screen_height : 124;
+  const int width = kind == WindowKind::Saver ? monitor_size(monitor).width : 172;
+  const int height = kind == WindowKind::Saver ? monitor_size(monitor).height : 124;
   w.state.pos = Rect{0, 0, width, height};
   w.image = std::make_shared<wumpets::PixelBuffer>(width, height);
   w.state.dc = memdc::create_dc_on(w.image);
   S().windows[h] = w;
-  log("window_create " + std::to_string(h));
+  log("window_create " + std::to_string(h) + (monitor > 0 ? " monitor " + std::to_string(monitor) : ""));
   return h;
+}
+}  // namespace
+
+Handle window_create(WindowKind kind, WindowEvents* events) { return create_window(kind, events, 0); }
+Handle window_create_on_monitor(WindowEvents* events, int monitor) {
+  return create_window(WindowKind::Saver, events, monitor);
 }
 void window_show(Handle wnd) {
   if (auto* w = headless::win(wnd)) w->state.visible = true;

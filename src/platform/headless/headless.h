@@ -21,6 +21,7 @@ struct Config {
   int screen_width = 800;  // pixels
   double dpi = 96;         // 15 twips to the pixel
   int screen_height = 600;
+  std::vector<plat::Size> other_monitors;  // monitors beside the primary one, in order
   std::string command_line;
   std::string config_dir;  // folder of the settings file
   std::string data_dir;    // with a trailing '/'

@@ -9,6 +9,7 @@
 #include <signal.h>
 #include <unistd.h>
 #include <fcntl.h>
+#include <malloc.h>
 
 #include <algorithm>
 #include <array>
@@ -18,6 +19,7 @@
 #include <ctime>
 #include <vector>
 
+#include "platform/common/memdc.h"
 #include "platform/linux/i_video.h"
 #include "platform/linux/i_sound.h"
 #include "platform/linux/linux_platform.h"
@@ -42,6 +44,7 @@ struct LoopState {
   bool refreshed = false;
   int frame_ticks = 0;
   int hold_after = -1;  // tests: stop the timers after this many frames, keeping the picture
+  bool settled = false;  // the start-up's temporary memory has been given back
   int sdl_fd = -1;      // SDL's X connection, once known
 };
 
@@ -303,6 +306,13 @@ void run_event_loop() {
     for (plat::Handle h = next_timer(); h && !holding() && timer(h)->due <= now; h = next_timer()) fire(h, now);
     pump();
     linuxplat::music::idle();
+    if (!L().settled && L().frame_ticks > 0) {
+      // Set-up decoded files and made screen-sized copies that are gone now; give the freed
+      // heap back, so that the process keeps only what the picture needs.
+      L().settled = true;
+      memdc::forget_decoded();
+      ::malloc_trim(0);
+    }
     if (window_handles().empty() && next_timer() == 0 && !linuxplat::dialogs_active()) plat::end_process();
 
     int timeout_ms = -1;

@@ -89,6 +89,8 @@ fluid_settings_t* make_settings() {
   fluid_settings_setnum(s, "synth.sample-rate", kSampleRate);
   fluid_settings_setnum(s, "synth.gain", kGain);
   fluid_settings_setint(s, "synth.cpu-cores", 1);
+  // Only the instruments the songs select are read from the soundfont, not all of its samples.
+  fluid_settings_setint(s, "synth.dynamic-sample-loading", 1);
   // Plain voices: the effects and the finer interpolation would each add about half a
   // percent of a core while a song plays, for little a screen saver's listener would miss.
   fluid_settings_setint(s, "synth.chorus.active", 0);

@@ -58,6 +58,11 @@ void configure(const wumpets::Options& options, const std::string& program_path)
     std::string exe(buf, static_cast<std::size_t>(n));
     Sys().program_dir = exe.substr(0, exe.rfind('/'));
   }
+  // A locker's saver convention (xsecurelock runs its saver with no arguments and the window
+  // to draw into in XSCREENSAVER_WINDOW): that window is the saver's, as with --root.
+  const char* host = std::getenv("XSCREENSAVER_WINDOW");
+  wumpets::Options& o = Sys().options;
+  if (host && *host && o.render.empty() && !o.window && !o.window_id) o.root = true;
 }
 
 const wumpets::Options& options() { return Sys().options; }

@@ -97,14 +97,38 @@ unsigned long foreign_target() {
   return 0;
 }
 
+}  // namespace
+
+// The monitors, found once: RandR's, else SDL's displays. Monitor 0 is the primary one.
+const MonitorList& monitors() {
+  static const MonitorList list = [] {
+    MonitorList out;
+    start_sdl();
+    if (x_monitors(out) > 0) return out;
+    const int n = SDL_GetNumVideoDisplays();
+    for (int i = 0; i < n && out.count < out.items.size(); ++i) {
+      SDL_Rect r{};
+      if (SDL_GetDisplayBounds(i, &r) == 0) out.items[out.count++] = Monitor{r.x, r.y, r.w, r.h};
+    }
+    if (out.count == 0) fail(std::string("no display: ") + SDL_GetError());
+    return out;
+  }();
+  return list;
+}
+
+Monitor monitor_bounds(int monitor) {
+  const MonitorList& list = monitors();
+  return list.items[monitor > 0 && static_cast<std::size_t>(monitor) < list.count ? static_cast<std::size_t>(monitor) : 0];
+}
+
+namespace {
+
 // A settings preview or a small test window: smaller than every monitor in either direction.
 bool smaller_than_every_display(int width, int height) {
-  const int n = SDL_GetNumVideoDisplays();
-  for (int i = 0; i < n; ++i) {
-    SDL_Rect r{};
-    if (SDL_GetDisplayBounds(i, &r) == 0 && width >= r.w && height >= r.h) return false;
-  }
-  return n > 0;
+  const MonitorList& list = monitors();
+  for (std::size_t i = 0; i < list.count; ++i)
+    if (width >= list.items[i].width && height >= list.items[i].height) return false;
+  return true;
 }
 
 bool borrowable(const SDL_Surface* s) {
@@ -331,6 +355,14 @@ Window* saver_window(plat::Handle* handle) {
   return nullptr;
 }
 
+bool on_label(plat::Handle wnd, int x, int y) {
+  for (const auto& [h, l] : S().labels)
+    if (l.window == wnd && l.visible && l.text.width > 0 && x >= l.x && x < l.x + l.text.width && y >= l.y &&
+        y < l.y + l.text.height)
+      return true;
+  return false;
+}
+
 void paint_labels(plat::Handle wnd) {
   Window* w = window(wnd);
   if (!w) return;
@@ -427,8 +459,10 @@ void handle_sdl_event(const void* event) {
       plat::Handle h = handle_of_sdl(e.button.windowID);
       Window* w = window(h);
       if (!w || !w->events) return;
-      w->pressed = true;
-      if (e.button.clicks >= 2) w->events->on_dblclick();
+      // A press on a visible label is the label's: it has no handler, and the release that
+      // follows is no click of the window either.
+      w->pressed = !on_label(h, e.button.x, e.button.y);
+      if (w->pressed && e.button.clicks >= 2) w->events->on_dblclick();
       return;
     }
     case SDL_MOUSEBUTTONUP: {
@@ -488,10 +522,8 @@ Size screen_pixels() {
       if (!linuxvideo::x_window_size(id, w, h)) linuxvideo::fail("window " + std::to_string(id) + " does not exist");
       return Size{w, h};
     }
-    linuxvideo::start_sdl();
-    SDL_Rect r{};
-    if (SDL_GetDisplayBounds(0, &r) != 0) linuxvideo::fail(std::string("no display: ") + SDL_GetError());
-    return Size{r.w, r.h};
+    const linuxvideo::Monitor r = linuxvideo::monitor_bounds(0);
+    return Size{r.width, r.height};
   }();
   return size;
 }
@@ -510,7 +542,21 @@ int show_cursor(bool show) {
   return S().cursor;
 }
 
-Handle window_create(WindowKind kind, WindowEvents* events) {
+int monitor_count() {
+  const auto& o = linuxplat::options();
+  if (linuxvideo::rendering() || o.window || linuxvideo::foreign_target()) return 1;
+  return std::max(1, static_cast<int>(linuxvideo::monitors().count));
+}
+
+Size monitor_size(int monitor) {
+  if (monitor <= 0 || monitor >= monitor_count()) return screen_pixels();
+  const linuxvideo::Monitor m = linuxvideo::monitor_bounds(monitor);
+  return Size{m.width, m.height};
+}
+
+namespace {
+
+Handle create_window(WindowKind kind, WindowEvents* events, int monitor) {
   const Handle h = S().next_window++;
   linuxvideo::Window& w = S().windows[h];
   w.kind = kind;
@@ -521,7 +567,7 @@ Handle window_create(WindowKind kind, WindowEvents* events) {
     const Size size = kind == WindowKind::Saver ? screen_pixels() : Size{172, 124};
     *w.image = wumpets::PixelBuffer(size.width, size.height);
   } else {
-    const Size size = screen_pixels();
+    const Size size = monitor > 0 ? monitor_size(monitor) : screen_pixels();
     const int width = size.width, height = size.height;
     linuxvideo::start_sdl();
     const auto& o = linuxplat::options();
@@ -536,11 +582,10 @@ Handle window_create(WindowKind kind, WindowEvents* events) {
       w.sdl = SDL_CreateWindow("Zelkin Wumpets", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, width, height,
                                SDL_WINDOW_HIDDEN);
     } else {
-      // A borderless window over the primary display, marked full screen for the window
-      // manager. SDL's own full-screen switch waits up to 100 ms for a window manager to answer,
-      // which a bare X server never does.
-      SDL_Rect r{};
-      SDL_GetDisplayBounds(0, &r);
+      // A borderless window over its monitor (the primary one unless told), marked full screen
+      // for the window manager. SDL's own full-screen switch waits up to 100 ms for a window
+      // manager to answer, which a bare X server never does.
+      const linuxvideo::Monitor r = linuxvideo::monitor_bounds(monitor);
       w.sdl = SDL_CreateWindow("Zelkin Wumpets", r.x, r.y, width, height, SDL_WINDOW_HIDDEN | SDL_WINDOW_BORDERLESS);
       if (w.sdl) linuxvideo::x_ask_fullscreen(w.sdl);
       linuxplat::take_saver_lock();
@@ -551,6 +596,13 @@ Handle window_create(WindowKind kind, WindowEvents* events) {
   }
   w.dc = memdc::create_dc_on(w.image);
   return h;
+}
+
+}  // namespace
+
+Handle window_create(WindowKind kind, WindowEvents* events) { return create_window(kind, events, 0); }
+Handle window_create_on_monitor(WindowEvents* events, int monitor) {
+  return create_window(WindowKind::Saver, events, monitor);
 }
 
 void window_show(Handle wnd) {

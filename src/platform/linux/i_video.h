@@ -62,7 +62,8 @@ WindowList window_handles();
 Window* saver_window(plat::Handle* handle = nullptr);
 void present(Window& w);         // shows the image (with its labels) now
 void present_pending();          // shows every window whose image changed
-void paint_labels(plat::Handle wnd);  // paints the visible labels of a window over its image
+void paint_labels(plat::Handle wnd);
+bool on_label(plat::Handle wnd, int x, int y);  // a visible label of the window covers the point  // paints the visible labels of a window over its image
 void window_resized(Window& w);  // the SDL surface was replaced: borrow the new pixels
 void destroyed(plat::Handle h);  // the window's X window is gone: unload it without asking
 bool sdl_started();
@@ -81,6 +82,17 @@ unsigned long x_create_child(unsigned long parent, int w, int h);
 void x_move_resize(unsigned long id, int x, int y, int w, int h, bool map);
 void x_put_image(unsigned long id, const wumpets::PixelBuffer& image);
 unsigned long x_root_window();
+// The monitors of the display, the primary one first; their number (0 when RandR cannot say).
+struct Monitor {
+  int x = 0, y = 0, width = 0, height = 0;
+};
+struct MonitorList {
+  std::array<Monitor, 16> items{};
+  std::size_t count = 0;
+};
+int x_monitors(MonitorList& out);
+const MonitorList& monitors();       // RandR's monitors, else SDL's displays (i_video.cpp)
+Monitor monitor_bounds(int monitor);  // monitor 0, the primary one, for a number out of range
 unsigned long x_parse_window_id(const char* text);  // decimal or 0x hex; 0 when not a number
 // Handles every pending X event of our connection: a destroyed window, a new size, an expose.
 struct XHandlers {

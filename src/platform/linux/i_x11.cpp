@@ -7,6 +7,7 @@
 #include <X11/Xlib.h>
 #include <X11/Xatom.h>
 #include <X11/Xutil.h>
+#include <X11/extensions/Xrandr.h>
 
 #include <cmath>
 #include <cstdlib>
@@ -67,6 +68,26 @@ int x_fd() { return X().dpy ? ConnectionNumber(X().dpy) : -1; }
 bool x_pending() { return X().dpy && XPending(X().dpy) > 0; }
 
 unsigned long x_root_window() { return X().dpy ? DefaultRootWindow(X().dpy) : 0; }
+
+int x_monitors(MonitorList& out) {
+  // RandR's monitors: one per output, or the ones the user made (xrandr --setmonitor splits a
+  // wide screen). The primary one comes first.
+  out.count = 0;
+  if (!x_open()) return 0;
+  int event_base = 0, error_base = 0, major = 0, minor = 0;
+  if (!XRRQueryExtension(X().dpy, &event_base, &error_base) || !XRRQueryVersion(X().dpy, &major, &minor) ||
+      major * 100 + minor < 105)
+    return 0;
+  int n = 0;
+  XRRMonitorInfo* info = XRRGetMonitors(X().dpy, DefaultRootWindow(X().dpy), True, &n);
+  if (!info) return 0;
+  for (int pass = 0; pass < 2; ++pass)
+    for (int i = 0; i < n && out.count < out.items.size(); ++i)
+      if ((info[i].primary != 0) == (pass == 0) && info[i].width > 0 && info[i].height > 0)
+        out.items[out.count++] = Monitor{info[i].x, info[i].y, info[i].width, info[i].height};
+  XRRFreeMonitors(info);
+  return static_cast<int>(out.count);
+}
 
 unsigned long x_parse_window_id(const char* text) {
   if (!text || !*text) return 0;
