@@ -234,3 +234,62 @@ TEST_F(SaverRun, PreviewWithoutAHostEndsAtOnce) {
     EXPECT_EQ(count_calls("window_create"), 0) << cmd;
   }
 }
+
+// Several monitors: each beside the primary one gets a scene of its own at its own size, with
+// its own draws and no music; a click on any ends the saver once, through the primary window's
+// password check, and the shutdown deletes every scene's surfaces.
+TEST_F(SaverRun, EveryMonitorRunsAScene) {
+  struct Case {
+    std::int32_t platform;  // 1 with the password on: the primary window asks
+    bool accepted;
+  } cases[] = {{0, true}, {1, false}, {1, true}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.platform * 10 + c.accepted);
+    fresh_starter();
+    cfg_.other_monitors = {plat::Size{320, 200}, plat::Size{1024, 768}};
+    cfg_.platform_id = c.platform;
+    cfg_.password_accepted = c.accepted;
+    cfg_.registry["Control Panel\\Desktop\\ScreenSaveUsePassword"] = {1, std::string("1") + '\0'};
+    headless::reset(cfg_);
+    start_saver({"wumpet1=1", "wumpet2=1", "notes1=1", "musicchoice2=1", "speed=60"});
+    ASSERT_EQ(st_.others.size(), 2u);
+    EXPECT_EQ(count_calls("media_command play song2 from 0"), 1) << "the music plays once";
+    const Starter& a = *st_.others[0];
+    const Starter& b = *st_.others[1];
+    EXPECT_EQ(a.scene.screenwidth, 320);
+    EXPECT_EQ(a.scene.screenheight, 200);
+    EXPECT_EQ(b.scene.screenwidth, 1024);
+    EXPECT_EQ(plat::dc_size(a.scene.backdc).width, 320);
+    EXPECT_EQ(a.scene.musicchoice(2), 0);
+    EXPECT_EQ(b.scene.notes1(1).enabled, kTrue) << "the same settings";
+    EXPECT_NE(st_.saver->window, b.saver->window);
+    EXPECT_EQ(plat::dc_size(plat::window_dc(b.saver->window)).width, 1024);
+    // Own draws: the dancers' starting frames and the notes' speeds are not the primary's.
+    bool differs = false;
+    for (int i = 1; i <= 8; ++i)
+      differs = differs || b.scene.notes1(i).dx != st_.scene.notes1(i).dx || b.scene.notes1(i).dy != st_.scene.notes1(i).dy;
+    EXPECT_TRUE(differs);
+    headless::advance_ms(600);
+    EXPECT_GT(a.saver->framecounter, 5);
+    EXPECT_GT(b.saver->framecounter, 5);
+
+    headless::clear_calls();
+    bool ended = false;
+    try {
+      headless::click(a.saver->window);
+    } catch (const headless::ProcessEnded&) {
+      ended = true;
+    }
+    EXPECT_EQ(count_calls("verify_saver_password"), c.platform == 1 ? 1 : 0);
+    EXPECT_EQ(ended, c.accepted);
+    if (ended) {
+      EXPECT_EQ(count_calls("media_command stop song2"), 1);
+      int deleted = 0;
+      for (const auto& call : headless::calls()) deleted += call.rfind("delete_dc ", 0) == 0;
+      EXPECT_EQ(deleted, 3 * 8) << "two dancers, their mask, two note sheets, their mask, two buffers: each scene";
+    } else {
+      headless::advance_ms(120);
+      EXPECT_GT(a.saver->framecounter, 7) << "refused: every monitor carries on";
+    }
+  }
+}
