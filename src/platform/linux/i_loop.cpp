@@ -179,7 +179,7 @@ void pump() {
         [](unsigned long id) {
           bool f = false;
           plat::Handle handle = 0;
-          if (Window* win = find_x(id, f, handle)) win->dirty = true;
+          if (Window* win = find_x(id, f, handle)) exposed(*win);
         }};
     x_pump(handlers);
   }

@@ -371,6 +371,13 @@ void paint_labels(plat::Handle wnd) {
       wumpets::blit(*w->image, l.x, l.y, l.text.width, l.text.height, &l.text, 0, 0, wumpets::Rop::Copy);
 }
 
+void exposed(Window& w) {
+  // What covered the window (a dialog over a preview, a notification) took pixels that no
+  // drawing since has touched: the next showing sends the whole image, not the changes.
+  w.dirty = true;
+  w.shown_identity = 0;
+}
+
 void window_resized(Window& w) {
   if (!w.sdl) return;
   // The old pixels go away when SDL makes the new surface: keep the picture across.
@@ -451,7 +458,7 @@ void handle_sdl_event(const void* event) {
       Window* w = window(h);
       if (!w) return;
       if (e.window.event == SDL_WINDOWEVENT_CLOSE) plat::window_unload(h);
-      else if (e.window.event == SDL_WINDOWEVENT_EXPOSED) w->dirty = true;
+      else if (e.window.event == SDL_WINDOWEVENT_EXPOSED) exposed(*w);
       else if (e.window.event == SDL_WINDOWEVENT_SIZE_CHANGED) window_resized(*w);
       return;
     }

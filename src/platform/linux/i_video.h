@@ -64,6 +64,7 @@ void present(Window& w);         // shows the image (with its labels) now
 void present_pending();          // shows every window whose image changed
 void paint_labels(plat::Handle wnd);
 bool on_label(plat::Handle wnd, int x, int y);  // a visible label of the window covers the point  // paints the visible labels of a window over its image
+void exposed(Window& w);         // part of the window was uncovered: show all of it next time
 void window_resized(Window& w);  // the SDL surface was replaced: borrow the new pixels
 void destroyed(plat::Handle h);  // the window's X window is gone: unload it without asking
 bool sdl_started();
