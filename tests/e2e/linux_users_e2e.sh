@@ -3,8 +3,9 @@
 #   1. "/s" covers both monitors with scenes that both move; a click on the second ends both.
 #   2. A press on the message label does not end the saver; a click beside it does.
 #   3. A second "/s" on the display is refused with one line on standard error.
-#   4. Two --root instances on one display: only the first opens the audio device; --mute opens
-#      none (SDL's "disk" output writes what a device would play into a file of its own).
+#   4. A locker's XSCREENSAVER_WINDOW is drawn into; two such instances on one display: only
+#      the first opens the audio device; --mute opens none (SDL's "disk" output writes what a
+#      device would play into a file of its own).
 #   5. An install moved to another prefix finds its data; a missing file is named on stderr.
 # Usage: linux_users_e2e.sh PATH/TO/zelkin-wumpets BUILD_DIR
 set -uo pipefail
@@ -92,11 +93,19 @@ shot after
 b=$(brightness after "$FIRST")
 [ "${b:-99}" -lt 5 ] && pass "both windows are gone" || fail "a window stayed (brightness $b)"
 
-# 4. Music once per display, none when muted.
+# 4. Music once per display, none when muted. The first runs as xsecurelock runs its saver: no
+#    arguments, the window to draw into in XSCREENSAVER_WINDOW.
 export SDL_AUDIODRIVER=disk
-SDL_DISKAUDIOFILE="$TMP/audio-1.raw" start "$TMP/root1.log" --root
+root_id=$(xwininfo -root | awk '/Window id:/ {print $4}')
+XSCREENSAVER_WINDOW=$root_id SDL_DISKAUDIOFILE="$TMP/audio-1.raw" start "$TMP/root1.log"
 first_root=$APP
-sleep 3
+sleep 2
+shot locker
+b=$(brightness locker "$FIRST")
+own=$(xdotool search --name "^Zelkin Wumpets\$" 2>/dev/null | head -1)
+if kill -0 "$first_root" 2>/dev/null && [ "${b:-0}" -gt 20 ] && [ -z "$own" ]; then pass "XSCREENSAVER_WINDOW alone: the saver draws into it (brightness $b)"
+else fail "XSCREENSAVER_WINDOW alone: brightness ${b:-?}, window of its own '$own', $(cat "$TMP/root1.log")"; fi
+sleep 1
 SDL_DISKAUDIOFILE="$TMP/audio-2.raw" start "$TMP/root2.log" -root
 second_root=$APP
 sleep 3
