@@ -114,8 +114,35 @@ if [ -s "$TMP/audio-1.raw" ] && [ ! -e "$TMP/audio-2.raw" ] && kill -0 "$second_
 else
   fail "audio: first $(stat -c %s "$TMP/audio-1.raw" 2>/dev/null || echo none), second $(stat -c %s "$TMP/audio-2.raw" 2>/dev/null || echo none)"
 fi
-kill "$first_root" "$second_root" 2>/dev/null
-ended "$first_root"; ended "$second_root"
+# Embedded instances never stand in a full-screen saver's way.
+SDL_AUDIODRIVER=dummy start "$TMP/full.log" /s
+full=$APP
+sleep 2
+if kill -0 "$full" 2>/dev/null; then pass "a full-screen saver starts while embedded ones run"
+else fail "full-screen start beside embedded ones: $(cat "$TMP/full.log")"; fi
+kill "$first_root" "$second_root" "$full" 2>/dev/null
+ended "$first_root"; ended "$second_root"; ended "$full"
+
+# A preview (another program's window smaller than a monitor) is silent, even when it is the
+# only instance; the host here is a muted saver in a small window of its own.
+SDL_DISKAUDIOFILE="$TMP/audio-host.raw" start "$TMP/host.log" --mute --window=320x200
+host=$APP
+host_id=""
+for _ in $(seq 50); do
+  host_id=$(xdotool search --name "^Zelkin Wumpets\$" 2>/dev/null | head -1)
+  [ -n "$host_id" ] && break
+  sleep 0.1
+done
+SDL_DISKAUDIOFILE="$TMP/audio-preview.raw" start "$TMP/preview.log" -window-id "$host_id"
+preview=$APP
+sleep 3
+if [ -n "$host_id" ] && kill -0 "$preview" 2>/dev/null && [ ! -e "$TMP/audio-preview.raw" ]; then
+  pass "a preview smaller than the monitors is silent"
+else
+  fail "preview: host '$host_id', audio $(stat -c %s "$TMP/audio-preview.raw" 2>/dev/null || echo none), $(cat "$TMP/preview.log")"
+fi
+kill "$preview" "$host" 2>/dev/null
+ended "$preview"; ended "$host"
 SDL_DISKAUDIOFILE="$TMP/audio-3.raw" start "$TMP/mute.log" --root --mute
 sleep 3
 if kill -0 "$APP" 2>/dev/null && [ ! -e "$TMP/audio-3.raw" ]; then pass "--mute opens no audio device"
