@@ -4,6 +4,7 @@
 #pragma once
 
 #include "platform/dialogs.h"
+#include "version.h"
 
 namespace wumpets {
 
@@ -47,7 +48,7 @@ inline constexpr int kCount = 4;
 }  // namespace bug
 
 inline constexpr const char* kProductName = "Zelkin Wumpets";
-inline constexpr const char* kVersionText = "Version 6.0";
+inline constexpr const char* kVersionText = "Version " WUMPETS_VERSION;
 
 const plat::DialogSpec& configuration_layout();
 const plat::DialogSpec& messageentry_layout();

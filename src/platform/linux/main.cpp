@@ -8,6 +8,7 @@
 #include "platform/linux/linux_platform.h"
 #include "platform/common/options.h"
 #include "platform/platform.h"
+#include "version.h"
 
 int main(int argc, char** argv) {
   std::vector<std::string> args(argv + 1, argv + argc);
@@ -22,7 +23,7 @@ int main(int argc, char** argv) {
     return 0;
   }
   if (options.version) {
-    std::puts("Zelkin Wumpets 6.0");
+    std::puts("Zelkin Wumpets " WUMPETS_VERSION);
     return 0;
   }
   // --render: this process waits for a child that runs the saver and writes the picture.
