@@ -20,6 +20,13 @@ cleanup() {
   rm -rf "$tmp"
 }
 trap cleanup EXIT
+if [ ! -f "$win/ZelkinWumpets.scr" ]; then
+  echo "FAIL: no $win/ZelkinWumpets.scr: ./scripts/test builds the Windows program before this test runs"
+  exit 1
+fi
+for tool in makensis zip unzip wine wineboot wineserver; do
+  command -v "$tool" >/dev/null || { echo "FAIL: $tool is missing (scripts/deps installs it)"; exit 1; }
+done
 
 mapfile -t made < <("$src/packaging/windows/make-installer" "$win" "$host" "$tmp/out")
 setup=${made[0]:-}
