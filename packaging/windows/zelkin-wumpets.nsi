@@ -1,6 +1,7 @@
 ; The Windows installer of Zelkin Wumpets, made by packaging/windows/make-installer, which
 ; defines VERSION, VERSION4 (four numbers), OUTFILE, SCR, LICENSE, FILES (the data folder's File
-; and Delete lines) and, where there is one, ICON.
+; and Delete lines), SIZE_KB and, where the host build drew them, ICON and SIDE (the picture
+; beside the first and last pages).
 ;
 ; The screen saver goes where Windows lists screen savers, the system folder; its pictures and
 ; songs go to the folder it looks in when there is no data\ beside it: the Windows folder's
@@ -40,10 +41,14 @@ VIAddVersionKey /LANG=1033 "LegalCopyright" "MIT License"
   !define MUI_ICON "${ICON}"
   !define MUI_UNICON "${ICON}"
 !endif
+!ifdef SIDE
+  !define MUI_WELCOMEFINISHPAGE_BITMAP "${SIDE}"
+  !define MUI_UNWELCOMEFINISHPAGE_BITMAP "${SIDE}"
+!endif
 !define MUI_ABORTWARNING
 !define MUI_WELCOMEPAGE_TEXT "This puts the ${PRODUCT} screen saver on your computer: five Wumpets dancing among roses, lava lamps and a disco ball, to music.$\r$\n$\r$\nChoose it afterwards in the screen saver settings, where its Settings button opens its own dialog."
 !define MUI_FINISHPAGE_RUN
-!define MUI_FINISHPAGE_RUN_TEXT "Open the screen saver settings with ${PRODUCT} chosen"
+!define MUI_FINISHPAGE_RUN_TEXT "Open the screen saver settings now"
 !define MUI_FINISHPAGE_RUN_FUNCTION OpenSaverSettings
 
 !insertmacro MUI_PAGE_WELCOME

@@ -138,6 +138,45 @@ std::vector<unsigned char> encode_ico(const std::vector<int>& sizes) {
   return out;
 }
 
+Image installer_side_picture() {
+  return render_opaque(kInstallerSideW, kInstallerSideH, kBlack, [](cairo_t* cr) {
+    // A tall stage: dark purple fading to black, a spotlight from above, the floor below.
+    cairo_pattern_t* g = cairo_pattern_create_linear(0, 0, 0, kInstallerSideH);
+    add_stop(g, 0, {0.26, 0.08, 0.40});
+    add_stop(g, 1, {0.03, 0.01, 0.07});
+    cairo_set_source(cr, g);
+    cairo_paint(cr);
+    cairo_pattern_destroy(g);
+    cairo_move_to(cr, 62, 0);
+    cairo_line_to(cr, 102, 0);
+    cairo_line_to(cr, 150, 262);
+    cairo_line_to(cr, 14, 262);
+    cairo_close_path(cr);
+    cairo_pattern_t* beam = cairo_pattern_create_linear(0, 0, 0, 262);
+    add_stop(beam, 0, {1.0, 0.92, 0.7}, 0.30);
+    add_stop(beam, 1, {1.0, 0.92, 0.7}, 0.06);
+    cairo_set_source(cr, beam);
+    cairo_fill(cr);
+    cairo_pattern_destroy(beam);
+    ellipse_path(cr, 82, 262, 68, 12);
+    set(cr, {1.0, 0.92, 0.7}, 0.25);
+    cairo_fill(cr);
+    auto at = [cr](double x, double y, double scale, auto draw) {
+      cairo_save(cr);
+      cairo_translate(cr, x, y);
+      cairo_scale(cr, scale, scale);
+      draw();
+      cairo_restore(cr);
+    };
+    at(16, 12, 0.8, [cr] { draw_note(cr, 1, 1, 2); });
+    at(118, 40, 0.7, [cr] { draw_note(cr, 2, 2, 6); });
+    at(46, 70, 0.75, [cr] { draw_discoball(cr, 0); });
+    at(-6, 200, 0.6, [cr] { draw_rose(cr, RoseColour::Red, 3); });
+    at(108, 204, 0.55, [cr] { draw_rose(cr, RoseColour::Yellow, 3); });
+    at(27, 168, 1.0, [cr] { draw_wumpet(cr, 1, 2); });
+  });
+}
+
 void write_app_icons(const std::string& dir) {
   namespace fs = std::filesystem;
   for (int size : kAppIconSizes) {
@@ -152,6 +191,7 @@ void write_app_icons(const std::string& dir) {
   }
   const auto ico = encode_ico({16, 24, 32, 48, 256});
   write_file(dir + "/zelkin-wumpets.ico", std::vector<std::uint8_t>(ico.begin(), ico.end()));
+  write_file(dir + "/installer-side.bmp", encode_bmp24(installer_side_picture()));
 }
 
 }  // namespace art
