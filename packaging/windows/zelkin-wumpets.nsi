@@ -5,8 +5,8 @@
 ;
 ; The screen saver goes where Windows lists screen savers, the system folder; its pictures and
 ; songs go to the folder it looks in when there is no data\ beside it: the Windows folder's
-; Vornicade\Zelkin Wumpets\. The uninstaller lives there too. The user's settings file
-; (vornicade.ini) is the user's and stays.
+; Vornicade\Zelkin Wumpets\, with the pages it opens in site\. The uninstaller lives there too.
+; The settings file (vornicade.ini) is the user's and stays.
 
 Unicode true
 Target amd64-unicode

@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # The Windows installer and portable zip made from a Windows build folder: the zip holds the
-# .scr with data\ beside it; under Wine, in a prefix of the test's own, a silent install puts
-# the .scr in the system folder, the pictures and songs in the Windows folder's
-# Vornicade\Zelkin Wumpets\ and an entry in the installed programs list, and a silent uninstall
-# removes all of them again.
+# .scr with data\ and site\ beside it; under Wine, in a prefix of the test's own, a silent
+# install puts the .scr in the system folder, the pictures, songs and pages in the Windows
+# folder's Vornicade\Zelkin Wumpets\ and an entry in the installed programs list, and a silent
+# uninstall removes all of them again.
 #   windows_test.sh WIN_BUILD_DIR HOST_BUILD_DIR SOURCE_DIR
 set -uo pipefail
 win=$1
@@ -37,6 +37,7 @@ version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$win/CMakeCache.txt")
 datasrc=$win/data
 [ -d "$datasrc" ] || datasrc=$host/data
 data_files=$(ls "$datasrc")
+site_files=$(ls "$src/site")
 [ -n "$data_files" ] || { echo "FAIL: no data files to compare with"; exit 1; }
 
 # --- The portable zip: the .scr, data\ beside it, the licence ---------------------------------
@@ -47,8 +48,10 @@ unzip -Z1 "$zip" | sort >"$tmp/zip.txt"
   echo ZelkinWumpets/ZelkinWumpets.scr
   echo ZelkinWumpets/data/
   for f in $data_files; do echo "ZelkinWumpets/data/$f"; done
+  echo ZelkinWumpets/site/
+  for f in $site_files; do echo "ZelkinWumpets/site/$f"; done
 } | sort >"$tmp/zip.want"
-diff -u "$tmp/zip.want" "$tmp/zip.txt" || fail "the zip's files differ from the .scr and data\\"
+diff -u "$tmp/zip.want" "$tmp/zip.txt" || fail "the zip's files differ from the .scr, data\\ and site\\"
 unzip -q -d "$tmp/unzipped" "$zip"
 cmp -s "$tmp/unzipped/ZelkinWumpets/ZelkinWumpets.scr" "$win/ZelkinWumpets.scr" || fail "the zip's .scr is not the built one"
 
@@ -65,6 +68,7 @@ wine "$setup" /S >"$tmp/install.log" 2>&1 || fail "the silent install exits $? (
 wineserver -w
 cmp -s "$sys/ZelkinWumpets.scr" "$win/ZelkinWumpets.scr" || fail "no ZelkinWumpets.scr in the system folder"
 for f in $data_files; do [ -f "$datadir/$f" ] || fail "not installed: Vornicade\\Zelkin Wumpets\\$f"; done
+for f in $site_files; do [ -f "$datadir/site/$f" ] || fail "not installed: Vornicade\\Zelkin Wumpets\\site\\$f"; done
 [ -f "$datadir/Uninstall.exe" ] || fail "no uninstaller"
 [ -f "$datadir/LICENSE.txt" ] || fail "no LICENSE.txt"
 [ "$(regvalue DisplayName)" = "Zelkin Wumpets" ] || fail "installed programs entry: DisplayName '$(regvalue DisplayName)'"
