@@ -2,8 +2,8 @@
 # The Windows installer and portable zip made from a Windows build folder: the zip holds the
 # .scr with data\ and site\ beside it; under Wine, in a prefix of the test's own, a silent
 # install puts the .scr in the system folder, the pictures, songs and pages in the Windows
-# folder's Vornicade\Zelkin Wumpets\ and an entry in the installed programs list, and a silent
-# uninstall removes all of them again.
+# folder's Vornicade\Zelkin Wumpets\ and an entry in the installed programs list, the installed
+# saver shows its scene, and a silent uninstall removes all of them again.
 #   windows_test.sh WIN_BUILD_DIR HOST_BUILD_DIR SOURCE_DIR
 set -uo pipefail
 win=$1
@@ -17,6 +17,7 @@ mkdir -p "$HOME"
 cleanup() {
   # Only this test's own prefix is ended.
   [ -d "$WINEPREFIX" ] && wineserver -k >/dev/null 2>&1
+  [ -n "${XVFB_PID:-}" ] && kill "$XVFB_PID" 2>/dev/null
   rm -rf "$tmp"
 }
 trap cleanup EXIT
@@ -24,7 +25,7 @@ if [ ! -f "$win/ZelkinWumpets.scr" ]; then
   echo "FAIL: no $win/ZelkinWumpets.scr: ./scripts/test builds the Windows program before this test runs"
   exit 1
 fi
-for tool in makensis zip unzip wine wineboot wineserver; do
+for tool in makensis zip unzip wine wineboot wineserver Xvfb xdotool import convert x86_64-w64-mingw32-objcopy x86_64-w64-mingw32-objdump; do
   command -v "$tool" >/dev/null || { echo "FAIL: $tool is missing (scripts/deps installs it)"; exit 1; }
 done
 
@@ -53,9 +54,19 @@ unzip -Z1 "$zip" | sort >"$tmp/zip.txt"
 } | sort >"$tmp/zip.want"
 diff -u "$tmp/zip.want" "$tmp/zip.txt" || fail "the zip's files differ from the .scr, data\\ and site\\"
 unzip -q -d "$tmp/unzipped" "$zip"
-cmp -s "$tmp/unzipped/ZelkinWumpets/ZelkinWumpets.scr" "$win/ZelkinWumpets.scr" || fail "the zip's .scr is not the built one"
+# The packages carry the built program stripped of its debugging information: the same code
+# (strip stamps the header with its own time, so the files are compared by their code).
+packaged=$tmp/unzipped/ZelkinWumpets/ZelkinWumpets.scr
+code() { x86_64-w64-mingw32-objcopy -O binary -j .text "$1" "$2"; }
+code "$win/ZelkinWumpets.scr" "$tmp/built.text"
+code "$packaged" "$tmp/packaged.text"
+cmp -s "$tmp/built.text" "$tmp/packaged.text" || fail "the zip's .scr does not hold the built program's code"
+x86_64-w64-mingw32-objdump -h "$packaged" | grep -q '\.debug_' && fail "the packaged .scr keeps debugging sections"
 
 # --- Silent install and uninstall under Wine ---------------------------------------------------
+# The prefix starts on a display of its own, so that its desktop process can show the saver.
+. "$src/tests/lib/xvfb.sh"
+start_xvfb 800x600x24 || { echo "FAIL: Xvfb did not start"; exit 1; }
 wineboot -i >/dev/null 2>&1
 wineserver -w
 c=$WINEPREFIX/drive_c
@@ -66,7 +77,7 @@ regvalue() { wine reg query "$key" /v "$1" 2>/dev/null | tr -d '\r' | awk -v v="
 
 wine "$setup" /S >"$tmp/install.log" 2>&1 || fail "the silent install exits $? ($(tail -3 "$tmp/install.log"))"
 wineserver -w
-cmp -s "$sys/ZelkinWumpets.scr" "$win/ZelkinWumpets.scr" || fail "no ZelkinWumpets.scr in the system folder"
+cmp -s "$sys/ZelkinWumpets.scr" "$packaged" || fail "no ZelkinWumpets.scr in the system folder"
 for f in $data_files; do [ -f "$datadir/$f" ] || fail "not installed: Vornicade\\Zelkin Wumpets\\$f"; done
 for f in $site_files; do [ -f "$datadir/site/$f" ] || fail "not installed: Vornicade\\Zelkin Wumpets\\site\\$f"; done
 [ -f "$datadir/Uninstall.exe" ] || fail "no uninstaller"
@@ -75,6 +86,29 @@ for f in $site_files; do [ -f "$datadir/site/$f" ] || fail "not installed: Vorni
 [ "$(regvalue DisplayVersion)" = "$version" ] || fail "installed programs entry: DisplayVersion '$(regvalue DisplayVersion)'"
 [[ "$(regvalue UninstallString)" == *'Vornicade\Zelkin Wumpets\Uninstall.exe'* ]] ||
   fail "installed programs entry: UninstallString '$(regvalue UninstallString)'"
+
+# The installed saver, started from the system folder as Windows starts it, finds its pictures in
+# the installed folder: the screen fills with the scene (a saver without them shows black). A
+# key ends it.
+wine 'C:\windows\system32\ZelkinWumpets.scr' /s --seed=1 >"$tmp/saver.log" 2>&1 &
+saver=$!
+colours=0
+for _ in $(seq 60); do
+  sleep 0.5
+  colours=$(import -window root png:- 2>/dev/null | convert png:- -format '%k' info: 2>/dev/null)
+  [ "${colours:-0}" -gt 50 ] && break
+done
+[ "${colours:-0}" -gt 50 ] || fail "the installed saver shows no scene (${colours:-0} colours on screen)"
+for _ in $(seq 20); do
+  kill -0 "$saver" 2>/dev/null || break
+  xdotool key space
+  sleep 0.5
+done
+if kill -0 "$saver" 2>/dev/null; then
+  fail "the installed saver did not end on a key"
+  kill "$saver"
+fi
+wineserver -w
 
 # The saver chosen as the user's, so the uninstaller has to unset it.
 wine reg add 'HKCU\Control Panel\Desktop' /v SCRNSAVE.EXE /t REG_SZ /d 'C:\windows\system32\ZelkinWumpets.scr' /f >/dev/null 2>&1
