@@ -98,14 +98,16 @@ for opt in $(grep -o -- '--[a-z][a-z-]*' "$tmp/help.txt" | sort -u); do
 done
 [ "$("$root/usr/libexec/xscreensaver/zelkin-wumpets" --version)" = "Zelkin Wumpets $version" ] ||
   fail "--version through xscreensaver's link: $("$root/usr/libexec/xscreensaver/zelkin-wumpets" --version 2>&1)"
-# The data folder is named: the program's own search looks under the prefix it was built for.
+# No --data-dir: the unpacked program finds the unpacked data beside its own folder
+# (../share/zelkin-wumpets/data), as an installation under any prefix does.
 shot=$tmp/shot.png
-if "$prog" --render="$shot" --frames=5 --size=320x240 --seed=7 --config-dir="$tmp/cfg" \
-  --data-dir="$root/usr/share/zelkin-wumpets/data" /s >"$tmp/render.txt" 2>&1; then
+if "$prog" --render="$shot" --frames=5 --size=320x240 --seed=7 --config-dir="$tmp/cfg" /s \
+  >"$tmp/render.txt" 2>&1; then
   file -b "$shot" | grep -q 'PNG image data, 320 x 240' || fail "--render wrote $(file -b "$shot")"
   # The picture shows the tiled background and the figures, not one flat colour.
   colours=$(convert "$shot" -format '%k' info:)
   [ "${colours:-0}" -gt 50 ] || fail "--render picture has only ${colours:-0} colours"
+  grep -q 'no complete data folder' "$tmp/render.txt" && fail "--render: $(cat "$tmp/render.txt")"
 else
   fail "--render exits non-zero: $(cat "$tmp/render.txt")"
 fi
