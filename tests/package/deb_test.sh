@@ -114,7 +114,7 @@ fi
 
 # --- lintian: no error (warnings are listed) --------------------------------------------------
 lintian --tag-display-limit 0 "$deb" >"$tmp/lintian.txt" 2>&1
-grep -v '^running with root privileges' "$tmp/lintian.txt"
+grep -v "^running with root privileges" "$tmp/lintian.txt"; echo "lintian: $(grep -c "^[EW]: " "$tmp/lintian.txt") errors and warnings"
 grep -q '^E: ' "$tmp/lintian.txt" && fail "lintian reports errors"
 
 if [ "$failures" -ne 0 ]; then
