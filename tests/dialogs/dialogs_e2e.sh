@@ -60,9 +60,9 @@ start() {  # start ARGS...: runs the program in the background
   "$PROG" --config-dir="$TMP/cfg" "$@" >"$TMP/out.log" 2>&1 &
   APP_PID=$!
 }
-window() {  # window NAME: waits for a visible window of that exact name, prints its id
+window() {  # window NAME: waits (up to 20 s on a busy machine) for a visible window of that exact name, prints its id
   local id=""
-  for _ in $(seq 100); do
+  for _ in $(seq 200); do
     id=$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -1)
     [ -n "$id" ] && break
     sleep 0.1
@@ -340,7 +340,7 @@ rm -f "$INI"
 start "/a 1234"
 N=$(window "Zelkin Wumpets")
 if [ -z "$N" ]; then
-  fail "no note for /a"
+  fail "no note for /a"; cat "$TMP/out.log"
 else
   geometry "$N"
   [ $((2 * WX + WW - SW)) -le 2 ] && [ $((SW - 2 * WX - WW)) -le 2 ] && [ $((2 * WY + WH - SH)) -le 2 ] &&
