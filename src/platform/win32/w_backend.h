@@ -1,0 +1,129 @@
+// All state of the Windows back end, in one struct, and the few helpers its files share. Only
+// the back end's own files include this (it brings in <windows.h>).
+//
+// Drawing: every memory DC is a real GDI memory DC holding a 32-bit top-down DIB section, and the
+// core's own row loops (gfx/pixels) blend those pixels directly: the result of SRCCOPY, SRCAND and
+// SRCPAINT on 32-bit pixels is the same as GDI's, and the core's change tracking then lets the
+// window blit move only the rectangles that changed. Only that last blit goes through GDI.
+//
+// Handles: GDI handles of a 64-bit process do not fit the interface's positive int32, so DCs and
+// bitmaps are indices of a table here. Window handles stay raw: user handles are 32-bit values
+// on every Windows, and the preview host's handle arrives as a number on the command line.
+#pragma once
+
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
+
+#include <array>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "gfx/pixels.h"
+#include "platform/dialogs.h"
+#include "platform/platform.h"
+#include "startup/options.h"
+
+namespace win32 {
+
+// A 32-bit top-down DIB section and the core's view of its pixels. Shared by the DC that
+// selected it and by its own handle, as GDI keeps a selected bitmap alive.
+struct Dib {
+  HBITMAP bitmap = nullptr;
+  wumpets::PixelBuffer pixels;  // borrows the section's bits
+  Dib() = default;
+  Dib(const Dib&) = delete;
+  Dib& operator=(const Dib&) = delete;
+  ~Dib();
+};
+std::shared_ptr<Dib> make_dib(int width, int height);  // black; null when GDI refuses
+
+struct GdiEntry {
+  enum Kind { Free, Dc, Bitmap } kind = Free;
+  HDC dc = nullptr;           // Dc: the memory DC
+  HGDIOBJ original = nullptr;  // Dc: the bitmap it was created with, put back before deleting
+  std::shared_ptr<Dib> dib;   // Dc: the selected bitmap; Bitmap: the bitmap itself
+};
+
+struct Window {
+  HWND hwnd = nullptr;  // null: a free slot
+  plat::WindowKind kind = plat::WindowKind::Saver;
+  plat::WindowEvents* events = nullptr;
+  bool loaded = false;
+  bool pressed = false;  // a mouse button went down inside: the next button up is a click
+  plat::Handle dc = 0;   // the DC of the persistent image
+  HDC screen = nullptr;  // the window's own DC (CS_OWNDC: valid for the window's life)
+  std::uint64_t shown_identity = 0, shown_version = 0;  // what the screen shows of the image
+};
+
+struct Label {
+  plat::Handle wnd = 0;  // 0: a free slot
+  HFONT font = nullptr;
+  std::string caption;
+  int x = 0, y = 0;
+  SIZE size{};
+  bool visible = false;
+  COLORREF colour = 0, back = 0;
+};
+
+struct Timer {
+  plat::TimerEvents* events = nullptr;  // null: a free slot
+  int interval = 0;
+  bool enabled = false;
+  bool running = false;  // SetTimer is in force
+};
+
+struct Dialog;  // w_dialogs.cpp
+
+struct Backend {
+  wumpets::Options options;
+  std::string program_dir;  // folder of the running program, with a trailing backslash
+  bool previous_instance = false;
+  HINSTANCE instance = nullptr;
+  int dpi = 96;  // the screen's logical pixels per inch (the manifest makes us DPI aware)
+
+  std::vector<GdiEntry> gdi = std::vector<GdiEntry>(1);  // element 0 is never handed out
+  std::array<Window, 16> windows{};
+  std::array<Label, 8> labels{};   // handle = index; element 0 unused
+  std::array<Timer, 16> timers{};  // handle = index; element 0 unused; SetTimer id = handle
+  HWND timer_window = nullptr;     // message-only window that receives every WM_TIMER
+  // The rectangles one refresh sends, reserved once (nothing is allocated while the saver runs).
+  std::array<wumpets::PixelBuffer::Area, wumpets::PixelBuffer::kChanges> areas{};
+
+  std::vector<std::unique_ptr<Dialog>> dialogs;
+  std::string settings_dir;  // chosen once: the Windows directory or the per-user folder
+};
+
+Backend& B();
+
+// Set-up by the program's entry, before the core runs.
+void configure(const wumpets::Options& options);
+
+// Handles.
+inline HWND hwnd_of(plat::Handle h) { return reinterpret_cast<HWND>(static_cast<std::intptr_t>(h)); }
+inline plat::Handle handle_of(HWND w) {
+  return static_cast<plat::Handle>(static_cast<std::int32_t>(reinterpret_cast<std::intptr_t>(w)));
+}
+GdiEntry* gdi_entry(plat::Handle h, GdiEntry::Kind kind);
+Window* window(plat::Handle h);  // null when unknown or unloaded
+Window* window_of(HWND hwnd);   // loaded or not; null when not ours
+
+// The one window procedure of the saver and preview windows (w_loop.cpp).
+LRESULT CALLBACK window_proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+void register_classes();
+void paint_window(Window& w, HDC target, const RECT& area);  // image, then labels
+void paint_labels(plat::Handle wnd, HDC target);
+
+// Dialogs (w_dialogs.cpp): the event loop offers every message to them first.
+bool dialog_message(MSG& msg);
+
+// Settings-folder choice, exposed for the back-end tests (w_system.cpp). `windows_dir` is the
+// Windows directory; `appdata` the user's roaming application-data folder.
+std::string choose_settings_dir(const std::string& windows_dir, const std::string& appdata);
+
+}  // namespace win32

@@ -1,0 +1,532 @@
+// The dialogs on Windows: native controls created at run time from the core's layout tables
+// (one CreateWindowExA per control), in MS Sans Serif 8 on the system's button face, with
+// tooltips, access keys, the default button and the tab order the layout numbers. Twips become
+// pixels with the screen's real twips per pixel. Called by the core's dialog models; the event
+// loop offers every message to dialog_message first (IsDialogMessage: Tab, arrows, Enter,
+// access keys).
+#include <commctrl.h>
+
+#include <algorithm>
+#include <cmath>
+
+#include "dialogs/layouts.h"
+#include "platform/win32/w_backend.h"
+
+namespace win32 {
+
+struct Dialog {
+  HWND hwnd = nullptr;
+  plat::DialogEvents* events = nullptr;
+  plat::DialogSpec spec;
+  std::vector<HWND> controls;      // by control index; null for the hidden picture store
+  std::vector<HBITMAP> pictures;   // Image and PictureBox: the picture shown (not owned)
+  std::vector<HBRUSH> brushes;     // a control's own face colour, or null for the system's
+  HWND tooltip = nullptr;
+  int default_button = -1;
+  bool quiet = false;  // a program-side change is under way: report nothing
+};
+
+namespace {
+
+constexpr int kFirstId = 100;  // control n has the id kFirstId + n (clear of IDOK and IDCANCEL)
+
+double twips_per_pixel() { return 1440.0 / B().dpi; }
+int px(int twips) { return static_cast<int>(std::lround(twips / twips_per_pixel())); }
+
+Dialog* dialog(plat::Handle h) {
+  for (auto& d : B().dialogs)
+    if (d->hwnd && handle_of(d->hwnd) == h) return d.get();
+  return nullptr;
+}
+Dialog* dialog_of(HWND hwnd) {
+  for (auto& d : B().dialogs)
+    if (d->hwnd == hwnd) return d.get();
+  return nullptr;
+}
+int index_of(const Dialog& d, HWND control) {
+  for (std::size_t i = 0; i < d.controls.size(); ++i)
+    if (d.controls[i] == control) return static_cast<int>(i);
+  return -1;
+}
+
+HFONT dialog_font(bool bold) {
+  static HFONT fonts[2] = {};
+  HFONT& f = fonts[bold ? 1 : 0];
+  if (!f)
+    f = CreateFontA(-MulDiv(8, B().dpi, 72), 0, 0, 0, bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE, FALSE, ANSI_CHARSET,
+                    OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS,
+                    "MS Sans Serif");
+  return f;
+}
+
+COLORREF colour(std::uint32_t c, int fallback_system) {
+  if (c == plat::kDefaultColour) return GetSysColor(fallback_system);
+  if (c & 0x80000000u) return GetSysColor(static_cast<int>(c & 0xFFu));
+  return static_cast<COLORREF>(c & 0x00FFFFFFu);
+}
+
+// The program's own pictures: bitmap resources named after the file (pic3.bmp is PIC3), else
+// the file in resources\ beside the program.
+HBITMAP picture(const std::string& file) {
+  if (file.empty()) return nullptr;
+  static std::vector<std::pair<std::string, HBITMAP>> cache;
+  for (auto& [name, bmp] : cache)
+    if (name == file) return bmp;
+  std::string id = file.substr(0, file.find('.'));
+  for (char& c : id) c = static_cast<char>(c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c);
+  HBITMAP bmp = static_cast<HBITMAP>(LoadImageA(B().instance, id.c_str(), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
+  if (!bmp)
+    bmp = static_cast<HBITMAP>(LoadImageA(nullptr, (B().program_dir + "resources\\" + file).c_str(), IMAGE_BITMAP, 0,
+                                          0, LR_LOADFROMFILE | LR_CREATEDIBSECTION));
+  cache.emplace_back(file, bmp);  // a missing picture stays missing: an empty box
+  return bmp;
+}
+
+LRESULT CALLBACK picture_proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+  if (msg == WM_PAINT) {
+    PAINTSTRUCT ps;
+    HDC dc = BeginPaint(hwnd, &ps);
+    RECT r;
+    GetClientRect(hwnd, &r);
+    Dialog* d = dialog_of(GetParent(hwnd));
+    const int i = d ? index_of(*d, hwnd) : -1;
+    HBRUSH face = d && i >= 0 && d->brushes[static_cast<std::size_t>(i)] ? d->brushes[static_cast<std::size_t>(i)]
+                                                                         : GetSysColorBrush(COLOR_BTNFACE);
+    FillRect(dc, &r, face);
+    if (i >= 0 && d->pictures[static_cast<std::size_t>(i)]) {
+      HDC mem = CreateCompatibleDC(dc);
+      HGDIOBJ old = SelectObject(mem, d->pictures[static_cast<std::size_t>(i)]);
+      BITMAP bm{};
+      GetObjectA(d->pictures[static_cast<std::size_t>(i)], sizeof bm, &bm);
+      BitBlt(dc, 0, 0, std::min<int>(bm.bmWidth, r.right), std::min<int>(std::abs(bm.bmHeight), r.bottom), mem, 0, 0,
+             SRCCOPY);
+      SelectObject(mem, old);
+      DeleteDC(mem);
+    }
+    EndPaint(hwnd, &ps);
+    return 0;
+  }
+  if (msg == WM_LBUTTONUP) {
+    // A click on a picture is a control event like any other.
+    if (Dialog* d = dialog_of(GetParent(hwnd)); d && !d->quiet) {
+      const int i = index_of(*d, hwnd);
+      if (i >= 0) d->events->on_control(handle_of(d->hwnd), i, 0, "");
+    }
+    return 0;
+  }
+  return DefWindowProcA(hwnd, msg, wp, lp);
+}
+
+void report(Dialog& d, int i) {
+  if (d.quiet || i < 0) return;
+  const plat::ControlSpec& c = d.spec.controls[static_cast<std::size_t>(i)];
+  HWND w = d.controls[static_cast<std::size_t>(i)];
+  int value = 0;
+  std::string text;
+  switch (c.kind) {
+    case plat::ControlKind::CheckBox:
+    case plat::ControlKind::OptionButton:
+      value = SendMessageA(w, BM_GETCHECK, 0, 0) == BST_CHECKED ? 1 : 0;
+      break;
+    case plat::ControlKind::HScrollBar:
+      value = GetScrollPos(w, SB_CTL);
+      break;
+    case plat::ControlKind::TextBox: {
+      std::vector<char> buf(static_cast<std::size_t>(GetWindowTextLengthA(w)) + 1, '\0');
+      GetWindowTextA(w, buf.data(), static_cast<int>(buf.size()));
+      text = buf.data();
+      break;
+    }
+    default:
+      break;
+  }
+  d.events->on_control(handle_of(d.hwnd), i, value, text);
+}
+
+void scrolled(Dialog& d, HWND bar, int code) {
+  const int i = index_of(d, bar);
+  if (i < 0) return;
+  const plat::ControlSpec& c = d.spec.controls[static_cast<std::size_t>(i)];
+  SCROLLINFO si{};
+  si.cbSize = sizeof si;
+  si.fMask = SIF_ALL;
+  GetScrollInfo(bar, SB_CTL, &si);
+  int pos = si.nPos;
+  switch (code) {
+    case SB_LINELEFT: pos -= c.small_step; break;
+    case SB_LINERIGHT: pos += c.small_step; break;
+    case SB_PAGELEFT: pos -= c.large_step; break;
+    case SB_PAGERIGHT: pos += c.large_step; break;
+    case SB_THUMBTRACK:
+    case SB_THUMBPOSITION: pos = si.nTrackPos; break;
+    case SB_LEFT: pos = c.min; break;
+    case SB_RIGHT: pos = c.max; break;
+    default: return;
+  }
+  pos = std::clamp(pos, c.min, c.max);
+  if (pos == si.nPos) return;
+  SetScrollPos(bar, SB_CTL, pos, TRUE);
+  report(d, i);
+}
+
+LRESULT CALLBACK dialog_proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+  Dialog* d = dialog_of(hwnd);
+  if (!d) return DefWindowProcA(hwnd, msg, wp, lp);
+  switch (msg) {
+    case WM_COMMAND: {
+      const int id = LOWORD(wp), code = HIWORD(wp);
+      const int i = id - kFirstId;
+      if (i < 0 || i >= static_cast<int>(d->controls.size())) return 0;
+      const plat::ControlKind kind = d->spec.controls[static_cast<std::size_t>(i)].kind;
+      if (kind == plat::ControlKind::TextBox ? code == EN_CHANGE : code == BN_CLICKED) report(*d, i);
+      return 0;
+    }
+    case WM_HSCROLL:
+      if (lp) scrolled(*d, reinterpret_cast<HWND>(lp), LOWORD(wp));
+      return 0;
+    case DM_GETDEFID:
+      return d->default_button >= 0 ? MAKELRESULT(kFirstId + d->default_button, DC_HASDEFID) : 0;
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLORBTN:
+    case WM_CTLCOLOREDIT: {
+      const int i = index_of(*d, reinterpret_cast<HWND>(lp));
+      if (i < 0) break;
+      const plat::ControlSpec& c = d->spec.controls[static_cast<std::size_t>(i)];
+      HDC dc = reinterpret_cast<HDC>(wp);
+      const bool edit = c.kind == plat::ControlKind::TextBox;
+      SetTextColor(dc, colour(c.fore, edit ? COLOR_WINDOWTEXT : COLOR_BTNTEXT));
+      SetBkColor(dc, colour(c.face, edit ? COLOR_WINDOW : COLOR_BTNFACE));
+      HBRUSH b = d->brushes[static_cast<std::size_t>(i)];
+      return reinterpret_cast<LRESULT>(b ? b : GetSysColorBrush(edit ? COLOR_WINDOW : COLOR_BTNFACE));
+    }
+    case WM_ACTIVATE:
+      if (LOWORD(wp) != WA_INACTIVE) d->events->on_activate(handle_of(hwnd));
+      break;
+    case WM_CLOSE:
+      d->events->on_close_request(handle_of(hwnd));
+      return 0;
+    default:
+      break;
+  }
+  return DefWindowProcA(hwnd, msg, wp, lp);
+}
+
+void register_dialog_classes() {
+  static bool done = false;
+  if (done) return;
+  done = true;
+  INITCOMMONCONTROLSEX icc{sizeof(INITCOMMONCONTROLSEX), ICC_WIN95_CLASSES};
+  InitCommonControlsEx(&icc);
+  WNDCLASSEXA wc{};
+  wc.cbSize = sizeof wc;
+  wc.lpfnWndProc = dialog_proc;
+  wc.hInstance = B().instance;
+  wc.hIcon = LoadIconA(B().instance, MAKEINTRESOURCEA(1));
+  wc.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
+  wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+  wc.cbWndExtra = DLGWINDOWEXTRA;
+  wc.lpszClassName = "ZelkinWumpetsDialog";
+  RegisterClassExA(&wc);
+  WNDCLASSEXA pc{};
+  pc.cbSize = sizeof pc;
+  pc.lpfnWndProc = picture_proc;
+  pc.hInstance = B().instance;
+  pc.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
+  pc.lpszClassName = "ZelkinWumpetsPicture";
+  RegisterClassExA(&pc);
+}
+
+// Where a control lies in the dialog's client area: its own place plus its frames' places.
+POINT client_position(const plat::DialogSpec& spec, int i) {
+  POINT p{0, 0};
+  for (int k = i; k >= 0; k = spec.controls[static_cast<std::size_t>(k)].parent) {
+    p.x += spec.controls[static_cast<std::size_t>(k)].left;
+    p.y += spec.controls[static_cast<std::size_t>(k)].top;
+  }
+  return POINT{px(p.x), px(p.y)};
+}
+
+// Windows keeps a dialog's controls in creation order: that order is the Tab order, and the
+// first created lies on top. So the focusable controls come first, by their tab numbers, then
+// the labels and pictures, and the frames last, beneath the controls they hold.
+std::vector<int> creation_order(const plat::DialogSpec& spec) {
+  std::vector<int> order;
+  for (int i = 0; i < static_cast<int>(spec.controls.size()); ++i) order.push_back(i);
+  auto rank = [&](int i) {
+    const plat::ControlSpec& c = spec.controls[static_cast<std::size_t>(i)];
+    if (c.kind == plat::ControlKind::Frame) return 3;
+    if (c.kind == plat::ControlKind::Image || c.kind == plat::ControlKind::PictureBox) return 2;
+    return c.tab >= 0 ? 0 : 1;
+  };
+  std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
+    const int ra = rank(a), rb = rank(b);
+    if (ra != rb) return ra < rb;
+    return ra == 0 && spec.controls[static_cast<std::size_t>(a)].tab < spec.controls[static_cast<std::size_t>(b)].tab;
+  });
+  return order;
+}
+
+void create_control(Dialog& d, int i, bool starts_group) {
+  const plat::ControlSpec& c = d.spec.controls[static_cast<std::size_t>(i)];
+  if (c.kind == plat::ControlKind::Image && !c.visible) {
+    d.pictures[static_cast<std::size_t>(i)] = picture(c.picture);  // the hidden store: a picture, no window
+    return;
+  }
+  const char* cls = "BUTTON";
+  DWORD style = WS_CHILD | WS_CLIPSIBLINGS | (c.visible ? WS_VISIBLE : 0);
+  DWORD ex = 0;
+  std::string caption = c.caption;
+  const bool focusable = c.tab >= 0;
+  switch (c.kind) {
+    case plat::ControlKind::Frame: style |= BS_GROUPBOX; break;
+    case plat::ControlKind::CheckBox: style |= BS_AUTOCHECKBOX; break;
+    case plat::ControlKind::OptionButton: style |= BS_AUTORADIOBUTTON; break;
+    case plat::ControlKind::PushButton: style |= i == d.default_button ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON; break;
+    case plat::ControlKind::Label:
+      cls = "STATIC";
+      style |= c.align == plat::Align::Centre ? SS_CENTER : c.align == plat::Align::Right ? SS_RIGHT : SS_LEFT;
+      break;
+    case plat::ControlKind::HScrollBar: cls = "SCROLLBAR"; style |= SBS_HORZ; caption.clear(); break;
+    case plat::ControlKind::TextBox:
+      cls = "EDIT";
+      style |= ES_AUTOHSCROLL | ES_LEFT;
+      ex |= WS_EX_CLIENTEDGE;
+      break;
+    case plat::ControlKind::PictureBox: cls = "ZelkinWumpetsPicture"; ex |= WS_EX_CLIENTEDGE; caption.clear(); break;
+    case plat::ControlKind::Image: cls = "ZelkinWumpetsPicture"; caption.clear(); break;
+  }
+  if (focusable) style |= WS_TABSTOP;
+  if (starts_group) style |= WS_GROUP;
+  const POINT at = client_position(d.spec, i);
+  HWND w = CreateWindowExA(ex, cls, caption.c_str(), style, at.x, at.y, px(c.width), px(c.height), d.hwnd,
+                           reinterpret_cast<HMENU>(static_cast<INT_PTR>(kFirstId + i)), B().instance, nullptr);
+  d.controls[static_cast<std::size_t>(i)] = w;
+  if (!w) return;
+  SendMessageA(w, WM_SETFONT, reinterpret_cast<WPARAM>(dialog_font(c.bold)), FALSE);
+  if (c.face != plat::kDefaultColour && !(c.face & 0x80000000u))
+    d.brushes[static_cast<std::size_t>(i)] = CreateSolidBrush(colour(c.face, COLOR_BTNFACE));
+  if (c.kind == plat::ControlKind::HScrollBar) {
+    SetScrollRange(w, SB_CTL, c.min, c.max, FALSE);
+    SetScrollPos(w, SB_CTL, c.min, FALSE);
+  }
+  if (c.kind == plat::ControlKind::TextBox) SetWindowTextA(w, c.caption.c_str());
+  if (c.kind == plat::ControlKind::Image || c.kind == plat::ControlKind::PictureBox)
+    d.pictures[static_cast<std::size_t>(i)] = picture(c.picture);
+  if (!c.tooltip.empty() && d.tooltip) {
+    TTTOOLINFOA ti{};
+    ti.cbSize = TTTOOLINFOA_V1_SIZE;
+    ti.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+    ti.hwnd = d.hwnd;
+    ti.uId = reinterpret_cast<UINT_PTR>(w);
+    ti.lpszText = const_cast<char*>(c.tooltip.c_str());  // copied by the tooltip control
+    SendMessageA(d.tooltip, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&ti));
+  }
+}
+
+}  // namespace
+
+bool dialog_message(MSG& msg) {
+  if (B().dialogs.empty()) return false;
+  HWND root = GetAncestor(msg.hwnd, GA_ROOT);
+  Dialog* d = dialog_of(root);
+  if (!d) return false;
+  // Every character typed in a dialog reaches the dialog before the focused control.
+  if (msg.message == WM_CHAR) {
+    d->events->on_keypress(handle_of(root), static_cast<int>(msg.wParam));
+    d = dialog_of(root);
+    if (!d) return true;
+  }
+  return IsDialogMessageA(root, &msg) != FALSE;
+}
+
+}  // namespace win32
+
+namespace plat {
+
+using win32::B;
+
+Handle dialog_create(const DialogSpec& desc, DialogEvents* events) {
+  win32::register_dialog_classes();
+  auto d = std::make_unique<win32::Dialog>();
+  d->events = events;
+  d->spec = desc;
+  const std::size_t n = desc.controls.size();
+  d->controls.assign(n, nullptr);
+  d->pictures.assign(n, nullptr);
+  d->brushes.assign(n, nullptr);
+  // The default button (Enter) is the push button first in the tab order.
+  for (std::size_t i = 0; i < n; ++i) {
+    const ControlSpec& c = desc.controls[i];
+    if (c.kind == ControlKind::PushButton && c.tab >= 0 &&
+        (d->default_button < 0 || c.tab < desc.controls[static_cast<std::size_t>(d->default_button)].tab))
+      d->default_button = static_cast<int>(i);
+  }
+  const DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
+  const DWORD ex = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
+  RECT r{0, 0, win32::px(desc.client_width), win32::px(desc.client_height)};
+  AdjustWindowRectEx(&r, style, FALSE, ex);
+  d->hwnd = CreateWindowExA(ex, "ZelkinWumpetsDialog", desc.caption.c_str(), style, 0, 0, r.right - r.left,
+                            r.bottom - r.top, nullptr, nullptr, B().instance, nullptr);
+  if (!d->hwnd) return 0;
+  d->tooltip = CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP, CW_USEDEFAULT,
+                               CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, d->hwnd, nullptr, B().instance, nullptr);
+  win32::Dialog& dr = *d;
+  B().dialogs.push_back(std::move(d));
+  // Option buttons that follow one another in one container form one group (arrow keys move
+  // within it, selecting one clears the others); every other control is a group of its own.
+  int previous = -1;
+  for (int i : win32::creation_order(dr.spec)) {
+    const ControlSpec& c = dr.spec.controls[static_cast<std::size_t>(i)];
+    const bool joins = previous >= 0 && c.kind == ControlKind::OptionButton &&
+                       dr.spec.controls[static_cast<std::size_t>(previous)].kind == ControlKind::OptionButton &&
+                       dr.spec.controls[static_cast<std::size_t>(previous)].parent == c.parent;
+    win32::create_control(dr, i, !joins);
+    if (!(c.kind == ControlKind::Image && !c.visible)) previous = i;
+  }
+  return win32::handle_of(dr.hwnd);
+}
+
+void dialog_destroy(Handle h) {
+  win32::Dialog* d = win32::dialog(h);
+  if (!d) return;
+  HWND hwnd = d->hwnd;
+  for (HBRUSH b : d->brushes)
+    if (b) DeleteObject(b);
+  auto& all = B().dialogs;
+  all.erase(std::remove_if(all.begin(), all.end(), [&](const auto& p) { return p->hwnd == hwnd; }), all.end());
+  DestroyWindow(hwnd);
+}
+
+void dialog_show(Handle h) {
+  win32::Dialog* d = win32::dialog(h);
+  if (!d) return;
+  ShowWindow(d->hwnd, SW_SHOW);
+  SetForegroundWindow(d->hwnd);
+  // The focus goes to the first control of the tab order, as a dialog opens.
+  if (HWND first = GetNextDlgTabItem(d->hwnd, nullptr, FALSE); first && !GetFocus()) SetFocus(first);
+}
+
+void dialog_hide(Handle h) {
+  if (win32::Dialog* d = win32::dialog(h)) ShowWindow(d->hwnd, SW_HIDE);
+}
+
+void dialog_set_caption(Handle h, const std::string& caption) {
+  if (win32::Dialog* d = win32::dialog(h)) SetWindowTextA(d->hwnd, caption.c_str());
+}
+
+void dialog_outer_size(Handle h, float& width, float& height) {
+  win32::Dialog* d = win32::dialog(h);
+  if (!d) return;
+  RECT r{};
+  GetWindowRect(d->hwnd, &r);
+  const float tpp = static_cast<float>(win32::twips_per_pixel());
+  width = static_cast<float>(r.right - r.left) * tpp;
+  height = static_cast<float>(r.bottom - r.top) * tpp;
+}
+
+void dialog_move(Handle h, float left, float top) {
+  if (win32::Dialog* d = win32::dialog(h)) {
+    const double tpp = win32::twips_per_pixel();
+    SetWindowPos(d->hwnd, nullptr, static_cast<int>(std::lround(left / tpp)), static_cast<int>(std::lround(top / tpp)),
+                 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+}
+
+void dialog_set_topmost(Handle h, bool topmost) {
+  if (win32::Dialog* d = win32::dialog(h))
+    SetWindowPos(d->hwnd, topmost ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+}
+
+namespace {
+HWND control(win32::Dialog* d, int i) {
+  if (!d || i < 0 || static_cast<std::size_t>(i) >= d->controls.size()) return nullptr;
+  return d->controls[static_cast<std::size_t>(i)];
+}
+}  // namespace
+
+void control_set_value(Handle h, int i, int value) {
+  win32::Dialog* d = win32::dialog(h);
+  HWND w = control(d, i);
+  if (!w) return;
+  d->quiet = true;
+  const ControlSpec& c = d->spec.controls[static_cast<std::size_t>(i)];
+  switch (c.kind) {
+    case ControlKind::CheckBox: SendMessageA(w, BM_SETCHECK, value ? BST_CHECKED : BST_UNCHECKED, 0); break;
+    case ControlKind::OptionButton:
+      if (value) {  // one selected per container
+        for (std::size_t k = 0; k < d->controls.size(); ++k) {
+          const ControlSpec& o = d->spec.controls[k];
+          if (k != static_cast<std::size_t>(i) && o.kind == ControlKind::OptionButton && o.parent == c.parent && d->controls[k])
+            SendMessageA(d->controls[k], BM_SETCHECK, BST_UNCHECKED, 0);
+        }
+      }
+      SendMessageA(w, BM_SETCHECK, value ? BST_CHECKED : BST_UNCHECKED, 0);
+      break;
+    case ControlKind::HScrollBar: SetScrollPos(w, SB_CTL, std::clamp(value, c.min, c.max), TRUE); break;
+    default: break;
+  }
+  d->quiet = false;
+}
+
+void control_set_enabled(Handle h, int i, bool enabled) {
+  if (HWND w = control(win32::dialog(h), i)) EnableWindow(w, enabled ? TRUE : FALSE);
+}
+
+void control_set_text(Handle h, int i, const std::string& text) {
+  win32::Dialog* d = win32::dialog(h);
+  HWND w = control(d, i);
+  if (!w) return;
+  d->quiet = true;
+  SetWindowTextA(w, text.c_str());
+  d->quiet = false;
+}
+
+void control_copy_picture(Handle h, int to, int from) {
+  win32::Dialog* d = win32::dialog(h);
+  if (!d || to < 0 || from < 0 || static_cast<std::size_t>(to) >= d->pictures.size() ||
+      static_cast<std::size_t>(from) >= d->pictures.size())
+    return;
+  d->pictures[static_cast<std::size_t>(to)] = d->pictures[static_cast<std::size_t>(from)];
+  if (HWND w = d->controls[static_cast<std::size_t>(to)]) InvalidateRect(w, nullptr, FALSE);
+}
+
+void control_focus(Handle h, int i) {
+  if (HWND w = control(win32::dialog(h), i)) SetFocus(w);
+}
+
+void message_box(const std::string& title, const std::string& text) {
+  MessageBoxA(nullptr, text.c_str(), title.c_str(), MB_OK | MB_SETFOREGROUND);
+}
+
+// The error dialog: modeless, on top, centred; a later report replaces its title.
+namespace {
+struct ErrorWindow final : DialogEvents {
+  Handle dialog = 0;
+  ErrorDialogEvents* events = nullptr;
+  void on_control(Handle, int control, int, const std::string&) override {
+    if (control == wumpets::bug::Command1 && events) events->on_report_bug();
+  }
+  void on_close_request(Handle) override {
+    dialog_hide(dialog);
+    if (events) events->on_close();
+  }
+};
+ErrorWindow g_error;
+}  // namespace
+
+void error_dialog_show(const std::string& code, ErrorDialogEvents* events) {
+  g_error.events = events;
+  if (g_error.dialog == 0) {
+    g_error.dialog = dialog_create(wumpets::bugreport_layout(), &g_error);
+    float w = 0, h = 0;
+    dialog_outer_size(g_error.dialog, w, h);
+    const ScreenMetrics m = screen_metrics();
+    dialog_move(g_error.dialog, static_cast<float>(m.width_twips) / 2.0f - w / 2.0f,
+                static_cast<float>(m.height_twips) / 2.0f - h / 2.0f);
+    dialog_set_topmost(g_error.dialog, true);
+  }
+  dialog_set_caption(g_error.dialog, code);
+  if (win32::Dialog* d = win32::dialog(g_error.dialog); d && !IsWindowVisible(d->hwnd)) dialog_show(g_error.dialog);
+}
+
+}  // namespace plat

@@ -1,0 +1,267 @@
+// System services on Windows: set-up, the command line, the instance test, the settings file and
+// the folders, the OS family and the registry, the saver-running state and the 95 family's
+// password calls, the media command strings, web pages and the end of the process.
+// Called by the program's entry (configure) and the core's start-up, settings, input and shutdown.
+#include <shellapi.h>
+
+#include <array>
+#include <cstdlib>
+
+#include "platform/win32/w_backend.h"
+
+namespace win32 {
+
+Backend& B() {
+  static Backend b;
+  return b;
+}
+
+namespace {
+
+std::string with_backslash(std::string dir) {
+  if (!dir.empty() && dir.back() != '\\' && dir.back() != '/') dir += '\\';
+  return dir;
+}
+
+bool is_folder(const std::string& path) {
+  const DWORD a = GetFileAttributesA(path.c_str());
+  return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool is_file(const std::string& path) {
+  const DWORD a = GetFileAttributesA(path.c_str());
+  return a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+// Whether this user may write the settings file in a folder: the file itself when it exists,
+// otherwise a new file beside it (deleted again at once).
+bool can_write_settings(const std::string& dir) {
+  const std::string file = with_backslash(dir) + "vornicade.ini";
+  HANDLE h = INVALID_HANDLE_VALUE;
+  if (is_file(file)) {
+    h = CreateFileA(file.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                    FILE_ATTRIBUTE_NORMAL, nullptr);
+  } else {
+    const std::string probe = with_backslash(dir) + "vornicade.ini.probe" + std::to_string(GetCurrentProcessId());
+    h = CreateFileA(probe.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                    FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+  }
+  if (h == INVALID_HANDLE_VALUE) return false;
+  CloseHandle(h);
+  return true;
+}
+
+std::string real_windows_directory() {
+  std::array<char, 256> buf{};
+  const UINT n = GetWindowsDirectoryA(buf.data(), static_cast<UINT>(buf.size()));
+  return n > 0 && n < buf.size() ? std::string(buf.data(), n) : std::string("C:\\Windows");
+}
+
+std::string env(const char* name) {
+  const char* v = std::getenv(name);
+  return v ? v : "";
+}
+
+std::array<HKEY, 8> g_keys{};  // registry handles; index = handle, element 0 unused
+
+}  // namespace
+
+std::string choose_settings_dir(const std::string& windows_dir, const std::string& appdata) {
+  // The settings file belongs in the Windows directory. Where a standard user may not write
+  // there (any NT-family Windows since Vista; a 64-bit program is not redirected), the dialog's
+  // Apply would write nothing and the next start would silently read the old settings: use the
+  // user's own folder, starting from a copy of the Windows-directory file.
+  if (can_write_settings(windows_dir) || appdata.empty()) return windows_dir;
+  const std::string mine = with_backslash(appdata) + "Vornicade";
+  CreateDirectoryA(mine.c_str(), nullptr);
+  const std::string shared = with_backslash(windows_dir) + "vornicade.ini";
+  const std::string own = with_backslash(mine) + "vornicade.ini";
+  if (!is_file(own) && is_file(shared)) CopyFileA(shared.c_str(), own.c_str(), TRUE);
+  return mine;
+}
+
+void configure(const wumpets::Options& options) {
+  Backend& b = B();
+  b.options = options;
+  b.instance = GetModuleHandleA(nullptr);
+  std::array<char, MAX_PATH + 1> exe{};
+  const DWORD n = GetModuleFileNameA(nullptr, exe.data(), MAX_PATH);
+  std::string path(exe.data(), n);
+  const std::size_t slash = path.find_last_of("\\/");
+  b.program_dir = slash == std::string::npos ? ".\\" : path.substr(0, slash + 1);
+  // The previous-instance test: a named object every instance creates; it goes with the process.
+  CreateMutexA(nullptr, FALSE, "ZelkinWumpets.Instance");
+  b.previous_instance = GetLastError() == ERROR_ALREADY_EXISTS;
+  HDC screen = GetDC(nullptr);
+  b.dpi = GetDeviceCaps(screen, LOGPIXELSX);
+  ReleaseDC(nullptr, screen);
+  if (b.dpi < 48) b.dpi = 96;
+}
+
+}  // namespace win32
+
+namespace plat {
+
+using win32::B;
+
+std::string command_line() {
+  // The arguments after the program's path, as passed; with options of our own ("--") taken
+  // out, the rest as the entry gathered it.
+  const std::string& rest = B().options.args;
+  const char* raw = GetCommandLineA();
+  std::string text = raw ? raw : "";
+  std::size_t i = 0;
+  if (!text.empty() && text[0] == '"') {
+    i = text.find('"', 1);
+    i = i == std::string::npos ? text.size() : i + 1;
+  } else {
+    while (i < text.size() && text[i] != ' ' && text[i] != '\t') ++i;
+  }
+  while (i < text.size() && (text[i] == ' ' || text[i] == '\t')) ++i;
+  text = text.substr(i);
+  return text.find("--") == std::string::npos ? text : rest;
+}
+
+bool previous_instance() { return B().previous_instance; }
+
+Handle find_window(const std::string& title) { return win32::handle_of(FindWindowA(nullptr, title.c_str())); }
+
+std::int32_t os_platform_id() {
+  OSVERSIONINFOA info{};
+  info.dwOSVersionInfoSize = sizeof info;  // 148
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
+  if (!GetVersionExA(&info)) return 0;
+#pragma GCC diagnostic pop
+  return static_cast<std::int32_t>(info.dwPlatformId);
+}
+
+std::string windows_directory() {
+  if (B().settings_dir.empty()) {
+    const auto& o = B().options;
+    if (!o.config_dir.empty()) {
+      B().settings_dir = o.config_dir;
+    } else {
+      B().settings_dir = win32::choose_settings_dir(win32::real_windows_directory(), win32::env("APPDATA"));
+    }
+  }
+  return B().settings_dir;
+}
+
+char path_separator() { return '\\'; }
+
+namespace {
+std::string settings_path(const std::string& file) { return win32::with_backslash(windows_directory()) + file; }
+}  // namespace
+
+std::string profile_get(const std::string& section, const std::string& key, const std::string& def, int size,
+                        const std::string& file) {
+  if (size < 1) return "";
+  std::vector<char> buf(static_cast<std::size_t>(size), '\0');
+  const DWORD n = GetPrivateProfileStringA(section.c_str(), key.c_str(), def.c_str(), buf.data(),
+                                           static_cast<DWORD>(size), settings_path(file).c_str());
+  return std::string(buf.data(), n);
+}
+
+bool profile_put(const std::string& section, const std::string& key, const std::string& value,
+                 const std::string& file) {
+  return WritePrivateProfileStringA(section.c_str(), key.c_str(), value.c_str(), settings_path(file).c_str()) != 0;
+}
+
+std::string data_directory() {
+  const auto& o = B().options;
+  if (!o.data_dir.empty()) return o.data_dir;
+  // A portable copy keeps its pictures and songs in data\ beside the program.
+  const std::string local = B().program_dir + "data\\";
+  if (win32::is_folder(local)) return local;
+  return win32::with_backslash(win32::real_windows_directory()) + "Vornicade\\Zelkin Wumpets\\";
+}
+
+Handle registry_open(std::uint32_t root, const std::string& subkey) {
+  HKEY base = reinterpret_cast<HKEY>(static_cast<std::intptr_t>(static_cast<std::int32_t>(root)));
+  HKEY key = nullptr;
+  if (RegOpenKeyExA(base, subkey.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return 0;
+  for (std::size_t i = 1; i < win32::g_keys.size(); ++i) {
+    if (!win32::g_keys[i]) {
+      win32::g_keys[i] = key;
+      return static_cast<Handle>(i);
+    }
+  }
+  RegCloseKey(key);
+  return 0;
+}
+
+std::int32_t registry_query(Handle key, const std::string& name, std::uint32_t& type, std::string& bytes,
+                            std::uint32_t size) {
+  if (key <= 0 || static_cast<std::size_t>(key) >= win32::g_keys.size() || !win32::g_keys[static_cast<std::size_t>(key)])
+    return ERROR_INVALID_HANDLE;
+  std::vector<BYTE> buf(size, ' ');
+  DWORD t = 0, len = size;
+  const LONG status = RegQueryValueExA(win32::g_keys[static_cast<std::size_t>(key)], name.c_str(), nullptr, &t,
+                                       buf.data(), &len);
+  if (status == ERROR_SUCCESS) {
+    type = t;
+    bytes.assign(reinterpret_cast<const char*>(buf.data()), std::min<DWORD>(len, size));
+  }
+  return static_cast<std::int32_t>(status);
+}
+
+void registry_close(Handle key) {
+  if (key <= 0 || static_cast<std::size_t>(key) >= win32::g_keys.size()) return;
+  HKEY& k = win32::g_keys[static_cast<std::size_t>(key)];
+  if (k) RegCloseKey(k);
+  k = nullptr;
+}
+
+void set_saver_running(bool running) {
+  BOOL old = FALSE;
+  SystemParametersInfoA(SPI_SETSCREENSAVERRUNNING, running ? 1 : 0, &old, 0);
+}
+
+bool verify_saver_password(Handle wnd) {
+  // The 95 family's password control-panel module; where there is none, nothing to ask.
+  using Verify = BOOL(WINAPI*)(HWND);
+  HMODULE cpl = LoadLibraryA("password.cpl");
+  if (!cpl) return true;
+  auto verify = reinterpret_cast<Verify>(reinterpret_cast<void*>(GetProcAddress(cpl, "VerifyScreenSavePwd")));
+  const bool accepted = verify ? verify(win32::hwnd_of(wnd)) != FALSE : true;
+  FreeLibrary(cpl);
+  return accepted;
+}
+
+void change_saver_password(std::int32_t parent) {
+  using Change = DWORD(WINAPI*)(LPCSTR, HWND, DWORD, LPVOID);
+  HMODULE mpr = LoadLibraryA("mpr.dll");
+  if (!mpr) return;
+  if (auto change = reinterpret_cast<Change>(reinterpret_cast<void*>(GetProcAddress(mpr, "PwdChangePasswordA"))))
+    change("SCRSAVE", win32::hwnd_of(parent), 0, nullptr);
+  FreeLibrary(mpr);
+}
+
+std::int32_t media_command(const std::string& command, std::string& reply, int reply_size) {
+  static std::array<char, 256> buf;  // the longest reply the core asks for is 255 characters
+  const int size = std::max(1, std::min(reply_size, static_cast<int>(buf.size())));
+  buf[0] = '\0';
+  const MCIERROR r = mciSendStringA(command.c_str(), buf.data(), static_cast<UINT>(size), nullptr);
+  buf[static_cast<std::size_t>(size) - 1] = '\0';
+  reply.assign(buf.data());  // within the capacity the core reserved: no allocation
+  return static_cast<std::int32_t>(r);
+}
+
+std::string site_address() { return B().program_dir + "site"; }
+
+void shell_open(const std::string& address) {
+  std::string target = address;
+  if (win32::is_folder(target)) target = win32::with_backslash(target) + "index.html";
+  ShellExecuteA(nullptr, "open", target.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+}
+
+double timer_seconds() {
+  SYSTEMTIME t;
+  GetLocalTime(&t);
+  return t.wHour * 3600.0 + t.wMinute * 60.0 + t.wSecond + t.wMilliseconds / 1000.0;
+}
+
+void end_process() { ExitProcess(0); }
+
+}  // namespace plat

@@ -1,0 +1,408 @@
+// Drawing on Windows: memory DCs holding DIB sections, bitmap files, the blit, the screen and
+// cursor, the saver and preview windows with their persistent images, and the message label.
+// Called by the core's surfaces, image loader, frame loop, preview and forms (see platform.h).
+#include <cmath>
+
+#include "platform/win32/w_backend.h"
+
+namespace win32 {
+
+Dib::~Dib() {
+  if (bitmap) DeleteObject(bitmap);
+}
+
+std::shared_ptr<Dib> make_dib(int width, int height) {
+  if (width < 1) width = 1;
+  if (height < 1) height = 1;
+  BITMAPINFO bi{};
+  bi.bmiHeader.biSize = sizeof bi.bmiHeader;
+  bi.bmiHeader.biWidth = width;
+  bi.bmiHeader.biHeight = -height;  // top-down: row 0 first, as the core's buffers are
+  bi.bmiHeader.biPlanes = 1;
+  bi.bmiHeader.biBitCount = 32;
+  bi.bmiHeader.biCompression = BI_RGB;
+  void* bits = nullptr;
+  HBITMAP bmp = CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+  if (!bmp || !bits) return nullptr;
+  auto dib = std::make_shared<Dib>();
+  dib->bitmap = bmp;
+  // 32-bit BI_RGB pixels are 0x00RRGGBB in memory order B, G, R, 0: the core's own format.
+  dib->pixels = wumpets::PixelBuffer::borrowed(static_cast<std::uint32_t*>(bits), width, height, width);
+  return dib;
+}
+
+GdiEntry* gdi_entry(plat::Handle h, GdiEntry::Kind kind) {
+  auto& t = B().gdi;
+  if (h <= 0 || static_cast<std::size_t>(h) >= t.size()) return nullptr;
+  GdiEntry& e = t[static_cast<std::size_t>(h)];
+  return e.kind == kind ? &e : nullptr;
+}
+
+namespace {
+
+plat::Handle add_entry(GdiEntry entry) {
+  auto& t = B().gdi;
+  for (std::size_t i = 1; i < t.size(); ++i) {
+    if (t[i].kind == GdiEntry::Free) {
+      t[i] = std::move(entry);
+      return static_cast<plat::Handle>(i);
+    }
+  }
+  t.push_back(std::move(entry));
+  return static_cast<plat::Handle>(t.size() - 1);
+}
+
+wumpets::PixelBuffer* pixels_of(plat::Handle dc) {
+  GdiEntry* e = gdi_entry(dc, GdiEntry::Dc);
+  return e && e->dib ? &e->dib->pixels : nullptr;
+}
+
+void select_dib(GdiEntry& dc, std::shared_ptr<Dib> dib) {
+  HGDIOBJ previous = SelectObject(dc.dc, dib ? static_cast<HGDIOBJ>(dib->bitmap) : dc.original);
+  if (!dc.original) dc.original = previous;
+  dc.dib = std::move(dib);
+}
+
+// A bitmap file of any depth, as a 32-bit DIB section of the file's own size.
+std::shared_ptr<Dib> read_bitmap_file(const std::string& path) {
+  HBITMAP loaded = static_cast<HBITMAP>(
+      LoadImageA(nullptr, path.c_str(), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE | LR_CREATEDIBSECTION | LR_DEFAULTSIZE));
+  if (!loaded) return nullptr;
+  BITMAP info{};
+  GetObjectA(loaded, sizeof info, &info);
+  std::shared_ptr<Dib> dib = make_dib(info.bmWidth, std::abs(info.bmHeight));
+  if (dib) {
+    BITMAPINFO bi{};
+    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
+    bi.bmiHeader.biWidth = info.bmWidth;
+    bi.bmiHeader.biHeight = -std::abs(info.bmHeight);
+    bi.bmiHeader.biPlanes = 1;
+    bi.bmiHeader.biBitCount = 32;
+    bi.bmiHeader.biCompression = BI_RGB;
+    HDC screen = GetDC(nullptr);
+    const int rows = GetDIBits(screen, loaded, 0, static_cast<UINT>(std::abs(info.bmHeight)),
+                               dib->pixels.row(0), &bi, DIB_RGB_COLORS);
+    ReleaseDC(nullptr, screen);
+    if (rows <= 0) dib = nullptr;
+  }
+  DeleteObject(loaded);
+  if (dib) {
+    // GDI leaves the fourth byte undefined; the core's pixels keep it 0.
+    for (int y = 0; y < dib->pixels.height; ++y) {
+      std::uint32_t* row = dib->pixels.row(y);
+      for (int x = 0; x < dib->pixels.width; ++x) row[x] &= 0x00FFFFFFu;
+    }
+  }
+  return dib;
+}
+
+COLORREF colorref(std::uint32_t bgr) { return static_cast<COLORREF>(bgr & 0x00FFFFFFu); }
+
+int screen_width() {
+  const auto& o = B().options;
+  return o.window ? o.window_width : GetSystemMetrics(SM_CXSCREEN);
+}
+int screen_height() {
+  const auto& o = B().options;
+  return o.window ? o.window_height : GetSystemMetrics(SM_CYSCREEN);
+}
+
+}  // namespace
+
+Window* window_of(HWND hwnd) {
+  if (!hwnd) return nullptr;
+  for (Window& w : B().windows)
+    if (w.hwnd == hwnd) return &w;
+  return nullptr;
+}
+
+Window* window(plat::Handle h) {
+  Window* w = window_of(hwnd_of(h));
+  return w && w->loaded ? w : nullptr;
+}
+
+void paint_labels(plat::Handle wnd, HDC target) {
+  for (std::size_t i = 1; i < B().labels.size(); ++i) {
+    Label& l = B().labels[i];
+    if (l.wnd != wnd || !l.visible || l.caption.empty()) continue;
+    HGDIOBJ old = SelectObject(target, l.font);
+    SetTextColor(target, l.colour);
+    SetBkColor(target, l.back);
+    SetBkMode(target, OPAQUE);
+    RECT r{l.x, l.y, l.x + l.size.cx, l.y + l.size.cy};
+    ExtTextOutA(target, l.x, l.y, ETO_OPAQUE, &r, l.caption.data(), static_cast<UINT>(l.caption.size()), nullptr);
+    SelectObject(target, old);
+  }
+}
+
+void paint_window(Window& w, HDC target, const RECT& area) {
+  GdiEntry* dc = gdi_entry(w.dc, GdiEntry::Dc);
+  if (!dc) return;
+  BitBlt(target, area.left, area.top, area.right - area.left, area.bottom - area.top, dc->dc, area.left, area.top,
+         SRCCOPY);
+  paint_labels(handle_of(w.hwnd), target);
+}
+
+}  // namespace win32
+
+namespace plat {
+
+using win32::B;
+using win32::GdiEntry;
+
+Handle create_dc() {
+  HDC dc = CreateCompatibleDC(nullptr);
+  if (!dc) return 0;
+  GdiEntry e;
+  e.kind = GdiEntry::Dc;
+  e.dc = dc;
+  return win32::add_entry(std::move(e));
+}
+
+Handle load_bitmap(const std::string& path) {
+  std::shared_ptr<win32::Dib> dib = win32::read_bitmap_file(path);
+  if (!dib) return 0;
+  GdiEntry e;
+  e.kind = GdiEntry::Bitmap;
+  e.dib = std::move(dib);
+  return win32::add_entry(std::move(e));
+}
+
+void select_bitmap(Handle dc, Handle bitmap) {
+  GdiEntry* d = win32::gdi_entry(dc, GdiEntry::Dc);
+  if (!d) return;
+  GdiEntry* b = win32::gdi_entry(bitmap, GdiEntry::Bitmap);
+  win32::select_dib(*d, b ? b->dib : nullptr);
+}
+
+void delete_bitmap(Handle bitmap) {
+  if (GdiEntry* b = win32::gdi_entry(bitmap, GdiEntry::Bitmap)) *b = GdiEntry{};
+}
+
+int delete_dc(Handle dc) {
+  GdiEntry* d = win32::gdi_entry(dc, GdiEntry::Dc);
+  if (!d) return 0;
+  for (win32::Window& w : B().windows)
+    if (w.dc == dc) return 0;  // a window's image lives as long as the window
+  if (d->original) SelectObject(d->dc, d->original);
+  const BOOL ok = DeleteDC(d->dc);
+  *d = GdiEntry{};
+  return ok ? 1 : 0;
+}
+
+void bitblt(Handle dst, int x, int y, int w, int h, Handle src, int sx, int sy, std::uint32_t rop) {
+  wumpets::PixelBuffer* d = win32::pixels_of(dst);
+  if (!d) return;
+  wumpets::blit(*d, x, y, w, h, win32::pixels_of(src), sx, sy, wumpets::rop_from_code(rop));
+}
+
+Size dc_size(Handle dc) {
+  wumpets::PixelBuffer* p = win32::pixels_of(dc);
+  return p ? Size{p->width, p->height} : Size{};
+}
+
+void grow_dc(Handle dc, int w, int h) {
+  GdiEntry* d = win32::gdi_entry(dc, GdiEntry::Dc);
+  if (!d) return;
+  const int old_w = d->dib ? d->dib->pixels.width : 0, old_h = d->dib ? d->dib->pixels.height : 0;
+  if (d->dib && old_w >= w && old_h >= h) return;
+  std::shared_ptr<win32::Dib> bigger = win32::make_dib(std::max(w, old_w), std::max(h, old_h));
+  if (!bigger) return;
+  if (d->dib) wumpets::blit_plain(bigger->pixels, 0, 0, old_w, old_h, &d->dib->pixels, 0, 0, wumpets::Rop::Copy);
+  win32::select_dib(*d, std::move(bigger));
+}
+
+ScreenMetrics screen_metrics() {
+  // Twips per pixel from the real DPI: 15 at 96, 12 at 120.
+  const int tpp = 1440 / B().dpi;
+  return ScreenMetrics{win32::screen_width() * tpp, win32::screen_height() * tpp, tpp, tpp};
+}
+
+int show_cursor(bool show) { return ShowCursor(show ? TRUE : FALSE); }
+
+Handle window_create(WindowKind kind, WindowEvents* events) {
+  win32::register_classes();
+  win32::Window* slot = nullptr;
+  for (win32::Window& w : B().windows)
+    if (!w.hwnd) {
+      slot = &w;
+      break;
+    }
+  if (!slot) return 0;
+  const bool saver = kind == WindowKind::Saver;
+  const bool framed = saver && B().options.window;  // --window: an ordinary window to try it out
+  int width = saver ? win32::screen_width() : 2580 * B().dpi / 1440;
+  int height = saver ? win32::screen_height() : 1860 * B().dpi / 1440;
+  DWORD style = framed ? (WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX) : WS_POPUP;
+  DWORD ex = saver && !framed ? WS_EX_TOPMOST : 0;
+  RECT outer{0, 0, width, height};
+  AdjustWindowRectEx(&outer, style, FALSE, ex);
+  const int x = framed ? CW_USEDEFAULT : 0;
+  HWND hwnd = CreateWindowExA(ex, "ZelkinWumpetsWindow", "Zelkin Wumpets", style, x, framed ? CW_USEDEFAULT : 0,
+                              outer.right - outer.left, outer.bottom - outer.top, nullptr, nullptr, B().instance,
+                              nullptr);
+  if (!hwnd) return 0;
+  *slot = win32::Window{};
+  slot->hwnd = hwnd;
+  slot->kind = kind;
+  slot->events = events;
+  slot->loaded = true;
+  slot->screen = GetDC(hwnd);
+  slot->dc = create_dc();
+  if (GdiEntry* dc = win32::gdi_entry(slot->dc, GdiEntry::Dc)) win32::select_dib(*dc, win32::make_dib(width, height));
+  return win32::handle_of(hwnd);
+}
+
+void window_show(Handle wnd) {
+  win32::Window* w = win32::window(wnd);
+  if (!w) return;
+  ShowWindow(w->hwnd, SW_SHOW);
+  if (w->kind == WindowKind::Saver) SetForegroundWindow(w->hwnd);
+  UpdateWindow(w->hwnd);
+}
+
+void window_hide(Handle wnd) {
+  if (win32::Window* w = win32::window(wnd)) ShowWindow(w->hwnd, SW_HIDE);
+}
+
+void window_set_title(Handle wnd, const std::string& title) {
+  if (win32::Window* w = win32::window(wnd)) SetWindowTextA(w->hwnd, title.c_str());
+}
+
+Handle window_dc(Handle wnd) {
+  win32::Window* w = win32::window(wnd);
+  return w ? w->dc : 0;
+}
+
+void window_refresh(Handle wnd) {
+  win32::Window* w = win32::window(wnd);
+  if (!w || !IsWindowVisible(w->hwnd)) return;
+  GdiEntry* dc = win32::gdi_entry(w->dc, GdiEntry::Dc);
+  if (!dc || !dc->dib) return;
+  const wumpets::PixelBuffer& image = dc->dib->pixels;
+  // Only what was drawn since the last refresh goes to the screen.
+  std::size_t n = 0;
+  const bool partial = w->shown_identity == image.identity() &&
+                       image.changes_after(w->shown_version, B().areas.data(), B().areas.size(), n);
+  if (partial) {
+    for (std::size_t i = 0; i < n; ++i) {
+      const auto& a = B().areas[i];
+      BitBlt(w->screen, a.x, a.y, a.w, a.h, dc->dc, a.x, a.y, SRCCOPY);
+    }
+  } else {
+    BitBlt(w->screen, 0, 0, image.width, image.height, dc->dc, 0, 0, SRCCOPY);
+  }
+  w->shown_identity = image.identity();
+  w->shown_version = image.version();
+}
+
+void window_unload(Handle wnd) {
+  win32::Window* w = win32::window(wnd);
+  if (!w) return;
+  if (w->events && w->events->on_query_unload()) return;
+  w = win32::window(wnd);  // the question may have run the message loop
+  if (!w) return;
+  w->loaded = false;
+  if (w->events) w->events->on_unload();
+  if (win32::Window* again = win32::window_of(win32::hwnd_of(wnd))) DestroyWindow(again->hwnd);
+}
+
+void window_set_topmost(Handle wnd, bool topmost) {
+  if (win32::Window* w = win32::window(wnd))
+    SetWindowPos(w->hwnd, topmost ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+}
+
+void window_move(Handle wnd, int x, int y) {
+  if (win32::Window* w = win32::window(wnd))
+    SetWindowPos(w->hwnd, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+bool window_client_rect(Handle wnd, Rect& rect) {
+  RECT r{};
+  if (!IsWindow(win32::hwnd_of(wnd)) || !GetClientRect(win32::hwnd_of(wnd), &r)) return false;
+  rect = Rect{r.left, r.top, r.right, r.bottom};
+  return true;
+}
+
+std::int32_t window_get_style(Handle wnd) {
+  return static_cast<std::int32_t>(GetWindowLongPtrA(win32::hwnd_of(wnd), GWL_STYLE));
+}
+
+void window_set_style(Handle wnd, std::int32_t style) {
+  SetWindowLongPtrA(win32::hwnd_of(wnd), GWL_STYLE, static_cast<LONG_PTR>(static_cast<std::uint32_t>(style)));
+}
+
+void window_set_parent(Handle wnd, Handle parent) { SetParent(win32::hwnd_of(wnd), win32::hwnd_of(parent)); }
+
+void window_set_owner(Handle wnd, Handle owner) {
+  // SetWindowLongA cannot set the owner of a 64-bit window; the pointer-sized call can.
+  SetWindowLongPtrA(win32::hwnd_of(wnd), GWLP_HWNDPARENT, reinterpret_cast<LONG_PTR>(win32::hwnd_of(owner)));
+}
+
+void window_set_pos(Handle wnd, Handle insert_after, int x, int y, int w, int h, std::uint32_t flags) {
+  // The image grows first, so that the WM_PAINT that showing the window brings finds it.
+  if (win32::Window* win = win32::window(wnd); win && !(flags & SWP_NOSIZE) && w > 0 && h > 0) grow_dc(win->dc, w, h);
+  SetWindowPos(win32::hwnd_of(wnd), win32::hwnd_of(insert_after), x, y, w, h, flags);
+}
+
+Handle label_create(Handle wnd, const LabelStyle& style) {
+  for (std::size_t i = 1; i < B().labels.size(); ++i) {
+    win32::Label& l = B().labels[i];
+    if (l.wnd) continue;
+    l = win32::Label{};
+    l.wnd = wnd;
+    l.font = CreateFontA(-MulDiv(style.points, B().dpi, 72), 0, 0, 0, style.bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE,
+                         FALSE, ANSI_CHARSET, OUT_TT_PRECIS, CLIP_DEFAULT_PRECIS, ANTIALIASED_QUALITY,
+                         DEFAULT_PITCH | FF_SWISS, style.font.c_str());
+    l.colour = win32::colorref(style.colour);
+    l.back = win32::colorref(style.back);
+    return static_cast<Handle>(i);
+  }
+  return 0;
+}
+
+namespace {
+win32::Label* label(Handle h) {
+  if (h <= 0 || static_cast<std::size_t>(h) >= B().labels.size()) return nullptr;
+  win32::Label& l = B().labels[static_cast<std::size_t>(h)];
+  return l.wnd ? &l : nullptr;
+}
+}  // namespace
+
+void label_set_caption(Handle h, const std::string& caption) {
+  win32::Label* l = label(h);
+  if (!l) return;
+  l->caption = caption;
+  // The label sizes itself to its caption.
+  HDC screen = GetDC(nullptr);
+  HGDIOBJ old = SelectObject(screen, l->font);
+  l->size = SIZE{};
+  GetTextExtentPoint32A(screen, caption.data(), static_cast<int>(caption.size()), &l->size);
+  SelectObject(screen, old);
+  ReleaseDC(nullptr, screen);
+}
+
+Size label_size(Handle h) {
+  win32::Label* l = label(h);
+  return l ? Size{l->size.cx, l->size.cy} : Size{};
+}
+
+void label_move(Handle h, int x, int y) {
+  if (win32::Label* l = label(h)) {
+    l->x = x;
+    l->y = y;
+  }
+}
+
+void label_show(Handle h, bool visible) {
+  if (win32::Label* l = label(h)) l->visible = visible;
+}
+
+void label_refresh(Handle h) {
+  win32::Label* l = label(h);
+  if (!l || !l->visible) return;
+  win32::Window* w = win32::window(l->wnd);
+  if (w && IsWindowVisible(w->hwnd)) win32::paint_labels(l->wnd, w->screen);
+}
+
+}  // namespace plat
