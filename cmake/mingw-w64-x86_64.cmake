@@ -11,6 +11,8 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
+# Every program is linked statically: nothing to put beside it (no libstdc++ or pthread DLL).
+set(CMAKE_EXE_LINKER_FLAGS_INIT "-static")
 # Programs run on the build machine through Wine (tests, test discovery).
 find_program(WUMPETS_WINE wine)
 if(WUMPETS_WINE)

@@ -11,37 +11,17 @@
 // on every Windows, and the preview host's handle arrives as a number on the command line.
 #pragma once
 
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#include <windows.h>
-
 #include <array>
 #include <memory>
 #include <string>
 #include <vector>
 
-#include "gfx/pixels.h"
 #include "platform/dialogs.h"
 #include "platform/platform.h"
+#include "platform/win32/w_dib.h"
 #include "startup/options.h"
 
 namespace win32 {
-
-// A 32-bit top-down DIB section and the core's view of its pixels. Shared by the DC that
-// selected it and by its own handle, as GDI keeps a selected bitmap alive.
-struct Dib {
-  HBITMAP bitmap = nullptr;
-  wumpets::PixelBuffer pixels;  // borrows the section's bits
-  Dib() = default;
-  Dib(const Dib&) = delete;
-  Dib& operator=(const Dib&) = delete;
-  ~Dib();
-};
-std::shared_ptr<Dib> make_dib(int width, int height);  // black; null when GDI refuses
 
 struct GdiEntry {
   enum Kind { Free, Dc, Bitmap } kind = Free;
@@ -78,7 +58,18 @@ struct Timer {
   bool running = false;  // SetTimer is in force
 };
 
-struct Dialog;  // w_dialogs.cpp
+// A dialog built from the core's layout (w_dialogs.cpp).
+struct Dialog {
+  HWND hwnd = nullptr;
+  plat::DialogEvents* events = nullptr;
+  plat::DialogSpec spec;
+  std::vector<HWND> controls;      // by control index; null for the hidden picture store
+  std::vector<HBITMAP> pictures;   // Image and PictureBox: the picture shown (not owned)
+  std::vector<HBRUSH> brushes;     // a control's own face colour, or null for the system's
+  HWND tooltip = nullptr;
+  int default_button = -1;
+  bool quiet = false;  // a program-side change is under way: report nothing
+};
 
 struct Backend {
   wumpets::Options options;

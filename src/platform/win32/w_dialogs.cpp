@@ -4,27 +4,16 @@
 // pixels with the screen's real twips per pixel. Called by the core's dialog models; the event
 // loop offers every message to dialog_message first (IsDialogMessage: Tab, arrows, Enter,
 // access keys).
+#include "platform/win32/w_backend.h"
+
 #include <commctrl.h>
 
 #include <algorithm>
 #include <cmath>
 
 #include "dialogs/layouts.h"
-#include "platform/win32/w_backend.h"
 
 namespace win32 {
-
-struct Dialog {
-  HWND hwnd = nullptr;
-  plat::DialogEvents* events = nullptr;
-  plat::DialogSpec spec;
-  std::vector<HWND> controls;      // by control index; null for the hidden picture store
-  std::vector<HBITMAP> pictures;   // Image and PictureBox: the picture shown (not owned)
-  std::vector<HBRUSH> brushes;     // a control's own face colour, or null for the system's
-  HWND tooltip = nullptr;
-  int default_button = -1;
-  bool quiet = false;  // a program-side change is under way: report nothing
-};
 
 namespace {
 

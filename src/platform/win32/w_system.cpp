@@ -2,12 +2,14 @@
 // the folders, the OS family and the registry, the saver-running state and the 95 family's
 // password calls, the media command strings, web pages and the end of the process.
 // Called by the program's entry (configure) and the core's start-up, settings, input and shutdown.
+#include "platform/win32/w_backend.h"
+
+#include <mmsystem.h>
 #include <shellapi.h>
 
+#include <algorithm>
 #include <array>
 #include <cstdlib>
-
-#include "platform/win32/w_backend.h"
 
 namespace win32 {
 

@@ -7,30 +7,6 @@
 
 namespace win32 {
 
-Dib::~Dib() {
-  if (bitmap) DeleteObject(bitmap);
-}
-
-std::shared_ptr<Dib> make_dib(int width, int height) {
-  if (width < 1) width = 1;
-  if (height < 1) height = 1;
-  BITMAPINFO bi{};
-  bi.bmiHeader.biSize = sizeof bi.bmiHeader;
-  bi.bmiHeader.biWidth = width;
-  bi.bmiHeader.biHeight = -height;  // top-down: row 0 first, as the core's buffers are
-  bi.bmiHeader.biPlanes = 1;
-  bi.bmiHeader.biBitCount = 32;
-  bi.bmiHeader.biCompression = BI_RGB;
-  void* bits = nullptr;
-  HBITMAP bmp = CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
-  if (!bmp || !bits) return nullptr;
-  auto dib = std::make_shared<Dib>();
-  dib->bitmap = bmp;
-  // 32-bit BI_RGB pixels are 0x00RRGGBB in memory order B, G, R, 0: the core's own format.
-  dib->pixels = wumpets::PixelBuffer::borrowed(static_cast<std::uint32_t*>(bits), width, height, width);
-  return dib;
-}
-
 GdiEntry* gdi_entry(plat::Handle h, GdiEntry::Kind kind) {
   auto& t = B().gdi;
   if (h <= 0 || static_cast<std::size_t>(h) >= t.size()) return nullptr;
@@ -61,39 +37,6 @@ void select_dib(GdiEntry& dc, std::shared_ptr<Dib> dib) {
   HGDIOBJ previous = SelectObject(dc.dc, dib ? static_cast<HGDIOBJ>(dib->bitmap) : dc.original);
   if (!dc.original) dc.original = previous;
   dc.dib = std::move(dib);
-}
-
-// A bitmap file of any depth, as a 32-bit DIB section of the file's own size.
-std::shared_ptr<Dib> read_bitmap_file(const std::string& path) {
-  HBITMAP loaded = static_cast<HBITMAP>(
-      LoadImageA(nullptr, path.c_str(), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE | LR_CREATEDIBSECTION | LR_DEFAULTSIZE));
-  if (!loaded) return nullptr;
-  BITMAP info{};
-  GetObjectA(loaded, sizeof info, &info);
-  std::shared_ptr<Dib> dib = make_dib(info.bmWidth, std::abs(info.bmHeight));
-  if (dib) {
-    BITMAPINFO bi{};
-    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
-    bi.bmiHeader.biWidth = info.bmWidth;
-    bi.bmiHeader.biHeight = -std::abs(info.bmHeight);
-    bi.bmiHeader.biPlanes = 1;
-    bi.bmiHeader.biBitCount = 32;
-    bi.bmiHeader.biCompression = BI_RGB;
-    HDC screen = GetDC(nullptr);
-    const int rows = GetDIBits(screen, loaded, 0, static_cast<UINT>(std::abs(info.bmHeight)),
-                               dib->pixels.row(0), &bi, DIB_RGB_COLORS);
-    ReleaseDC(nullptr, screen);
-    if (rows <= 0) dib = nullptr;
-  }
-  DeleteObject(loaded);
-  if (dib) {
-    // GDI leaves the fourth byte undefined; the core's pixels keep it 0.
-    for (int y = 0; y < dib->pixels.height; ++y) {
-      std::uint32_t* row = dib->pixels.row(y);
-      for (int x = 0; x < dib->pixels.width; ++x) row[x] &= 0x00FFFFFFu;
-    }
-  }
-  return dib;
 }
 
 COLORREF colorref(std::uint32_t bgr) { return static_cast<COLORREF>(bgr & 0x00FFFFFFu); }
