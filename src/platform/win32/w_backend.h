@@ -83,6 +83,10 @@ struct Backend {
   std::array<Label, 8> labels{};   // handle = index; element 0 unused
   std::array<Timer, 16> timers{};  // handle = index; element 0 unused; SetTimer id = handle
   HWND timer_window = nullptr;     // message-only window that receives every WM_TIMER
+  // Test hook WUMPETS_HOLD_AFTER_FRAMES=N: after the saver window has shown N frames no timer
+  // ticks any more, so that the picture stays as it is for a screenshot.
+  int hold_after = -1;
+  int frames_shown = 0;
   // The rectangles one refresh sends, reserved once (nothing is allocated while the saver runs).
   std::array<wumpets::PixelBuffer::Area, wumpets::PixelBuffer::kChanges> areas{};
 

@@ -350,7 +350,8 @@ Handle dialog_create(const DialogSpec& desc, DialogEvents* events) {
         (d->default_button < 0 || c.tab < desc.controls[static_cast<std::size_t>(d->default_button)].tab))
       d->default_button = static_cast<int>(i);
   }
-  const DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
+  // No WS_CLIPCHILDREN: a group box paints only its border and caption, the dialog the face within.
+  const DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU;
   const DWORD ex = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
   RECT r{0, 0, win32::px(desc.client_width), win32::px(desc.client_height)};
   AdjustWindowRectEx(&r, style, FALSE, ex);

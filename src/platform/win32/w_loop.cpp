@@ -3,6 +3,8 @@
 // dialogs. Called by the program's entry (run_event_loop) and the core's forms (timers).
 #include "platform/win32/w_backend.h"
 
+#include <cstdlib>
+
 namespace win32 {
 
 namespace {
@@ -12,7 +14,8 @@ LRESULT CALLBACK timer_proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     const std::size_t id = static_cast<std::size_t>(wp);
     if (id > 0 && id < B().timers.size()) {
       Timer& t = B().timers[id];
-      if (t.events && t.enabled) t.events->on_timer(static_cast<plat::Handle>(id));
+      const bool holding = B().hold_after >= 0 && B().frames_shown >= B().hold_after;
+      if (t.events && t.enabled && !holding) t.events->on_timer(static_cast<plat::Handle>(id));
     }
     return 0;
   }
@@ -161,6 +164,7 @@ bool timer_enabled(Handle timer) {
 }
 
 void run_event_loop() {
+  if (const char* hold = std::getenv("WUMPETS_HOLD_AFTER_FRAMES")) B().hold_after = std::atoi(hold);
   MSG msg;
   while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
     if (win32::dialog_message(msg)) continue;

@@ -237,6 +237,7 @@ void window_refresh(Handle wnd) {
   }
   w->shown_identity = image.identity();
   w->shown_version = image.version();
+  if (w->kind == WindowKind::Saver) ++B().frames_shown;
 }
 
 void window_unload(Handle wnd) {

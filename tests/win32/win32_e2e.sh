@@ -1,0 +1,143 @@
+#!/usr/bin/env bash
+# The Windows program end to end under Wine, on the run's private Xvfb (wine_session.sh).
+#   win32_e2e.sh STATE CASE SCR [HOST_BUILD_DIR]
+# CASE: frame   /s shows the scene; its first frame equals the Linux program's --render
+#               picture for the same seed and size; a key ends it with exit code 0
+#       input   a mouse move does not end the saver, a click does (exit code 0)
+#       config  /c opens the settings dialog; Apply writes the 30 keys in order
+#       error   speed=40000 brings up the error dialog with its code in the title; closing it
+#               ends the program
+set -euo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
+state=$1 case=$2 scr=$3 host=${4:-}
+eval "$("$here/wine_session.sh" env "$state")"
+work="$HOME/$case"
+rm -rf "$work"
+mkdir -p "$work/cfg"
+winpath() { echo "Z:${1//\//\\}"; }
+cfg=$(winpath "$work/cfg")
+fail() {
+  echo "FAIL ($case): $*" >&2
+  import -window root "$work/failure.png" 2>/dev/null && echo "screen at failure: $work/failure.png" >&2
+  exit 1
+}
+
+saver_pid=""
+start() {  # start the program in the background; its exit code is collected by finish
+  wine "$scr" "$@" >"$work/out.log" 2>&1 &
+  saver_pid=$!
+}
+finish() {  # waits up to $1 seconds for the program; sets rc to its exit code or "running"
+  local limit=$1
+  for _ in $(seq $((limit * 10))); do
+    kill -0 "$saver_pid" 2>/dev/null || break
+    sleep 0.1
+  done
+  if kill -0 "$saver_pid" 2>/dev/null; then
+    kill "$saver_pid" 2>/dev/null || true
+    wait "$saver_pid" 2>/dev/null || true
+    rc=running
+  else
+    rc=0
+    wait "$saver_pid" || rc=$?
+  fi
+  saver_pid=""
+}
+cleanup() { [ -n "$saver_pid" ] && kill "$saver_pid" 2>/dev/null || true; }
+trap cleanup EXIT
+
+# Waits until a visible window whose name matches appears; prints its id.
+wait_window() {
+  local name=$1 id=""
+  for _ in $(seq 300); do
+    id=$(xdotool search --onlyvisible --name "$name" 2>/dev/null | head -1 || true)
+    [ -n "$id" ] && { echo "$id"; return 0; }
+    sleep 0.1
+  done
+  return 1
+}
+
+# Waits until the screen shows more than black (the saver's first frame).
+wait_picture() {
+  for _ in $(seq 300); do
+    import -window root "$1" 2>/dev/null || true
+    local mean
+    mean=$(convert "$1" -format '%[fx:mean]' info: 2>/dev/null || echo 0)
+    awk -v m="$mean" 'BEGIN { exit !(m > 0.02) }' && return 0
+    sleep 0.2
+  done
+  return 1
+}
+
+case $case in
+  frame)
+    [ -x "$host/zelkin-wumpets" ] || fail "no Linux program in $host to compare with"
+    WUMPETS_HOLD_AFTER_FRAMES=1 start /s --seed=5 "--config-dir=$cfg"
+    wait_picture "$work/windows.png" || fail "the saver showed no picture"
+    sleep 1
+    import -window root "$work/windows.png"
+    # The Linux program's picture of the same first frame.
+    mkdir -p "$work/linux-cfg"
+    "$host/zelkin-wumpets" --render="$work/linux.png" --frames=1 --size=1920x1080 --seed=5 \
+      --config-dir="$work/linux-cfg" --data-dir="$host/data" >/dev/null 2>&1 || fail "Linux --render failed"
+    diff=$(compare -metric AE "$work/windows.png" "$work/linux.png" null: 2>&1 || true)
+    echo "pixels that differ from the Linux picture: $diff"
+    [ "$diff" = "0" ] || fail "first frame differs from the Linux --render picture in $diff pixels"
+    # The tiled background and sprites are there: many colours, not a flat screen.
+    colours=$(convert "$work/windows.png" -format '%k' info:)
+    [ "$colours" -gt 50 ] || fail "only $colours colours on the screen"
+    xdotool key space
+    finish 20
+    [ "$rc" = "0" ] || fail "a key should end the saver with exit code 0, got: $rc"
+    ;;
+  input)
+    start /s --seed=9 "--config-dir=$cfg"
+    wait_picture "$work/shot.png" || fail "the saver showed no picture"
+    xdotool mousemove 300 300 sleep 0.3 mousemove 900 700 sleep 0.3 mousemove 1200 200
+    finish 2
+    [ "$rc" = "running" ] || fail "a mouse move ended the saver (exit $rc)"
+    start /s --seed=9 "--config-dir=$cfg"
+    wait_picture "$work/shot.png" || fail "the saver showed no picture the second time"
+    xdotool mousemove 640 360 click 1
+    finish 20
+    [ "$rc" = "0" ] || fail "a click should end the saver with exit code 0, got: $rc"
+    ;;
+  config)
+    start /c "--config-dir=$cfg"
+    id=$(wait_window "Zelkin Wumpets Version 6.0") || fail "no settings dialog"
+    sleep 1
+    import -window root "$work/settings.png"
+    # The focus starts on "&Apply Changes", the default button: Enter applies.
+    xdotool windowactivate --sync "$id" 2>/dev/null || true
+    xdotool key --window "$id" Return
+    finish 20
+    [ "$rc" = "0" ] || fail "Apply should end the program with exit code 0, got: $rc"
+    ini="$work/cfg/vornicade.ini"
+    [ -f "$ini" ] || fail "Apply wrote no settings file"
+    keys=$(tr -d '\r' <"$ini" | grep '=' | cut -d= -f1 | tr '\n' ' ')
+    want="firstrun wumpet1 wumpet2 wumpet3 wumpet4 wumpet5 notes1 notes2 peace hippie redrose pinkrose yellowrose whiterose discoball lavalamp conga colorchanger trailing semitransparent overlap background speed musicchoice0 musicchoice1 musicchoice2 musicchoice3 musicchoice4 musicchoice5 message "
+    [ "$keys" = "$want" ] || fail "keys written: $keys"
+    grep -q '^speed=60' <(tr -d '\r' <"$ini") || fail "speed is not the default 60: $(cat "$ini")"
+    grep -q '^\[Zelkin Wumpets\]' <(tr -d '\r' <"$ini") || fail "no [Zelkin Wumpets] section"
+    ;;
+  error)
+    printf '[Zelkin Wumpets]\r\nfirstrun=1\r\nwumpet1=1\r\nspeed=40000\r\n' >"$work/cfg/vornicade.ini"
+    # The settings dialog opens after the report; the error dialog stays on top of it.
+    start /c "--config-dir=$cfg"
+    id=$(wait_window "Error Code: ZW-") || fail "no error dialog whose title holds the code"
+    title=$(xdotool getwindowname "$id")
+    echo "error dialog: $title"
+    [ "$title" = "Error Code: ZW- 6- Starter/X_GetData" ] || fail "the title is not the overflow's code: $title"
+    sleep 1
+    import -window root "$work/error.png"
+    # Closing the error dialog ends the program.
+    xdotool windowactivate --sync "$id" 2>/dev/null || true
+    xdotool key --window "$id" alt+F4
+    finish 20
+    [ "$rc" = "0" ] || fail "closing the error dialog should end the program with exit code 0, got: $rc"
+    ;;
+  *)
+    fail "unknown case"
+    ;;
+esac
+echo "ok ($case)"
