@@ -19,7 +19,7 @@
 #include "platform/dialogs.h"
 #include "platform/platform.h"
 #include "platform/win32/w_dib.h"
-#include "startup/options.h"
+#include "platform/common/options.h"
 
 namespace win32 {
 

@@ -11,8 +11,6 @@
 #include <algorithm>
 #include <cmath>
 
-#include "dialogs/layouts.h"
-
 namespace win32 {
 
 namespace {
@@ -486,37 +484,6 @@ void control_focus(Handle h, int i) {
 
 void message_box(const std::string& title, const std::string& text) {
   MessageBoxA(nullptr, text.c_str(), title.c_str(), MB_OK | MB_SETFOREGROUND);
-}
-
-// The error dialog: modeless, on top, centred; a later report replaces its title.
-namespace {
-struct ErrorWindow final : DialogEvents {
-  Handle dialog = 0;
-  ErrorDialogEvents* events = nullptr;
-  void on_control(Handle, int control, int, const std::string&) override {
-    if (control == wumpets::bug::Command1 && events) events->on_report_bug();
-  }
-  void on_close_request(Handle) override {
-    dialog_hide(dialog);
-    if (events) events->on_close();
-  }
-};
-ErrorWindow g_error;
-}  // namespace
-
-void error_dialog_show(const std::string& code, ErrorDialogEvents* events) {
-  g_error.events = events;
-  if (g_error.dialog == 0) {
-    g_error.dialog = dialog_create(wumpets::bugreport_layout(), &g_error);
-    float w = 0, h = 0;
-    dialog_outer_size(g_error.dialog, w, h);
-    const ScreenMetrics m = screen_metrics();
-    dialog_move(g_error.dialog, static_cast<float>(m.width_twips) / 2.0f - w / 2.0f,
-                static_cast<float>(m.height_twips) / 2.0f - h / 2.0f);
-    dialog_set_topmost(g_error.dialog, true);
-  }
-  dialog_set_caption(g_error.dialog, code);
-  if (win32::Dialog* d = win32::dialog(g_error.dialog); d && !IsWindowVisible(d->hwnd)) dialog_show(g_error.dialog);
 }
 
 }  // namespace plat

@@ -14,7 +14,7 @@
 #include <memory>
 #include <string>
 
-#include "gfx/pixels.h"
+#include "platform/common/pixels.h"
 
 namespace win32 {
 

@@ -7,8 +7,7 @@
 #include <vector>
 
 #include "platform/win32/w_backend.h"
-#include "startup/options.h"
-#include "startup/starter.h"
+#include "platform/common/options.h"
 
 namespace {
 
@@ -48,9 +47,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   }
   win32::configure(options);
 
-  static wumpets::Starter starter;  // lives for the whole process, like the module state it is
-  starter.rng.set_fixed_seed(options.seed);
-  wumpets::Main(starter);
+  plat::core_main(options.seed);
   plat::run_event_loop();
   return 0;
 }

@@ -264,6 +264,17 @@ double timer_seconds() {
   return t.wHour * 3600.0 + t.wMinute * 60.0 + t.wSecond + t.wMilliseconds / 1000.0;
 }
 
+void log_error(const std::string& code) {
+  // A debugger or a system log viewer shows it; under Wine, so does the terminal.
+  OutputDebugStringA(("Zelkin Wumpets: " + code + "\n").c_str());
+  HANDLE err = GetStdHandle(STD_ERROR_HANDLE);
+  if (err && err != INVALID_HANDLE_VALUE) {
+    const std::string line = "ZelkinWumpets: " + code + "\r\n";
+    DWORD written = 0;
+    WriteFile(err, line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
+  }
+}
+
 void end_process() { ExitProcess(0); }
 
 }  // namespace plat
