@@ -1,10 +1,15 @@
 #!/usr/bin/env bash
 # The Windows program end to end under Wine, on the run's private Xvfb (wine_session.sh).
-#   win32_e2e.sh STATE CASE SCR [HOST_BUILD_DIR]
+#   win32_e2e.sh STATE CASE SCR [HOST_BUILD_DIR | HELPER]
 # CASE: frame   /s shows the scene; its first frame equals the Linux program's --render
 #               picture for the same seed and size; a key ends it with exit code 0
 #       input   a mouse move does not end the saver, a click does (exit code 0)
 #       config  /c opens the settings dialog; Apply writes the 30 keys in order
+#       preview /p HWND from a small host program (HELPER: preview_host.exe) puts a child of the
+#               host's client size under it; the saver ends when the host closes
+#       password the 95 family (Wine's "win98" setting) with ScreenSaveUsePassword=1 and a
+#               stand-in password.cpl (HELPER): a refused password keeps the saver running, an
+#               accepted one ends it
 #       error   speed=40000 brings up the error dialog with its code in the title; closing it
 #               ends the program
 set -euo pipefail
@@ -24,7 +29,10 @@ fail() {
 
 saver_pid=""
 start() {  # start the program in the background; its exit code is collected by finish
-  wine "$scr" "$@" >"$work/out.log" 2>&1 &
+  start_exe "$scr" "$@"
+}
+start_exe() {
+  wine "$@" >>"$work/out.log" 2>&1 &
   saver_pid=$!
 }
 finish() {  # waits up to $1 seconds for the program; sets rc to its exit code or "running"
@@ -135,6 +143,39 @@ case $case in
     xdotool key --window "$id" alt+F4
     finish 20
     [ "$rc" = "0" ] || fail "closing the error dialog should end the program with exit code 0, got: $rc"
+    ;;
+  preview)
+    wine "$host" "$scr" "--config-dir=$cfg" || fail "the preview host's checks failed"
+    ;;
+  password)
+    # A copy of the program beside the stand-in module, which the program loads by name.
+    mkdir -p "$work/saver"
+    cp "$scr" "$work/saver/"
+    cp "$host" "$work/saver/password.cpl"
+    restore() {
+      wine reg delete 'HKCU\Software\Wine' /v Version /f >/dev/null 2>&1 || true
+      wine reg add 'HKCU\Control Panel\Desktop' /v ScreenSaveUsePassword /t REG_SZ /d 0 /f >/dev/null 2>&1 || true
+      cleanup
+    }
+    trap restore EXIT
+    wine reg add 'HKCU\Software\Wine' /v Version /d win98 /f >/dev/null 2>&1
+    wine reg add 'HKCU\Control Panel\Desktop' /v ScreenSaveUsePassword /t REG_SZ /d 1 /f >/dev/null 2>&1
+    echo refuse >"$work/answer"
+    export WUMPETS_TEST_ANSWER
+    WUMPETS_TEST_ANSWER=$(winpath "$work/answer")
+    start_exe "$work/saver/$(basename "$scr")" /s --seed=3 "--config-dir=$cfg" "--data-dir=$(winpath "$(dirname "$scr")/data")"
+    wait_picture "$work/shot.png" || fail "the saver showed no picture"
+    # A key without a character (a letter would also ask again for its key press).
+    xdotool key F5
+    for _ in $(seq 100); do [ -s "$work/answer.calls" ] && break; sleep 0.1; done
+    [ "$(cat "$work/answer.calls" 2>/dev/null)" = "refuse" ] || fail "the password was not asked for on a key"
+    sleep 1.5
+    kill -0 "$saver_pid" 2>/dev/null || fail "a refused password ended the saver"
+    echo accept >"$work/answer"
+    xdotool mousemove 700 500 click 1
+    finish 20
+    [ "$rc" = "0" ] || fail "an accepted password should end the saver with exit code 0, got: $rc"
+    [ "$(wc -l <"$work/answer.calls")" -eq 2 ] || fail "calls: $(cat "$work/answer.calls")"
     ;;
   *)
     fail "unknown case"

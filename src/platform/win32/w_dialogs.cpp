@@ -234,15 +234,15 @@ POINT client_position(const plat::DialogSpec& spec, int i) {
 }
 
 // Windows keeps a dialog's controls in creation order: that order is the Tab order, and the
-// first created lies on top. So the focusable controls come first, by their tab numbers, then
-// the labels and pictures, and the frames last, beneath the controls they hold.
+// first created lies on top. So the numbered controls come first, by their numbers, then the
+// other labels and the pictures, and the frames last, beneath the controls they hold.
 std::vector<int> creation_order(const plat::DialogSpec& spec) {
   std::vector<int> order;
   for (int i = 0; i < static_cast<int>(spec.controls.size()); ++i) order.push_back(i);
   auto rank = [&](int i) {
     const plat::ControlSpec& c = spec.controls[static_cast<std::size_t>(i)];
     if (c.kind == plat::ControlKind::Frame) return 3;
-    if (c.kind == plat::ControlKind::Image || c.kind == plat::ControlKind::PictureBox) return 2;
+    if (c.kind == plat::ControlKind::Image || (c.kind == plat::ControlKind::PictureBox && c.tab < 0)) return 2;
     return c.tab >= 0 ? 0 : 1;
   };
   std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
@@ -263,7 +263,9 @@ void create_control(Dialog& d, int i, bool starts_group) {
   DWORD style = WS_CHILD | WS_CLIPSIBLINGS | (c.visible ? WS_VISIBLE : 0);
   DWORD ex = 0;
   std::string caption = c.caption;
-  const bool focusable = c.tab >= 0;
+  // Frames, labels and images have a place in the numbering but never take the focus.
+  const bool focusable = c.tab >= 0 && c.kind != plat::ControlKind::Frame && c.kind != plat::ControlKind::Label &&
+                         c.kind != plat::ControlKind::Image;
   switch (c.kind) {
     case plat::ControlKind::Frame: style |= BS_GROUPBOX; break;
     case plat::ControlKind::CheckBox: style |= BS_AUTOCHECKBOX; break;

@@ -41,6 +41,8 @@ bool can_write_settings(const std::string& dir) {
   const std::string file = with_backslash(dir) + "vornicade.ini";
   HANDLE h = INVALID_HANDLE_VALUE;
   if (is_file(file)) {
+    // A read-only file is refused to every user, administrators too.
+    if (GetFileAttributesA(file.c_str()) & FILE_ATTRIBUTE_READONLY) return false;
     h = CreateFileA(file.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
                     FILE_ATTRIBUTE_NORMAL, nullptr);
   } else {

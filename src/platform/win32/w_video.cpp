@@ -273,7 +273,10 @@ std::int32_t window_get_style(Handle wnd) {
 }
 
 void window_set_style(Handle wnd, std::int32_t style) {
-  SetWindowLongPtrA(win32::hwnd_of(wnd), GWL_STYLE, static_cast<LONG_PTR>(static_cast<std::uint32_t>(style)));
+  // Our borderless windows start as pop-ups; a window is a child or a pop-up, never both.
+  std::uint32_t bits = static_cast<std::uint32_t>(style);
+  if (bits & WS_CHILD) bits &= ~static_cast<std::uint32_t>(WS_POPUP);
+  SetWindowLongPtrA(win32::hwnd_of(wnd), GWL_STYLE, static_cast<LONG_PTR>(bits));
 }
 
 void window_set_parent(Handle wnd, Handle parent) { SetParent(win32::hwnd_of(wnd), win32::hwnd_of(parent)); }

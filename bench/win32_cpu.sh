@@ -1,0 +1,103 @@
+#!/usr/bin/env bash
+# CPU use of the Windows program under Wine beside the Linux program, side by side on one
+# private Xvfb at 1920x1080: each runs "/s" for the same time with the same settings, and the
+# figures are the share of one core used by
+#   - the Linux program's process,
+#   - the Windows program's process, the prefix's wineserver, and every process of the prefix.
+# Goal: the Windows program plus wineserver at most twice the Linux program, and at most 6%.
+# Two runs: default settings, and the same scene without songs (Wine has no MIDI synthesiser
+# here, while the Linux program synthesises its songs; the second pair compares the pictures).
+# Usage: bench/win32_cpu.sh [seconds]   (default 20; needs build/ and build-win/ built)
+set -euo pipefail
+cd "$(dirname "$0")/.."
+secs="${1:-20}"
+linux="$(realpath build/zelkin-wumpets)"
+scr="$(realpath build-win/ZelkinWumpets.scr)"
+[ -x "$linux" ] && [ -f "$scr" ] || { echo "build build/ and build-win/ first (scripts/test does both)" >&2; exit 1; }
+
+tmp="$(mktemp -d /tmp/wumpets-wine-bench-XXXXXX)"
+mkdir -p "$tmp/run" "$tmp/home"
+chmod 700 "$tmp/run"
+xvfb_pid="" pid=""
+export WINEPREFIX="$tmp/prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+cleanup() {
+  [ -n "$pid" ] && kill "$pid" 2>/dev/null || true
+  wineserver -k >/dev/null 2>&1 || true
+  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
+  wait 2>/dev/null || true
+  rm -rf "$tmp"
+}
+trap cleanup EXIT
+
+exec 5>"$tmp/display"
+Xvfb -displayfd 5 -screen 0 1920x1080x24 -nolisten tcp >/dev/null 2>&1 &
+xvfb_pid=$!
+for _ in $(seq 100); do [ -s "$tmp/display" ] && break; sleep 0.05; done
+export DISPLAY=":$(head -n1 "$tmp/display")" HOME="$tmp/home" XDG_RUNTIME_DIR="$tmp/run"
+echo "Making a Wine prefix (about 10 s)..."
+wineboot -i >/dev/null 2>&1
+wineserver -p >/dev/null 2>&1 || true
+
+clk=$(getconf CLK_TCK)
+ticks() { awk '{print $14 + $15}' "/proc/$1/stat" 2>/dev/null || echo 0; }
+# Every process of our prefix (the program, wineserver, Wine's own services), by its environment.
+prefix_pids() {
+  local p
+  for p in /proc/[0-9]*; do
+    tr '\0' '\n' <"$p/environ" 2>/dev/null | grep -qx "WINEPREFIX=$WINEPREFIX" && echo "${p#/proc/}"
+  done
+}
+wineserver_pid() {
+  local p
+  for p in $(prefix_pids); do [ "$(cat "/proc/$p/comm" 2>/dev/null)" = "wineserver" ] && echo "$p"; done
+}
+sum_ticks() { local t=0 p; for p in "$@"; do t=$((t + $(ticks "$p"))); done; echo "$t"; }
+
+# Runs a program for $secs seconds after a 3 s start; prints "program wineserver prefix" ticks.
+run_linux() {
+  "$linux" /s --config-dir="$1" >/dev/null 2>&1 &
+  pid=$!
+  sleep 3
+  local a b
+  a=$(ticks "$pid")
+  sleep "$secs"
+  b=$(ticks "$pid")
+  kill "$pid"; wait "$pid" 2>/dev/null || true; pid=""
+  echo $((b - a))
+}
+run_windows() {
+  wine "$scr" /s "--config-dir=Z:${1//\//\\}" >/dev/null 2>&1 &
+  pid=$!
+  sleep 3
+  local server all0 all1 a b s0 s1
+  server=$(wineserver_pid)
+  mapfile -t all0 < <(prefix_pids)
+  a=$(ticks "$pid"); s0=$(ticks "$server"); local p0; p0=$(sum_ticks "${all0[@]}")
+  sleep "$secs"
+  b=$(ticks "$pid"); s1=$(ticks "$server"); local p1; p1=$(sum_ticks "${all0[@]}")
+  kill -0 "$pid" 2>/dev/null || { echo "the Windows program ended early" >&2; exit 1; }
+  kill "$pid"; wait "$pid" 2>/dev/null || true; pid=""
+  echo "$((b - a)) $((s1 - s0)) $((p1 - p0))"
+}
+
+report() {  # title linux_ticks win_ticks server_ticks prefix_ticks
+  awk -v t="$1" -v l="$2" -v w="$3" -v s="$4" -v p="$5" -v c="$clk" -v n="$secs" 'BEGIN {
+    pl = 100 * l / c / n; pw = 100 * w / c / n; ps = 100 * s / c / n; pp = 100 * p / c / n
+    printf "%s\n", t
+    printf "  Linux program:                 %5.2f%% of one core\n", pl
+    printf "  Windows program under Wine:    %5.2f%%  (+ wineserver %.2f%% = %.2f%%)\n", pw, ps, pw + ps
+    printf "  every process of the prefix:   %5.2f%%\n", pp
+    if (pl > 0) printf "  ratio (Windows + wineserver) / Linux: %.2f (goal <= 2, and <= 6%% of a core)\n", (pw + ps) / pl
+  }'
+}
+
+mkdir -p "$tmp/default" "$tmp/quiet"
+printf '[Zelkin Wumpets]\nfirstrun=1\nwumpet1=1\nwumpet2=1\nwumpet3=1\nwumpet4=1\nwumpet5=1\nredrose=1\npinkrose=1\nwhiterose=1\nyellowrose=1\nnotes1=1\nbackground= 0\nspeed=60\n' \
+  >"$tmp/quiet/vornicade.ini"
+for kind in default quiet; do
+  l=$(run_linux "$tmp/$kind")
+  read -r w s p < <(run_windows "$tmp/$kind")
+  title="default settings (1920x1080, speed 60, three songs), $secs s:"
+  [ "$kind" = quiet ] && title="the same scene without songs, $secs s:"
+  report "$title" "$l" "$w" "$s" "$p"
+done

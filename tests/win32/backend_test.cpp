@@ -1,0 +1,427 @@
+// The Windows back end on the real Win32 calls, in one process (so nothing depends on Wine
+// drawing across processes): blits against GDI's own BitBlt, read back with GetDIBits; the
+// private-profile round trip and the choice of the settings folder; registry values seeded
+// with `wine reg add` (backend_tests.sh) read through the saver's rules; the preview inside a
+// host window of this process; the settings dialog's controls, Tab order and default button;
+// the music command strings on the system's media interface.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "dialogs/layouts.h"
+#include "engine/scene.h"
+#include "platform/dialogs.h"
+#include "platform/win32/w_backend.h"
+#include "preview/preview_form.h"
+#include "startup/starter.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// Pixels of a bitmap, top row first, as 0x00RRGGBB.
+std::vector<std::uint32_t> read_back(HBITMAP bmp, int w, int h) {
+  std::vector<std::uint32_t> px(static_cast<std::size_t>(w) * h);
+  BITMAPINFO bi{};
+  bi.bmiHeader.biSize = sizeof bi.bmiHeader;
+  bi.bmiHeader.biWidth = w;
+  bi.bmiHeader.biHeight = -h;
+  bi.bmiHeader.biPlanes = 1;
+  bi.bmiHeader.biBitCount = 32;
+  bi.bmiHeader.biCompression = BI_RGB;
+  HDC screen = GetDC(nullptr);
+  GdiFlush();
+  const int rows = GetDIBits(screen, bmp, 0, static_cast<UINT>(h), px.data(), &bi, DIB_RGB_COLORS);
+  ReleaseDC(nullptr, screen);
+  EXPECT_EQ(rows, h);
+  for (auto& p : px) p &= 0x00FFFFFFu;
+  return px;
+}
+
+// What a window shows on the screen, copied out of its DC.
+std::vector<std::uint32_t> read_window(HWND wnd, int w, int h) {
+  HDC wdc = GetDC(wnd);
+  HDC mem = CreateCompatibleDC(wdc);
+  std::shared_ptr<win32::Dib> copy = win32::make_dib(w, h);
+  HGDIOBJ old = SelectObject(mem, copy->bitmap);
+  BitBlt(mem, 0, 0, w, h, wdc, 0, 0, SRCCOPY);
+  SelectObject(mem, old);
+  DeleteDC(mem);
+  ReleaseDC(wnd, wdc);
+  return read_back(copy->bitmap, w, h);
+}
+
+// A 24-bit bottom-up bitmap file.
+void write_bmp(const fs::path& path, int w, int h, const std::vector<std::uint32_t>& px) {
+  const int stride = (w * 3 + 3) & ~3;
+  std::vector<unsigned char> b(54 + static_cast<std::size_t>(stride) * h, 0);
+  auto put32 = [&](std::size_t at, std::uint32_t v) {
+    for (int i = 0; i < 4; ++i) b[at + i] = static_cast<unsigned char>(v >> (8 * i));
+  };
+  b[0] = 'B', b[1] = 'M';
+  put32(2, static_cast<std::uint32_t>(b.size()));
+  put32(10, 54);
+  put32(14, 40);
+  put32(18, static_cast<std::uint32_t>(w));
+  put32(22, static_cast<std::uint32_t>(h));
+  b[26] = 1, b[28] = 24;
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x) {
+      const std::uint32_t c = px[static_cast<std::size_t>(y) * w + x];
+      unsigned char* p = &b[54 + static_cast<std::size_t>(h - 1 - y) * stride + x * 3];
+      p[0] = c & 0xFF, p[1] = (c >> 8) & 0xFF, p[2] = (c >> 16) & 0xFF;
+    }
+  std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(b.data()), static_cast<std::streamsize>(b.size()));
+}
+
+// Handles the messages waiting and those that arrive within ms milliseconds.
+void pump(int ms) {
+  const DWORD end = GetTickCount() + static_cast<DWORD>(ms);
+  MSG msg;
+  while (static_cast<int>(end - GetTickCount()) > 0) {
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+      TranslateMessage(&msg);
+      DispatchMessageA(&msg);
+    }
+    Sleep(5);
+  }
+}
+
+class Backend : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    wumpets::Options options;
+    win32::configure(options);
+  }
+  void SetUp() override {
+    dir_ = fs::temp_directory_path() /
+           ("wumpets-win32-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+    remove_dir();
+    fs::create_directories(dir_);
+  }
+  void TearDown() override { remove_dir(); }
+  void remove_dir() {
+    // Windows deletes no read-only file: make the one a test may leave writable first.
+    SetFileAttributesA((dir_ / "windows" / "vornicade.ini").string().c_str(), FILE_ATTRIBUTE_NORMAL);
+    std::error_code ignored;
+    fs::remove_all(dir_, ignored);
+  }
+  fs::path dir_;
+};
+
+// Each raster operation, with clipping at every edge, against GDI's own BitBlt of the same
+// pictures: the back end blends DIB-section pixels with the core's loops, GDI is the reference.
+TEST_F(Backend, BlitsMatchGdiForEachRasterOperation) {
+  const int w = 24, h = 16;
+  std::vector<std::uint32_t> a(w * h), b(w * h);
+  for (int i = 0; i < w * h; ++i) {
+    a[static_cast<std::size_t>(i)] = static_cast<std::uint32_t>(i * 0x010203 + 0x204060) & 0xFFFFFF;
+    b[static_cast<std::size_t>(i)] = static_cast<std::uint32_t>((i * 37) ^ 0xA5C3E1) * 0x0101 & 0xFFFFFF;
+  }
+  write_bmp(dir_ / "a.bmp", w, h, a);
+  write_bmp(dir_ / "b.bmp", w, h, b);
+  struct Case {
+    std::uint32_t rop;
+    int x, y, cw, ch, sx, sy;
+  };
+  const Case cases[] = {
+      {plat::kSrcCopy, 0, 0, w, h, 0, 0},     {plat::kSrcAnd, 3, 2, 10, 9, 5, 4},
+      {plat::kSrcPaint, -4, -3, 12, 10, 0, 0}, {plat::kSrcAnd, 18, 11, 12, 10, 2, 1},
+      {plat::kSrcPaint, 5, 5, 6, 4, 7, 8},    {plat::kSrcCopy, 20, -2, 9, 14, 1, 2},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << std::hex << c.rop << std::dec << " at " << c.x << "," << c.y);
+    auto load = [&](const char* name) {
+      plat::Handle dc = plat::create_dc();
+      plat::Handle bmp = plat::load_bitmap((dir_ / name).string());
+      EXPECT_GT(bmp, 0);
+      plat::select_bitmap(dc, bmp);
+      plat::delete_bitmap(bmp);  // the DC keeps it, as GDI does
+      return dc;
+    };
+    plat::Handle dst = load("a.bmp"), src = load("b.bmp");
+    ASSERT_EQ(plat::dc_size(dst).width, w);
+    plat::bitblt(dst, c.x, c.y, c.cw, c.ch, src, c.sx, c.sy, c.rop);
+    std::vector<std::uint32_t> ours = read_back(win32::gdi_entry(dst, win32::GdiEntry::Dc)->dib->bitmap, w, h);
+
+    // The same with GDI alone.
+    std::shared_ptr<win32::Dib> gd = win32::read_bitmap_file((dir_ / "a.bmp").string());
+    std::shared_ptr<win32::Dib> gs = win32::read_bitmap_file((dir_ / "b.bmp").string());
+    HDC d = CreateCompatibleDC(nullptr), s = CreateCompatibleDC(nullptr);
+    HGDIOBJ od = SelectObject(d, gd->bitmap), os = SelectObject(s, gs->bitmap);
+    BitBlt(d, c.x, c.y, c.cw, c.ch, s, c.sx, c.sy, c.rop);
+    SelectObject(d, od);
+    SelectObject(s, os);
+    DeleteDC(d);
+    DeleteDC(s);
+    std::vector<std::uint32_t> gdi = read_back(gd->bitmap, w, h);
+
+    int wrong = 0;
+    for (std::size_t i = 0; i < ours.size(); ++i) wrong += ours[i] != gdi[i];
+    EXPECT_EQ(wrong, 0);
+    // And the operation really happened where it should (not a copy of the untouched picture).
+    const int px = std::max(c.x, 0), py = std::max(c.y, 0);
+    const std::uint32_t before = a[static_cast<std::size_t>(py) * w + px];
+    const std::uint32_t source = b[static_cast<std::size_t>(py - c.y + c.sy) * w + (px - c.x + c.sx)];
+    const std::uint32_t want = c.rop == plat::kSrcAnd ? (before & source) : c.rop == plat::kSrcPaint ? (before | source) : source;
+    EXPECT_EQ(ours[static_cast<std::size_t>(py) * w + px], want);
+    EXPECT_EQ(plat::delete_dc(dst), 1);
+    EXPECT_EQ(plat::delete_dc(src), 1);
+  }
+  EXPECT_EQ(plat::delete_dc(0), 0);
+  EXPECT_EQ(plat::load_bitmap((dir_ / "missing.bmp").string()), 0);
+}
+
+TEST_F(Backend, ScreenMetricsFollowTheRealDpi) {
+  HDC screen = GetDC(nullptr);
+  const int dpi = GetDeviceCaps(screen, LOGPIXELSX);
+  ReleaseDC(nullptr, screen);
+  const plat::ScreenMetrics m = plat::screen_metrics();
+  EXPECT_EQ(m.twips_per_pixel_x, 1440 / dpi);
+  EXPECT_EQ(m.width_twips, GetSystemMetrics(SM_CXSCREEN) * (1440 / dpi));
+  EXPECT_EQ(m.height_twips, GetSystemMetrics(SM_CYSCREEN) * (1440 / dpi));
+}
+
+TEST_F(Backend, ProfileRoundTripInTheChosenFolder) {
+  win32::B().settings_dir = dir_.string();
+  EXPECT_TRUE(plat::profile_put("Zelkin Wumpets", "speed", "45", "vornicade.ini"));
+  EXPECT_TRUE(plat::profile_put("Zelkin Wumpets", "background", " 2", "vornicade.ini"));
+  const std::string long_text(200, 'x');
+  EXPECT_TRUE(plat::profile_put("Zelkin Wumpets", "messagetext", long_text, "vornicade.ini"));
+  EXPECT_TRUE(fs::exists(dir_ / "vornicade.ini"));
+  EXPECT_EQ(plat::profile_get("Zelkin Wumpets", "speed", "", 128, "vornicade.ini"), "45");
+  EXPECT_EQ(plat::profile_get("zelkin wumpets", "SPEED", "", 128, "vornicade.ini"), "45");
+  EXPECT_EQ(plat::profile_get("Zelkin Wumpets", "messagetext", "", 128, "vornicade.ini"), std::string(127, 'x'));
+  EXPECT_EQ(plat::profile_get("Zelkin Wumpets", "missing", "", 128, "vornicade.ini"), "");
+  EXPECT_EQ(plat::profile_get("Other", "speed", "dflt", 128, "vornicade.ini"), "dflt");
+  win32::B().settings_dir.clear();
+}
+
+// The Windows directory where this user may write keeps the settings; one that cannot be written
+// leads to the user's own folder, which starts as a copy of the shared file.
+TEST_F(Backend, SettingsFolderFallsBackToThePerUserFolder) {
+  const fs::path windows = dir_ / "windows", appdata = dir_ / "appdata";
+  fs::create_directories(windows);
+  fs::create_directories(appdata);
+  EXPECT_EQ(win32::choose_settings_dir(windows.string(), appdata.string()), windows.string());
+  EXPECT_FALSE(fs::exists(appdata / "Vornicade"));
+
+  // A Windows directory that does not exist (or cannot be written) with no shared file.
+  const std::string fresh = win32::choose_settings_dir((dir_ / "no-such-folder").string(), appdata.string());
+  EXPECT_EQ(fresh, (appdata / "Vornicade").string());
+  EXPECT_TRUE(fs::is_directory(appdata / "Vornicade"));
+  fs::remove_all(appdata / "Vornicade");
+
+  // A shared file this user may not write: the per-user file starts as its copy, and a write
+  // there reads back at the next start (the next choice keeps the user's own file).
+  std::ofstream(windows / "vornicade.ini") << "[Zelkin Wumpets]\r\nfirstrun=1\r\nspeed=33\r\n";
+  ASSERT_TRUE(SetFileAttributesA((windows / "vornicade.ini").string().c_str(), FILE_ATTRIBUTE_READONLY));
+  const std::string mine = win32::choose_settings_dir(windows.string(), appdata.string());
+  ASSERT_EQ(mine, (appdata / "Vornicade").string());
+  win32::B().settings_dir = mine;
+  EXPECT_EQ(plat::profile_get("Zelkin Wumpets", "speed", "", 128, "vornicade.ini"), "33");
+  EXPECT_TRUE(plat::profile_put("Zelkin Wumpets", "speed", "77", "vornicade.ini"));
+  EXPECT_EQ(win32::choose_settings_dir(windows.string(), appdata.string()), mine);
+  EXPECT_EQ(plat::profile_get("Zelkin Wumpets", "speed", "", 128, "vornicade.ini"), "77");
+  win32::B().settings_dir.clear();
+}
+
+// Values seeded by backend_tests.sh with `wine reg add`, read through the saver's own rules.
+TEST_F(Backend, RegistryValuesReadThroughTheSaversRules) {
+  const std::string key = "Software\\Vornicade\\ZelkinWumpetsTest";
+  struct Case {
+    const char* name;
+    int want;
+  };
+  const Case cases[] = {
+      {"Text1", 1},      // REG_SZ "1": protection on
+      {"Dword1", 1},     // REG_DWORD 1, read as "001"
+      {"Dword2", 2},     // REG_DWORD 2: not 1, protection off
+      {"Dword1234", 123},  // four digits keep their first three
+      {"Text0", 0},      // REG_SZ "0"
+      {"Missing", 0},    // no such value: "Not Found"
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    EXPECT_EQ(wumpets::sys_GetRegValue(plat::kHkeyCurrentUser, key, c.name), c.want);
+  }
+  EXPECT_EQ(wumpets::sys_GetRegValue(plat::kHkeyCurrentUser, "Software\\No\\Such\\Key", "Text1"), 0);
+  // The raw call: type and bytes as the registry holds them.
+  plat::Handle k = plat::registry_open(plat::kHkeyCurrentUser, key);
+  ASSERT_GT(k, 0);
+  std::uint32_t type = 0;
+  std::string bytes;
+  EXPECT_EQ(plat::registry_query(k, "Dword1234", type, bytes, 2048), 0);
+  EXPECT_EQ(type, static_cast<std::uint32_t>(REG_DWORD));
+  EXPECT_EQ(bytes, std::string("\xD2\x04\x00\x00", 4));
+  EXPECT_NE(plat::registry_query(k, "Missing", type, bytes, 2048), 0);
+  plat::registry_close(k);
+}
+
+// The preview as the saver makes it, inside a host window of this process: a child of the host's
+// client size, the dancer at the centre position, frames cycling, the rest black.
+TEST_F(Backend, PreviewChildShowsTheDancerInTheHost) {
+  WNDCLASSA wc{};
+  wc.lpfnWndProc = DefWindowProcA;
+  wc.hInstance = GetModuleHandleA(nullptr);
+  wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
+  wc.lpszClassName = "WumpetsTestHost";
+  RegisterClassA(&wc);
+  RECT outer{0, 0, 152, 112};
+  AdjustWindowRect(&outer, WS_OVERLAPPEDWINDOW, FALSE);
+  HWND host = CreateWindowA("WumpetsTestHost", "Display Properties test", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 40, 40,
+                            outer.right - outer.left, outer.bottom - outer.top, nullptr, nullptr,
+                            GetModuleHandleA(nullptr), nullptr);
+  ASSERT_NE(host, nullptr);
+  pump(200);
+
+  static wumpets::Starter st;  // the preview lives until the process ends, as in the program
+  st.datadir = WUMPETS_TEST_DATA_DIR;
+  st.cmdline = "/p " + std::to_string(win32::handle_of(host));
+  st.rng.seed_exactly(3);
+  wumpets::Run_Preview(st);
+  ASSERT_NE(st.preview, nullptr);
+  HWND child = GetWindow(host, GW_CHILD);
+  ASSERT_NE(child, nullptr);
+  EXPECT_EQ(child, win32::hwnd_of(st.preview->window));
+  EXPECT_EQ(GetParent(child), host);
+  EXPECT_TRUE(GetWindowLongPtrA(child, GWL_STYLE) & WS_CHILD);
+  EXPECT_TRUE(IsWindowVisible(child));
+  RECT rc{};
+  GetClientRect(child, &rc);
+  EXPECT_EQ(rc.right, 152);
+  EXPECT_EQ(rc.bottom, 112);
+  EXPECT_NE(GetForegroundWindow(), child);  // the preview never takes the focus
+
+  pump(500);  // several 70 ms ticks
+  const int d = st.scene.previewwumpet;
+  const wumpets::Sprite& s = st.scene.wumpets(d);
+  EXPECT_EQ(s.x, 20);  // 76 - 55.5 rounds to even
+  EXPECT_EQ(s.y, 5);
+  EXPECT_GT(s.frame, -1);
+  std::vector<std::uint32_t> shown = read_window(child, 152, 112);
+  std::shared_ptr<win32::Dib> sheet = win32::read_bitmap_file(std::string(WUMPETS_TEST_DATA_DIR) + "d_wumpet" +
+                                                              std::to_string(d) + ".bmp");
+  ASSERT_NE(sheet, nullptr);
+  int wrong = 0, outside = 0;
+  for (int y = 0; y < 112; ++y)
+    for (int x = 0; x < 152; ++x) {
+      const std::uint32_t p = shown[static_cast<std::size_t>(y) * 152 + x];
+      const int fx = x - 20, fy = y - 5;
+      if (fx >= 0 && fx < 111 && fy >= 0 && fy < 102) {
+        wrong += p != sheet->pixels.at(s.frame * 111 + fx, fy);
+      } else {
+        outside += p != 0;
+      }
+    }
+  EXPECT_EQ(wrong, 0) << "frame " << s.frame;
+  EXPECT_EQ(outside, 0);
+}
+
+// The settings dialog at 96 DPI: every control where its twips say, the Tab order as numbered,
+// "&Apply Changes" the default button.
+TEST_F(Backend, SettingsDialogControlsTabOrderAndDefaultButton) {
+  struct Quiet final : plat::DialogEvents {
+    void on_control(plat::Handle, int, int, const std::string&) override {}
+    void on_close_request(plat::Handle) override {}
+  } events;
+  const plat::DialogSpec& spec = wumpets::configuration_layout();
+  plat::Handle h = plat::dialog_create(spec, &events);
+  ASSERT_NE(h, 0);
+  HWND dlg = win32::hwnd_of(h);
+  plat::dialog_show(h);
+  pump(100);
+  ASSERT_EQ(win32::B().dpi, 96);
+  RECT client{};
+  GetClientRect(dlg, &client);
+  EXPECT_EQ(client.right, 471);
+  EXPECT_EQ(client.bottom, 410);
+
+  const win32::Dialog* d = nullptr;
+  for (const auto& p : win32::B().dialogs)
+    if (p->hwnd == dlg) d = p.get();
+  ASSERT_NE(d, nullptr);
+  auto px = [](int twips) { return (twips + 7) / 15; };
+  for (std::size_t i = 0; i < spec.controls.size(); ++i) {
+    const plat::ControlSpec& c = spec.controls[i];
+    HWND w = d->controls[i];
+    if (c.kind == plat::ControlKind::Image && !c.visible) {
+      EXPECT_EQ(w, nullptr) << c.name;
+      continue;
+    }
+    ASSERT_NE(w, nullptr) << c.name;
+    int left = c.left, top = c.top;
+    for (int p = c.parent; p >= 0; p = spec.controls[static_cast<std::size_t>(p)].parent) {
+      left += spec.controls[static_cast<std::size_t>(p)].left;
+      top += spec.controls[static_cast<std::size_t>(p)].top;
+    }
+    RECT r{};
+    GetWindowRect(w, &r);
+    MapWindowPoints(nullptr, dlg, reinterpret_cast<POINT*>(&r), 2);
+    EXPECT_EQ(r.left, px(left)) << c.name;
+    EXPECT_EQ(r.top, px(top)) << c.name;
+    EXPECT_EQ(r.right - r.left, px(c.width)) << c.name;
+    EXPECT_EQ(r.bottom - r.top, px(c.height)) << c.name;
+  }
+
+  // Tab order: the focusable controls by their numbers, once round and back to the first.
+  std::vector<std::pair<int, int>> want;  // (tab, index)
+  for (std::size_t i = 0; i < spec.controls.size(); ++i) {
+    const plat::ControlSpec& c = spec.controls[i];
+    const bool focusable = c.kind == plat::ControlKind::CheckBox || c.kind == plat::ControlKind::OptionButton ||
+                           c.kind == plat::ControlKind::PushButton || c.kind == plat::ControlKind::HScrollBar ||
+                           c.kind == plat::ControlKind::TextBox || c.kind == plat::ControlKind::PictureBox;
+    if (focusable && c.tab >= 0 && c.visible) want.emplace_back(c.tab, static_cast<int>(i));
+  }
+  std::sort(want.begin(), want.end());
+  std::vector<std::string> got_names, want_names;
+  for (auto& [tab, i] : want) want_names.push_back(spec.controls[static_cast<std::size_t>(i)].name);
+  HWND first = GetNextDlgTabItem(dlg, nullptr, FALSE);
+  HWND at = first;
+  for (std::size_t n = 0; at && n < want.size() + 1; ++n) {
+    const int i = GetDlgCtrlID(at) - 100;
+    got_names.push_back(i >= 0 && i < static_cast<int>(spec.controls.size()) ? spec.controls[static_cast<std::size_t>(i)].name : "?");
+    at = GetNextDlgTabItem(dlg, at, FALSE);
+    if (at == first) break;
+  }
+  EXPECT_EQ(got_names, want_names);
+  EXPECT_EQ(got_names.front(), "cmdOK");
+
+  // Enter presses "&Apply Changes".
+  const LRESULT def = SendMessageA(dlg, DM_GETDEFID, 0, 0);
+  EXPECT_EQ(HIWORD(def), DC_HASDEFID);
+  EXPECT_EQ(static_cast<int>(LOWORD(def)) - 100, wumpets::cfg::cmdOK);
+  EXPECT_EQ(GetWindowLongPtrA(d->controls[wumpets::cfg::cmdOK], GWL_STYLE) & 0xF, BS_DEFPUSHBUTTON);
+  plat::dialog_destroy(h);
+}
+
+// The music command strings go to the system's media interface as the saver writes them. Under
+// Wine there is no MIDI synthesiser, so a song never reaches "stopped"; real Windows plays it.
+TEST_F(Backend, MusicCommandsOnTheMediaInterface) {
+  std::string reply;
+  reply.reserve(255);
+  const std::string song = std::string(WUMPETS_TEST_DATA_DIR) + "d_1.Mid";
+  EXPECT_EQ(plat::media_command("open \"" + song + "\" type sequencer alias song1", reply, 255), 0);
+  EXPECT_EQ(plat::media_command("play song1 from 0", reply, 255), 0);
+  EXPECT_EQ(plat::media_command("status song1 mode", reply, 255), 0);
+  EXPECT_EQ(reply.substr(0, 7), "playing");
+  EXPECT_EQ(plat::media_command("stop song1", reply, 255), 0);
+  EXPECT_EQ(plat::media_command("status song1 mode", reply, 255), 0);
+  EXPECT_EQ(reply.substr(0, 7), "stopped");
+  EXPECT_EQ(plat::media_command("close song1", reply, 255), 0);
+  // A song closed, or never opened, gives no reply and an error.
+  reply = "x";
+  EXPECT_NE(plat::media_command("status song1 mode", reply, 255), 0);
+  EXPECT_EQ(reply, "");
+  // A missing file is found out when it is played.
+  const std::string missing = std::string(WUMPETS_TEST_DATA_DIR) + "d_9.Mid";
+  plat::media_command("open \"" + missing + "\" type sequencer alias song5", reply, 255);
+  EXPECT_NE(plat::media_command("play song5 from 0", reply, 255), 0);
+  plat::media_command("close song5", reply, 255);
+}
+
+}  // namespace

@@ -1,0 +1,93 @@
+// A small stand-in for the Display Properties dialog: a window whose client area is the
+// little monitor picture, a saver started with "/p" and this window's handle, and the checks
+// a host can make from its own process (Wine draws no pixels across processes, so those are
+// checked in-process by the back-end tests): a child of the host's client size appears under
+// it, never takes the focus, and the saver ends when the host closes.
+//   preview_host.exe SAVER [ARGS...]      exit code 0 when every check passes
+#include <windows.h>
+
+#include <cstdio>
+#include <string>
+
+namespace {
+
+int fail(const char* what) {
+  std::printf("FAIL: %s\n", what);
+  std::fflush(stdout);
+  return 1;
+}
+
+void pump(int ms) {
+  const DWORD end = GetTickCount() + static_cast<DWORD>(ms);
+  MSG msg;
+  while (static_cast<int>(end - GetTickCount()) > 0) {
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+      TranslateMessage(&msg);
+      DispatchMessageA(&msg);
+    }
+    Sleep(10);
+  }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc < 2) return fail("usage: preview_host SAVER [ARGS...]");
+  WNDCLASSA wc{};
+  wc.lpfnWndProc = DefWindowProcA;
+  wc.hInstance = GetModuleHandleA(nullptr);
+  wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
+  wc.lpszClassName = "PreviewHost";
+  RegisterClassA(&wc);
+  RECT outer{0, 0, 152, 112};
+  AdjustWindowRect(&outer, WS_OVERLAPPEDWINDOW, FALSE);
+  HWND host = CreateWindowA("PreviewHost", "Preview host", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 100, 100,
+                            outer.right - outer.left, outer.bottom - outer.top, nullptr, nullptr,
+                            GetModuleHandleA(nullptr), nullptr);
+  if (!host) return fail("no host window");
+  SetForegroundWindow(host);
+  pump(300);
+
+  std::string command = "\"" + std::string(argv[1]) + "\" /p " +
+                        std::to_string(static_cast<long long>(reinterpret_cast<INT_PTR>(host)));
+  for (int i = 2; i < argc; ++i) command += " \"" + std::string(argv[i]) + "\"";
+  STARTUPINFOA si{};
+  si.cb = sizeof si;
+  PROCESS_INFORMATION pi{};
+  if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
+    return fail("cannot start the saver");
+
+  HWND child = nullptr;
+  for (int i = 0; i < 300 && !child; ++i) {
+    pump(100);
+    child = GetWindow(host, GW_CHILD);
+  }
+  if (!child) return fail("no child window under the host");
+  pump(300);
+  RECT host_client{}, child_rect{};
+  GetClientRect(host, &host_client);
+  GetWindowRect(child, &child_rect);
+  MapWindowPoints(nullptr, host, reinterpret_cast<POINT*>(&child_rect), 2);
+  std::printf("host client %ldx%ld, child at %ld,%ld size %ldx%ld\n", host_client.right, host_client.bottom,
+              child_rect.left, child_rect.top, child_rect.right - child_rect.left, child_rect.bottom - child_rect.top);
+  if (child_rect.left != 0 || child_rect.top != 0 || child_rect.right != host_client.right ||
+      child_rect.bottom != host_client.bottom)
+    return fail("the child does not cover the host's client area");
+  if (!IsWindowVisible(child)) return fail("the child is not shown");
+  if (!(GetWindowLongPtrA(child, GWL_STYLE) & WS_CHILD)) return fail("not a child window");
+  DWORD owner_pid = 0;
+  GetWindowThreadProcessId(child, &owner_pid);
+  if (owner_pid != pi.dwProcessId) return fail("the child is not the saver's");
+  if (WaitForSingleObject(pi.hProcess, 0) != WAIT_TIMEOUT) return fail("the saver ended while its host is open");
+
+  // The host closes: the saver's window goes with it, and the saver ends.
+  DestroyWindow(host);
+  if (WaitForSingleObject(pi.hProcess, 15000) != WAIT_OBJECT_0) {
+    TerminateProcess(pi.hProcess, 1);
+    return fail("the saver did not end when its host closed");
+  }
+  DWORD code = 1;
+  GetExitCodeProcess(pi.hProcess, &code);
+  std::printf("the saver ended with exit code %lu\n", code);
+  return code == 0 ? 0 : fail("exit code not 0");
+}
