@@ -44,12 +44,20 @@ ticks() { awk '{print $14 + $15}' "/proc/$1/stat" 2>/dev/null || echo 0; }
 prefix_pids() {
   local p
   for p in /proc/[0-9]*; do
-    tr '\0' '\n' <"$p/environ" 2>/dev/null | grep -qx "WINEPREFIX=$WINEPREFIX" && echo "${p#/proc/}"
+    [ -r "$p/environ" ] || continue
+    { tr '\0' '\n' <"$p/environ"; } 2>/dev/null | grep -qx "WINEPREFIX=$WINEPREFIX" && echo "${p#/proc/}"
   done
+  return 0
 }
+# The prefix's wineserver works in a folder named after the prefix's device and inode.
 wineserver_pid() {
-  local p
-  for p in $(prefix_pids); do [ "$(cat "/proc/$p/comm" 2>/dev/null)" = "wineserver" ] && echo "$p"; done
+  local p dir
+  dir=$(printf 'server-%x-%x' $(stat -c '%d %i' "$WINEPREFIX"))
+  for p in /proc/[0-9]*; do
+    case "$(cat "$p/comm" 2>/dev/null)" in wineserver*) ;; *) continue ;; esac
+    [ "$(basename "$(readlink "$p/cwd" 2>/dev/null)")" = "$dir" ] && echo "${p#/proc/}"
+  done
+  return 0
 }
 sum_ticks() { local t=0 p; for p in "$@"; do t=$((t + $(ticks "$p"))); done; echo "$t"; }
 
@@ -71,7 +79,9 @@ run_windows() {
   sleep 3
   local server all0 all1 a b s0 s1
   server=$(wineserver_pid)
+  [ -n "$server" ] || { echo "no wineserver found for the prefix" >&2; exit 1; }
   mapfile -t all0 < <(prefix_pids)
+  all0+=("$server")
   a=$(ticks "$pid"); s0=$(ticks "$server"); local p0; p0=$(sum_ticks "${all0[@]}")
   sleep "$secs"
   b=$(ticks "$pid"); s1=$(ticks "$server"); local p1; p1=$(sum_ticks "${all0[@]}")
