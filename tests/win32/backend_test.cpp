@@ -181,9 +181,10 @@ TEST_F(Backend, ScreenMetricsFollowTheRealDpi) {
   const int dpi = GetDeviceCaps(screen, LOGPIXELSX);
   ReleaseDC(nullptr, screen);
   const plat::ScreenMetrics m = plat::screen_metrics();
-  EXPECT_EQ(m.twips_per_pixel_x, 1440 / dpi);
-  EXPECT_EQ(m.width_twips, GetSystemMetrics(SM_CXSCREEN) * (1440 / dpi));
-  EXPECT_EQ(m.height_twips, GetSystemMetrics(SM_CYSCREEN) * (1440 / dpi));
+  EXPECT_FLOAT_EQ(m.twips_per_pixel_x, 1440.0f / static_cast<float>(dpi));
+  EXPECT_FLOAT_EQ(m.twips_per_pixel_y, 1440.0f / static_cast<float>(dpi));
+  EXPECT_FLOAT_EQ(m.width_twips, static_cast<float>(GetSystemMetrics(SM_CXSCREEN)) * 1440.0f / static_cast<float>(dpi));
+  EXPECT_FLOAT_EQ(m.height_twips, static_cast<float>(GetSystemMetrics(SM_CYSCREEN)) * 1440.0f / static_cast<float>(dpi));
 }
 
 TEST_F(Backend, ProfileRoundTripInTheChosenFolder) {

@@ -156,9 +156,9 @@ void grow_dc(Handle dc, int w, int h) {
 }
 
 ScreenMetrics screen_metrics() {
-  // Twips per pixel from the real DPI: 15 at 96, 12 at 120.
-  const int tpp = 1440 / B().dpi;
-  return ScreenMetrics{win32::screen_width() * tpp, win32::screen_height() * tpp, tpp, tpp};
+  // Twips per pixel from the real DPI (the manifest makes the program DPI aware): 15 at 96,
+  // 12 at 120.
+  return screen_metrics_at(win32::screen_width(), win32::screen_height(), B().dpi, B().dpi);
 }
 
 int show_cursor(bool show) { return ShowCursor(show ? TRUE : FALSE); }
