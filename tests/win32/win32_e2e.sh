@@ -136,6 +136,8 @@ case $case in
     title=$(xdotool getwindowname "$id")
     echo "error dialog: $title"
     [ "$title" = "Error Code: ZW- 6- Starter/X_GetData" ] || fail "the title is not the overflow's code: $title"
+    # Without a window manager X stacks the window mapped last on top, whatever Windows asks.
+    xdotool windowraise "$id"
     sleep 1
     import -window root "$work/error.png"
     # Closing the error dialog ends the program.
