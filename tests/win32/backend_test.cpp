@@ -330,8 +330,8 @@ TEST_F(Backend, SettingsDialogControlsTabOrderAndDefaultButton) {
     void on_control(plat::Handle, int, int, const std::string&) override {}
     void on_close_request(plat::Handle) override {}
   } events;
-  const plat::DialogSpec& spec = wumpets::configuration_layout();
-  plat::Handle h = plat::dialog_create(spec, &events);
+  const plat::DialogSpec& layout = wumpets::configuration_layout();
+  plat::Handle h = plat::dialog_create(layout, &events);
   ASSERT_NE(h, 0);
   HWND dlg = win32::hwnd_of(h);
   plat::dialog_show(h);
@@ -347,8 +347,8 @@ TEST_F(Backend, SettingsDialogControlsTabOrderAndDefaultButton) {
     if (p->hwnd == dlg) d = p.get();
   ASSERT_NE(d, nullptr);
   auto px = [](int twips) { return (twips + 7) / 15; };
-  for (std::size_t i = 0; i < spec.controls.size(); ++i) {
-    const plat::ControlSpec& c = spec.controls[i];
+  for (std::size_t i = 0; i < layout.controls.size(); ++i) {
+    const plat::ControlSpec& c = layout.controls[i];
     HWND w = d->controls[i];
     if (c.kind == plat::ControlKind::Image && !c.visible) {
       EXPECT_EQ(w, nullptr) << c.name;
@@ -356,9 +356,9 @@ TEST_F(Backend, SettingsDialogControlsTabOrderAndDefaultButton) {
     }
     ASSERT_NE(w, nullptr) << c.name;
     int left = c.left, top = c.top;
-    for (int p = c.parent; p >= 0; p = spec.controls[static_cast<std::size_t>(p)].parent) {
-      left += spec.controls[static_cast<std::size_t>(p)].left;
-      top += spec.controls[static_cast<std::size_t>(p)].top;
+    for (int p = c.parent; p >= 0; p = layout.controls[static_cast<std::size_t>(p)].parent) {
+      left += layout.controls[static_cast<std::size_t>(p)].left;
+      top += layout.controls[static_cast<std::size_t>(p)].top;
     }
     RECT r{};
     GetWindowRect(w, &r);
@@ -371,8 +371,8 @@ TEST_F(Backend, SettingsDialogControlsTabOrderAndDefaultButton) {
 
   // Tab order: the focusable controls by their numbers, once round and back to the first.
   std::vector<std::pair<int, int>> want;  // (tab, index)
-  for (std::size_t i = 0; i < spec.controls.size(); ++i) {
-    const plat::ControlSpec& c = spec.controls[i];
+  for (std::size_t i = 0; i < layout.controls.size(); ++i) {
+    const plat::ControlSpec& c = layout.controls[i];
     const bool focusable = c.kind == plat::ControlKind::CheckBox || c.kind == plat::ControlKind::OptionButton ||
                            c.kind == plat::ControlKind::PushButton || c.kind == plat::ControlKind::HScrollBar ||
                            c.kind == plat::ControlKind::TextBox || c.kind == plat::ControlKind::PictureBox;
@@ -380,12 +380,12 @@ TEST_F(Backend, SettingsDialogControlsTabOrderAndDefaultButton) {
   }
   std::sort(want.begin(), want.end());
   std::vector<std::string> got_names, want_names;
-  for (auto& [tab, i] : want) want_names.push_back(spec.controls[static_cast<std::size_t>(i)].name);
+  for (auto& [tab, i] : want) want_names.push_back(layout.controls[static_cast<std::size_t>(i)].name);
   HWND first = GetNextDlgTabItem(dlg, nullptr, FALSE);
   HWND at = first;
   for (std::size_t n = 0; at && n < want.size() + 1; ++n) {
     const int i = GetDlgCtrlID(at) - 100;
-    got_names.push_back(i >= 0 && i < static_cast<int>(spec.controls.size()) ? spec.controls[static_cast<std::size_t>(i)].name : "?");
+    got_names.push_back(i >= 0 && i < static_cast<int>(layout.controls.size()) ? layout.controls[static_cast<std::size_t>(i)].name : "?");
     at = GetNextDlgTabItem(dlg, at, FALSE);
     if (at == first) break;
   }

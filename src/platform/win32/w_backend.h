@@ -62,7 +62,7 @@ struct Timer {
 struct Dialog {
   HWND hwnd = nullptr;
   plat::DialogEvents* events = nullptr;
-  plat::DialogSpec spec;
+  plat::DialogSpec layout;
   std::vector<HWND> controls;      // by control index; null for the hidden picture store
   std::vector<HBITMAP> pictures;   // Image and PictureBox: the picture shown (not owned)
   std::vector<HBRUSH> brushes;     // a control's own face colour, or null for the system's

@@ -106,7 +106,7 @@ LRESULT CALLBACK picture_proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
 
 void report(Dialog& d, int i) {
   if (d.quiet || i < 0) return;
-  const plat::ControlSpec& c = d.spec.controls[static_cast<std::size_t>(i)];
+  const plat::ControlSpec& c = d.layout.controls[static_cast<std::size_t>(i)];
   HWND w = d.controls[static_cast<std::size_t>(i)];
   int value = 0;
   std::string text;
@@ -133,7 +133,7 @@ void report(Dialog& d, int i) {
 void scrolled(Dialog& d, HWND bar, int code) {
   const int i = index_of(d, bar);
   if (i < 0) return;
-  const plat::ControlSpec& c = d.spec.controls[static_cast<std::size_t>(i)];
+  const plat::ControlSpec& c = d.layout.controls[static_cast<std::size_t>(i)];
   SCROLLINFO si{};
   si.cbSize = sizeof si;
   si.fMask = SIF_ALL;
@@ -164,7 +164,7 @@ LRESULT CALLBACK dialog_proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
       const int id = LOWORD(wp), code = HIWORD(wp);
       const int i = id - kFirstId;
       if (i < 0 || i >= static_cast<int>(d->controls.size())) return 0;
-      const plat::ControlKind kind = d->spec.controls[static_cast<std::size_t>(i)].kind;
+      const plat::ControlKind kind = d->layout.controls[static_cast<std::size_t>(i)].kind;
       if (kind == plat::ControlKind::TextBox ? code == EN_CHANGE : code == BN_CLICKED) report(*d, i);
       return 0;
     }
@@ -178,7 +178,7 @@ LRESULT CALLBACK dialog_proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     case WM_CTLCOLOREDIT: {
       const int i = index_of(*d, reinterpret_cast<HWND>(lp));
       if (i < 0) break;
-      const plat::ControlSpec& c = d->spec.controls[static_cast<std::size_t>(i)];
+      const plat::ControlSpec& c = d->layout.controls[static_cast<std::size_t>(i)];
       HDC dc = reinterpret_cast<HDC>(wp);
       const bool edit = c.kind == plat::ControlKind::TextBox;
       SetTextColor(dc, colour(c.fore, edit ? COLOR_WINDOWTEXT : COLOR_BTNTEXT));
@@ -224,11 +224,11 @@ void register_dialog_classes() {
 }
 
 // Where a control lies in the dialog's client area: its own place plus its frames' places.
-POINT client_position(const plat::DialogSpec& spec, int i) {
+POINT client_position(const plat::DialogSpec& layout, int i) {
   POINT p{0, 0};
-  for (int k = i; k >= 0; k = spec.controls[static_cast<std::size_t>(k)].parent) {
-    p.x += spec.controls[static_cast<std::size_t>(k)].left;
-    p.y += spec.controls[static_cast<std::size_t>(k)].top;
+  for (int k = i; k >= 0; k = layout.controls[static_cast<std::size_t>(k)].parent) {
+    p.x += layout.controls[static_cast<std::size_t>(k)].left;
+    p.y += layout.controls[static_cast<std::size_t>(k)].top;
   }
   return POINT{px(p.x), px(p.y)};
 }
@@ -236,11 +236,11 @@ POINT client_position(const plat::DialogSpec& spec, int i) {
 // Windows keeps a dialog's controls in creation order: that order is the Tab order, and the
 // first created lies on top. So the numbered controls come first, by their numbers, then the
 // other labels and the pictures, and the frames last, beneath the controls they hold.
-std::vector<int> creation_order(const plat::DialogSpec& spec) {
+std::vector<int> creation_order(const plat::DialogSpec& layout) {
   std::vector<int> order;
-  for (int i = 0; i < static_cast<int>(spec.controls.size()); ++i) order.push_back(i);
+  for (int i = 0; i < static_cast<int>(layout.controls.size()); ++i) order.push_back(i);
   auto rank = [&](int i) {
-    const plat::ControlSpec& c = spec.controls[static_cast<std::size_t>(i)];
+    const plat::ControlSpec& c = layout.controls[static_cast<std::size_t>(i)];
     if (c.kind == plat::ControlKind::Frame) return 3;
     if (c.kind == plat::ControlKind::Image || (c.kind == plat::ControlKind::PictureBox && c.tab < 0)) return 2;
     return c.tab >= 0 ? 0 : 1;
@@ -248,13 +248,13 @@ std::vector<int> creation_order(const plat::DialogSpec& spec) {
   std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
     const int ra = rank(a), rb = rank(b);
     if (ra != rb) return ra < rb;
-    return ra == 0 && spec.controls[static_cast<std::size_t>(a)].tab < spec.controls[static_cast<std::size_t>(b)].tab;
+    return ra == 0 && layout.controls[static_cast<std::size_t>(a)].tab < layout.controls[static_cast<std::size_t>(b)].tab;
   });
   return order;
 }
 
 void create_control(Dialog& d, int i, bool starts_group) {
-  const plat::ControlSpec& c = d.spec.controls[static_cast<std::size_t>(i)];
+  const plat::ControlSpec& c = d.layout.controls[static_cast<std::size_t>(i)];
   if (c.kind == plat::ControlKind::Image && !c.visible) {
     d.pictures[static_cast<std::size_t>(i)] = picture(c.picture);  // the hidden store: a picture, no window
     return;
@@ -286,7 +286,7 @@ void create_control(Dialog& d, int i, bool starts_group) {
   }
   if (focusable) style |= WS_TABSTOP;
   if (starts_group) style |= WS_GROUP;
-  const POINT at = client_position(d.spec, i);
+  const POINT at = client_position(d.layout, i);
   HWND w = CreateWindowExA(ex, cls, caption.c_str(), style, at.x, at.y, px(c.width), px(c.height), d.hwnd,
                            reinterpret_cast<HMENU>(static_cast<INT_PTR>(kFirstId + i)), B().instance, nullptr);
   d.controls[static_cast<std::size_t>(i)] = w;
@@ -338,7 +338,7 @@ Handle dialog_create(const DialogSpec& desc, DialogEvents* events) {
   win32::register_dialog_classes();
   auto d = std::make_unique<win32::Dialog>();
   d->events = events;
-  d->spec = desc;
+  d->layout = desc;
   const std::size_t n = desc.controls.size();
   d->controls.assign(n, nullptr);
   d->pictures.assign(n, nullptr);
@@ -365,11 +365,11 @@ Handle dialog_create(const DialogSpec& desc, DialogEvents* events) {
   // Option buttons that follow one another in one container form one group (arrow keys move
   // within it, selecting one clears the others); every other control is a group of its own.
   int previous = -1;
-  for (int i : win32::creation_order(dr.spec)) {
-    const ControlSpec& c = dr.spec.controls[static_cast<std::size_t>(i)];
+  for (int i : win32::creation_order(dr.layout)) {
+    const ControlSpec& c = dr.layout.controls[static_cast<std::size_t>(i)];
     const bool joins = previous >= 0 && c.kind == ControlKind::OptionButton &&
-                       dr.spec.controls[static_cast<std::size_t>(previous)].kind == ControlKind::OptionButton &&
-                       dr.spec.controls[static_cast<std::size_t>(previous)].parent == c.parent;
+                       dr.layout.controls[static_cast<std::size_t>(previous)].kind == ControlKind::OptionButton &&
+                       dr.layout.controls[static_cast<std::size_t>(previous)].parent == c.parent;
     win32::create_control(dr, i, !joins);
     if (!(c.kind == ControlKind::Image && !c.visible)) previous = i;
   }
@@ -439,13 +439,13 @@ void control_set_value(Handle h, int i, int value) {
   HWND w = control(d, i);
   if (!w) return;
   d->quiet = true;
-  const ControlSpec& c = d->spec.controls[static_cast<std::size_t>(i)];
+  const ControlSpec& c = d->layout.controls[static_cast<std::size_t>(i)];
   switch (c.kind) {
     case ControlKind::CheckBox: SendMessageA(w, BM_SETCHECK, value ? BST_CHECKED : BST_UNCHECKED, 0); break;
     case ControlKind::OptionButton:
       if (value) {  // one selected per container
         for (std::size_t k = 0; k < d->controls.size(); ++k) {
-          const ControlSpec& o = d->spec.controls[k];
+          const ControlSpec& o = d->layout.controls[k];
           if (k != static_cast<std::size_t>(i) && o.kind == ControlKind::OptionButton && o.parent == c.parent && d->controls[k])
             SendMessageA(d->controls[k], BM_SETCHECK, BST_UNCHECKED, 0);
         }
