@@ -90,6 +90,10 @@ struct Backend {
   // The rectangles one refresh sends, reserved once (nothing is allocated while the saver runs).
   std::array<wumpets::PixelBuffer::Area, wumpets::PixelBuffer::kChanges> areas{};
 
+  // The monitors, the primary one first (EnumDisplayMonitors), found once.
+  std::array<RECT, 16> monitors{};
+  int monitor_count = 0;
+
   std::vector<std::unique_ptr<Dialog>> dialogs;
   std::string settings_dir;  // chosen once: the Windows directory or the per-user folder
 };
@@ -107,6 +111,9 @@ inline plat::Handle handle_of(HWND w) {
 GdiEntry* gdi_entry(plat::Handle h, GdiEntry::Kind kind);
 Window* window(plat::Handle h);  // null when unknown or unloaded
 Window* window_of(HWND hwnd);   // loaded or not; null when not ours
+
+// A saver window covering a monitor, or a preview window (w_video.cpp).
+plat::Handle create_window(plat::WindowKind kind, plat::WindowEvents* events, int monitor);
 
 // The one window procedure of the saver and preview windows (w_loop.cpp).
 LRESULT CALLBACK window_proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);

@@ -47,7 +47,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   }
   win32::configure(options);
 
-  plat::core_main(options.seed);
+  plat::core_main(options.seed, options.settings);
   plat::run_event_loop();
   return 0;
 }

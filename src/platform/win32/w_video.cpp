@@ -163,8 +163,63 @@ ScreenMetrics screen_metrics() {
 
 int show_cursor(bool show) { return ShowCursor(show ? TRUE : FALSE); }
 
+namespace {
+
+BOOL CALLBACK add_monitor(HMONITOR monitor, HDC, LPRECT, LPARAM) {
+  MONITORINFO info{};
+  info.cbSize = sizeof info;
+  if (!GetMonitorInfoA(monitor, &info)) return TRUE;
+  auto& b = B();
+  if (b.monitor_count >= static_cast<int>(b.monitors.size())) return FALSE;
+  if (info.dwFlags & MONITORINFOF_PRIMARY) {
+    // The primary monitor is monitor 0: the others move up one place.
+    for (int i = b.monitor_count; i > 0; --i) b.monitors[static_cast<std::size_t>(i)] = b.monitors[static_cast<std::size_t>(i) - 1];
+    b.monitors[0] = info.rcMonitor;
+  } else {
+    b.monitors[static_cast<std::size_t>(b.monitor_count)] = info.rcMonitor;
+  }
+  ++b.monitor_count;
+  return TRUE;
+}
+
+void find_monitors() {
+  if (B().monitor_count > 0) return;
+  if (!B().options.window) EnumDisplayMonitors(nullptr, nullptr, add_monitor, 0);
+  if (B().monitor_count == 0) {  // an ordinary window, or no answer: the primary screen alone
+    B().monitors[0] = RECT{0, 0, win32::screen_width(), win32::screen_height()};
+    B().monitor_count = 1;
+  }
+}
+
+}  // namespace
+
+int monitor_count() {
+  find_monitors();
+  return B().monitor_count;
+}
+
+Size monitor_size(int monitor) {
+  find_monitors();
+  if (monitor < 0 || monitor >= B().monitor_count) return Size{};
+  const RECT& r = B().monitors[static_cast<std::size_t>(monitor)];
+  return Size{r.right - r.left, r.bottom - r.top};
+}
+
 Handle window_create(WindowKind kind, WindowEvents* events) {
-  win32::register_classes();
+  return kind == WindowKind::Saver ? window_create_on_monitor(events, 0) : win32::create_window(kind, events, 0);
+}
+
+Handle window_create_on_monitor(WindowEvents* events, int monitor) {
+  return win32::create_window(WindowKind::Saver, events, monitor);
+}
+
+}  // namespace plat
+
+namespace win32 {
+
+plat::Handle create_window(plat::WindowKind kind, plat::WindowEvents* events, int monitor) {
+  using plat::WindowKind;
+  register_classes();
   win32::Window* slot = nullptr;
   for (win32::Window& w : B().windows)
     if (!w.hwnd) {
@@ -174,16 +229,23 @@ Handle window_create(WindowKind kind, WindowEvents* events) {
   if (!slot) return 0;
   const bool saver = kind == WindowKind::Saver;
   const bool framed = saver && B().options.window;  // --window: an ordinary window to try it out
-  int width = saver ? win32::screen_width() : 2580 * B().dpi / 1440;
-  int height = saver ? win32::screen_height() : 1860 * B().dpi / 1440;
+  int left = 0, top = 0;
+  int width = 2580 * B().dpi / 1440, height = 1860 * B().dpi / 1440;  // the preview as designed
+  if (saver) {
+    const plat::Size size = plat::monitor_size(monitor);
+    if (size.width <= 0) return 0;
+    width = size.width;
+    height = size.height;
+    left = B().monitors[static_cast<std::size_t>(monitor)].left;
+    top = B().monitors[static_cast<std::size_t>(monitor)].top;
+  }
   DWORD style = framed ? (WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX) : WS_POPUP;
   DWORD ex = saver && !framed ? WS_EX_TOPMOST : 0;
   RECT outer{0, 0, width, height};
   AdjustWindowRectEx(&outer, style, FALSE, ex);
-  const int x = framed ? CW_USEDEFAULT : 0;
-  HWND hwnd = CreateWindowExA(ex, "ZelkinWumpetsWindow", "Zelkin Wumpets", style, x, framed ? CW_USEDEFAULT : 0,
-                              outer.right - outer.left, outer.bottom - outer.top, nullptr, nullptr, B().instance,
-                              nullptr);
+  HWND hwnd = CreateWindowExA(ex, "ZelkinWumpetsWindow", "Zelkin Wumpets", style, framed ? CW_USEDEFAULT : left,
+                              framed ? CW_USEDEFAULT : top, outer.right - outer.left, outer.bottom - outer.top, nullptr,
+                              nullptr, B().instance, nullptr);
   if (!hwnd) return 0;
   *slot = win32::Window{};
   slot->hwnd = hwnd;
@@ -191,10 +253,14 @@ Handle window_create(WindowKind kind, WindowEvents* events) {
   slot->events = events;
   slot->loaded = true;
   slot->screen = GetDC(hwnd);
-  slot->dc = create_dc();
+  slot->dc = plat::create_dc();
   if (GdiEntry* dc = win32::gdi_entry(slot->dc, GdiEntry::Dc)) win32::select_dib(*dc, win32::make_dib(width, height));
   return win32::handle_of(hwnd);
 }
+
+}  // namespace win32
+
+namespace plat {
 
 void window_show(Handle wnd) {
   win32::Window* w = win32::window(wnd);
