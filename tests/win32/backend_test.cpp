@@ -185,6 +185,11 @@ TEST_F(Backend, ScreenMetricsFollowTheRealDpi) {
   EXPECT_FLOAT_EQ(m.twips_per_pixel_y, 1440.0f / static_cast<float>(dpi));
   EXPECT_FLOAT_EQ(m.width_twips, static_cast<float>(GetSystemMetrics(SM_CXSCREEN)) * 1440.0f / static_cast<float>(dpi));
   EXPECT_FLOAT_EQ(m.height_twips, static_cast<float>(GetSystemMetrics(SM_CYSCREEN)) * 1440.0f / static_cast<float>(dpi));
+  // Monitor 0 is the primary screen; the test display has that one alone.
+  ASSERT_EQ(plat::monitor_count(), GetSystemMetrics(SM_CMONITORS));
+  EXPECT_EQ(plat::monitor_size(0).width, GetSystemMetrics(SM_CXSCREEN));
+  EXPECT_EQ(plat::monitor_size(0).height, GetSystemMetrics(SM_CYSCREEN));
+  EXPECT_EQ(plat::monitor_size(plat::monitor_count()).width, 0);
 }
 
 TEST_F(Backend, ProfileRoundTripInTheChosenFolder) {
