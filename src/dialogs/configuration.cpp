@@ -146,9 +146,10 @@ void Configuration::unload() {
 void Configuration::cmdOK_Click() {
   guarded(st, "Configuration/cmdOK_Click", [&] {
     using namespace cfg;
-    auto put = [&](const std::string& key, const std::string& value) {
-      PutIniData(st, kIniFile, kIniSection, key, value);
-    };
+    // Every key goes in one change: a full disk or a run-time error half-way never leaves the
+    // file with half the new settings (a speed of 0 froze the next saver).
+    plat::ProfileEntries entries;
+    auto put = [&](const std::string& key, const std::string& value) { entries.emplace_back(key, value); };
     put(kFirstRunKey, "1");
     for (int n = 1; n <= 5; ++n) put("wumpet" + std::to_string(n), flag_text(value(wumpetcheck(n))));
     put("notes1", flag_text(value(notes1check)));
@@ -178,6 +179,7 @@ void Configuration::cmdOK_Click() {
     put("speed", position == bar.max ? "1" : std::to_string(int_sub(static_cast<Integer>(bar.max), position)));
     for (int n = 0; n <= 5; ++n) put("musicchoice" + std::to_string(n), flag_text(value(musicchk(n))));
     put("message", flag_text(value(messagecheck)));
+    PutIniData(st, kIniFile, kIniSection, entries);
     unload();
   });
 }

@@ -3,12 +3,15 @@
 // carries on with whatever the procedure had set (a function returns its result so far).
 #pragma once
 
+#include <new>
+
 #include "errors/reporter.h"
 #include "runtime/numbers.h"
 
 namespace wumpets {
 
-// Returns true when the body ran to its end.
+// Returns true when the body ran to its end. Memory running out is run-time error 7 like any
+// other: reported, never an abort.
 template <class Body>
 bool guarded(Starter& st, const char* label, Body&& body) {
   try {
@@ -16,8 +19,10 @@ bool guarded(Starter& st, const char* label, Body&& body) {
     return true;
   } catch (const RuntimeError& e) {
     sys_ReportError(st, label, e.number);
-    return false;
+  } catch (const std::bad_alloc&) {
+    sys_ReportError(st, label, kOutOfMemory);
   }
+  return false;
 }
 
 // Runs a body whose run-time errors are skipped without a report (the registry reader's rule):

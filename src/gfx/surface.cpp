@@ -13,8 +13,8 @@ constexpr int kCreateAttempts = 1000;
 
 plat::Handle GenerateDC(Starter& st, const std::string& path) {
   plat::Handle result = 0;
-  guarded(st, "System/GenerateDC", [&] {
-    plat::Handle dc = 0;
+  plat::Handle dc = 0;
+  const bool done = guarded(st, "System/GenerateDC", [&] {
     for (int attempt = 0; attempt < kCreateAttempts && dc <= 0; ++attempt) dc = plat::create_dc();
     if (dc <= 0) raise_error(kOverflow);
     plat::Handle bitmap = plat::load_bitmap(path);
@@ -22,6 +22,7 @@ plat::Handle GenerateDC(Starter& st, const std::string& path) {
     result = dc;
     plat::delete_bitmap(bitmap);
   });
+  if (!done && dc > 0 && result == 0) plat::delete_dc(dc);  // e.g. out of memory: no stray DC
   return result;
 }
 

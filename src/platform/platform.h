@@ -167,6 +167,10 @@ std::string profile_get(const std::string& section, const std::string& key, cons
                         int size, const std::string& file);
 bool profile_put(const std::string& section, const std::string& key, const std::string& value,
                  const std::string& file);
+// Writes every entry (key, value) into section as one change: all of them, or none when the file
+// cannot be written, in which case the old file stays whole. False on failure.
+using ProfileEntries = std::vector<std::pair<std::string, std::string>>;
+bool profile_put_all(const std::string& section, const ProfileEntries& entries, const std::string& file);
 std::string data_directory();  // the folder of the pictures and songs, with a trailing separator
 
 // ---------------------------------------------------------------------------------------------

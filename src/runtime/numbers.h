@@ -13,6 +13,7 @@ namespace wumpets {
 enum ErrorNumber : int {
   kInvalidArgument = 5,  // a negative length given to a text function
   kOverflow = 6,         // a 16-bit or 32-bit integer out of range
+  kOutOfMemory = 7,      // an allocation failed
   kSubscript = 9,        // an array index outside its declared range
   kTypeMismatch = 13,    // text that is not a number where a number is needed
 };

@@ -27,6 +27,11 @@ void PutIniData(Starter& st, const std::string& file, const std::string& section
   guarded(st, "Starter/PutIniData", [&] { plat::profile_put(section, key, value, file); });
 }
 
+void PutIniData(Starter& st, const std::string& file, const std::string& section,
+                const plat::ProfileEntries& entries) {
+  guarded(st, "Starter/PutIniData", [&] { plat::profile_put_all(section, entries, file); });
+}
+
 namespace {
 
 void set_first_run_defaults(Scene& sc) {

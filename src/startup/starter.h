@@ -107,6 +107,9 @@ std::string sys_GetIni(Starter& st, const std::string& file, const std::string& 
                        const std::string& key);
 void PutIniData(Starter& st, const std::string& file, const std::string& section,
                 const std::string& key, const std::string& value);
+// Many keys as one change: all are written or, when the file cannot be written, none.
+void PutIniData(Starter& st, const std::string& file, const std::string& section,
+                const plat::ProfileEntries& entries);
 
 // Window centring (centre.cpp): both move the window to the middle of the primary screen and
 // differ only in their error label.

@@ -8,6 +8,7 @@
 #include <fstream>
 #include <vector>
 
+#include "platform/common/bmp_check.h"
 #include "platform/common/memdc.h"
 
 namespace fs = std::filesystem;
@@ -164,4 +165,102 @@ TEST_F(BitmapFormats, MissingOrBrokenFilesGiveNoBitmap) {
   for (std::size_t i = 0; i < random.size(); ++i) random[i] = static_cast<unsigned char>(i * 131 + 7);
   load(random, &ok);
   EXPECT_FALSE(ok);
+}
+
+namespace {
+
+void put32(std::vector<unsigned char>& v, std::size_t at, std::uint32_t x) {
+  for (int i = 0; i < 4; ++i) v[at + static_cast<std::size_t>(i)] = static_cast<unsigned char>(x >> (8 * i));
+}
+void put16(std::vector<unsigned char>& v, std::size_t at, unsigned x) {
+  v[at] = static_cast<unsigned char>(x & 0xFF), v[at + 1] = static_cast<unsigned char>(x >> 8);
+}
+
+}  // namespace
+
+// Headers that claim more than the file holds, or what no bitmap is, are refused before any
+// decoder allocates for them: the file reads as unreadable.
+TEST_F(BitmapFormats, HeadersThatLieAreRefused) {
+  const std::vector<unsigned char> good = file(24, 2, 0, packed(24, false));
+  std::vector<unsigned char> rle8;  // the RLE8 file of RunLengthEncoded
+  {
+    Bytes r8;
+    for (int y : row_order(false)) {
+      for (std::uint32_t c : kPicture[y]) r8.u8(1), r8.u8(static_cast<unsigned>(index_of(c)));
+      r8.u8(0), r8.u8(0);
+    }
+    r8.u8(0), r8.u8(1);
+    rle8 = file(8, 2, 1, r8.v);
+  }
+  struct Case {
+    const char* what;
+    std::vector<unsigned char> bytes;
+  };
+  auto with = [](std::vector<unsigned char> v, auto change) {
+    change(v);
+    return v;
+  };
+  std::vector<unsigned char> huge = with(rle8, [](auto& v) { put32(v, 18, 60000), put32(v, 22, 60000); });
+  huge.resize(1078, 0);
+  const std::vector<Case> cases = {
+      {"60000 x 60000 in 1078 bytes", huge},
+      {"width 526208 (one flipped bit)", with(good, [](auto& v) { put32(v, 18, 526208); })},
+      {"width 4 x 2 rows claimed as 4 x 2000", with(good, [](auto& v) { put32(v, 22, 2000); })},
+      {"height of the smallest int", with(good, [](auto& v) { put32(v, 22, 0x80000000u); })},
+      {"width 0", with(good, [](auto& v) { put32(v, 18, 0); })},
+      {"negative width", with(good, [](auto& v) { put32(v, 18, 0xFFFFFFFCu); })},
+      {"two planes", with(good, [](auto& v) { put16(v, 26, 2); })},
+      {"7 bits a pixel", with(good, [](auto& v) { put16(v, 28, 7); })},
+      {"embedded JPEG", with(good, [](auto& v) { put32(v, 30, 4); })},
+      {"RLE8 with 24 bits", with(good, [](auto& v) { put32(v, 30, 1); })},
+      {"top-down RLE", with(rle8, [](auto& v) { put32(v, 22, 0xFFFFFFFEu); })},
+      {"RLE8 claiming 1000 x 1000 in 22 bytes", with(rle8, [](auto& v) { put32(v, 18, 1000), put32(v, 22, 1000); })},
+      {"pixel data past the end", with(good, [](auto& v) { put32(v, 10, 5000); })},
+      {"pixel data inside the header", with(good, [](auto& v) { put32(v, 10, 20); })},
+      {"one byte short", with(good, [](auto& v) { v.pop_back(); })},
+      {"unknown header size", with(good, [](auto& v) { put32(v, 14, 41); })},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    bool ok = true;
+    const wumpets::PixelBuffer img = load(c.bytes, &ok);
+    EXPECT_FALSE(ok);
+    EXPECT_EQ(img.width * img.height, 0);
+  }
+  bool ok = false;
+  load(good, &ok);
+  EXPECT_TRUE(ok) << "the unchanged file loads";
+  load(rle8, &ok);
+  EXPECT_TRUE(ok);
+}
+
+// The largest picture a file may hold follows the screen: twice its pixels, and never less than
+// a large screen's worth so that the sheets load in a small window.
+TEST(BitmapCheck, SizeIsBoundedRelativeToTheScreen) {
+  auto header = [](int w, int h) {
+    std::vector<unsigned char> v(54, 0);
+    v[0] = 'B', v[1] = 'M';
+    put32(v, 10, 54), put32(v, 14, 40), put32(v, 18, static_cast<std::uint32_t>(w));
+    put32(v, 22, static_cast<std::uint32_t>(h)), put16(v, 26, 1), put16(v, 28, 32);
+    return v;
+  };
+  struct Case {
+    int screen_w, screen_h, w, h;
+    bool ok;
+  };
+  const Case cases[] = {
+      {3840, 2160, 3840, 2160, true},   {3840, 2160, 7680, 2160, true},  {3840, 2160, 7681, 2160, false},
+      {640, 480, 2048, 1536, true},     {640, 480, 2049, 1536, false},   {0, 0, 2048, 1536, true},
+      {32767, 32767, 32768, 1, false},  {32767, 32767, 1, 32768, false}, {1920, 1080, 1920, 1080, true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::to_string(c.w) + "x" + std::to_string(c.h) + " on " + std::to_string(c.screen_w));
+    const auto v = header(c.w, c.h);
+    bmp::Info info;
+    const std::uint64_t file_size = 54 + 4ull * static_cast<std::uint64_t>(c.w) * static_cast<std::uint64_t>(c.h);
+    EXPECT_EQ(bmp::check(v.data(), v.size(), file_size, bmp::pixel_limit(c.screen_w, c.screen_h), info), c.ok);
+    if (c.ok) {
+      EXPECT_EQ(info.width * static_cast<std::int64_t>(info.height), static_cast<std::int64_t>(c.w) * c.h);
+    }
+  }
 }

@@ -2,9 +2,11 @@
 // open, their click rules, what "&Apply Changes" writes and in which order, and the message text.
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <csignal>
 #include <filesystem>
 #include <memory>
 #include <fstream>
@@ -392,6 +394,37 @@ TEST_F(DialogTest, CancelAndClosingWriteNothing) {
     }
     EXPECT_FALSE(fs::exists(dir_ / "vornicade.ini"));
   }
+}
+
+// Apply writes every key in one change: one write of all of them, and when that write fails (a
+// full disk; here the file-size limit) the old file stays whole rather than half new.
+TEST_F(DialogTest, ApplyIsOneChangeThatFailsWhole) {
+  const std::string old = "[Zelkin Wumpets]\nfirstrun=1\nwumpet1=1\nspeed=60\n";
+  {
+    std::ofstream(dir_ / "vornicade.ini") << old;
+  }
+  ASSERT_NE(open(), 0);
+  click("hippiecheck");
+  std::signal(SIGXFSZ, SIG_IGN);
+  struct rlimit saved {};
+  ::getrlimit(RLIMIT_FSIZE, &saved);
+  struct rlimit small = saved;
+  small.rlim_cur = 120;  // room for the old file, not for the new one
+  ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+  const auto puts = apply();
+  ::setrlimit(RLIMIT_FSIZE, &saved);
+  EXPECT_EQ(puts.size(), 30u);
+  int transactions = 0;
+  for (const auto& c : headless::calls()) transactions += c == "profile_put_all 30";
+  EXPECT_EQ(transactions, 1);
+  EXPECT_EQ(settings_text(), old);
+  // With room, the same Apply writes all of it.
+  restart();
+  ASSERT_NE(open(), 0);
+  click("hippiecheck");
+  apply();
+  EXPECT_NE(settings_text().find("hippie=1"), std::string::npos);
+  EXPECT_NE(settings_text().find("message=0"), std::string::npos);
 }
 
 // ---------------------------------------------------------------------------------------------

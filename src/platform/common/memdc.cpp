@@ -2,6 +2,8 @@
 
 #include <vector>
 
+#include "platform/common/bmp_check.h"
+
 namespace memdc {
 
 namespace {
@@ -45,7 +47,15 @@ Cache& last_decoded() {
   static Cache c;
   return c;
 }
+
+plat::Size& screen() {
+  static plat::Size s;
+  return s;
+}
 }  // namespace
+
+void set_screen_size(int width, int height) { screen() = plat::Size{width, height}; }
+std::uint64_t pixel_limit() { return bmp::pixel_limit(screen().width, screen().height); }
 
 plat::Handle create_dc() { return add(Entry::Dc, nullptr); }
 

@@ -4,6 +4,8 @@
 // part (read_bmp and file_stamp below).
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <string>
 
@@ -33,11 +35,18 @@ void reset();  // forgets every handle (tests)
 // copy stays for the rest of the run.
 void forget_decoded();
 
+// The screen the pictures are for: no file may hold a picture larger than a small multiple of
+// it (bmp::pixel_limit). The back end says so as soon as it knows its screen.
+void set_screen_size(int width, int height);
+std::uint64_t pixel_limit();
+
 // Supplied by the back end that links this table (platform/posix/bmp_file.cpp for Linux and
-// headless): reads a bitmap file into 32-bit pixels, false when it cannot be read; and a text
-// that changes whenever the file does (empty when there is no file), so that a file loaded twice
-// in a row is decoded once.
+// headless): reads a bitmap file into 32-bit pixels, false when it cannot be read or fails the
+// bitmap check (std::bad_alloc when memory runs out); the same for a file's bytes in memory; and
+// a text that changes whenever the file does (empty when there is no file), so that a file
+// loaded twice in a row is decoded once.
 bool read_bmp(const std::string& path, wumpets::PixelBuffer& out);
+bool decode_bmp(const unsigned char* data, std::size_t size, wumpets::PixelBuffer& out);
 std::string file_stamp(const std::string& path);
 
 }  // namespace memdc

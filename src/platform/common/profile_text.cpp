@@ -51,6 +51,21 @@ std::string one_line(const std::string& value) {
 
 }  // namespace
 
+bool split_lines(std::string_view text, std::vector<std::string>& lines) {
+  lines.clear();
+  if (text.size() > kMaxFileBytes || text.find('\0') != std::string_view::npos) return false;
+  if (text.starts_with("\xFF\xFE") || text.starts_with("\xFE\xFF")) return false;  // UTF-16 marks
+  while (!text.empty()) {
+    std::size_t end = text.find('\n');
+    std::string_view line = text.substr(0, end);
+    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    lines.emplace_back(line);
+    if (end == std::string_view::npos) break;
+    text.remove_prefix(end + 1);
+  }
+  return true;
+}
+
 std::string find_value(const std::vector<std::string>& lines, const std::string& section,
                        const std::string& key, const std::string& def, int size) {
   std::string result = def;

@@ -3,10 +3,19 @@
 // Each back end reads and writes the file its own way and uses these to find and set values.
 #pragma once
 
+#include <cstddef>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace profile {
+
+// A settings file is a small text file; anything larger is not ours to read or rewrite.
+inline constexpr std::size_t kMaxFileBytes = 1024 * 1024;
+
+// Splits a file's text into lines (LF or CR LF). False, with no lines, when the text is not a
+// settings file: larger than kMaxFileBytes, or UTF-16 (a byte-order mark, or NUL bytes).
+bool split_lines(std::string_view text, std::vector<std::string>& lines);
 
 // The value of key in section, at most (size - 1) characters; def when either is missing.
 std::string find_value(const std::vector<std::string>& lines, const std::string& section,

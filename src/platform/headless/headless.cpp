@@ -1,6 +1,8 @@
 // The headless back end. See headless.h.
 #include "platform/headless/headless.h"
 
+#include <new>
+
 #include <sys/stat.h>
 
 #include <memory>
@@ -196,6 +198,8 @@ Handle create_dc() {
   return h;
 }
 Handle load_bitmap(const std::string& path) {
+  memdc::set_screen_size(S().config.screen_width, S().config.screen_height);
+  if (S().config.out_of_memory) throw std::bad_alloc();
   Handle h = memdc::load_bitmap(path);
   log("load_bitmap " + path);
   return h;
@@ -366,6 +370,11 @@ bool profile_put(const std::string& section, const std::string& key, const std::
                  const std::string& file) {
   log("profile_put " + key + "=" + value);
   return profile::write(S().config.config_dir + "/" + file, section, key, value);
+}
+bool profile_put_all(const std::string& section, const ProfileEntries& entries, const std::string& file) {
+  log("profile_put_all " + std::to_string(entries.size()));
+  for (const auto& [key, value] : entries) log("profile_put " + key + "=" + value);
+  return profile::write_all(S().config.config_dir + "/" + file, section, entries);
 }
 std::string data_directory() { return S().config.data_dir; }
 

@@ -34,6 +34,7 @@ struct Config {
   std::map<std::string, std::pair<std::uint32_t, std::string>> registry;
   bool password_accepted = true;
   std::string status_suffix;  // appended to the sequencer's state replies
+  bool out_of_memory = false;  // load_bitmap throws std::bad_alloc, as an exhausted heap does
 };
 
 // Starts afresh: forgets windows, timers, DCs, the log and the clock.

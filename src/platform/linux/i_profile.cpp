@@ -39,6 +39,10 @@ bool profile_put(const std::string& section, const std::string& key, const std::
   return profile::write(settings_path(file), section, key, value);
 }
 
+bool profile_put_all(const std::string& section, const ProfileEntries& entries, const std::string& file) {
+  return profile::write_all(settings_path(file), section, entries);
+}
+
 // The folder of the pictures and songs: --data-dir, else data/ next to the program (a build),
 // else ../share/zelkin-wumpets/data from the program (an install, wherever its prefix went),
 // else the share folder the program was configured for. A folder that is missing or lacks a

@@ -538,6 +538,7 @@ Size screen_pixels() {
 
 ScreenMetrics screen_metrics() {
   const Size size = screen_pixels();
+  memdc::set_screen_size(size.width, size.height);  // bounds the pictures files may hold
   // A picture rendered to a file has no screen to take a resolution from.
   const double dpi = linuxvideo::rendering() ? 96.0 : linuxplat::screen_dpi();
   return screen_metrics_at(size.width, size.height, dpi, dpi);

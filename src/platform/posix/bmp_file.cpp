@@ -1,29 +1,81 @@
-// Bitmap files for the memory-DC table on POSIX systems: SDL's BMP loader reads every depth and
-// compression the format allows; the file's size and modification time identify a version.
+// Bitmap files for the memory-DC table on POSIX systems: every header passes the bitmap check
+// (platform/common/bmp_check.h) before SDL's BMP loader, which reads every depth and compression
+// the format allows, decodes it; the file's size and modification time identify a version.
 #include <SDL.h>
 #include <sys/stat.h>
 
+#include <algorithm>
+#include <cstring>
+#include <new>
+
+#include "platform/common/bmp_check.h"
 #include "platform/common/memdc.h"
 
 namespace memdc {
 
-bool read_bmp(const std::string& path, wumpets::PixelBuffer& out) {
-  SDL_Surface* loaded = SDL_LoadBMP(path.c_str());
-  if (!loaded) return false;
-  SDL_Surface* rgb = SDL_ConvertSurfaceFormat(loaded, SDL_PIXELFORMAT_RGB888, 0);
-  SDL_FreeSurface(loaded);
-  if (!rgb) return false;
-  out = wumpets::PixelBuffer(rgb->w, rgb->h);
-  SDL_LockSurface(rgb);
-  for (int y = 0; y < rgb->h; ++y) {
-    const auto* src = reinterpret_cast<const std::uint32_t*>(static_cast<const std::uint8_t*>(rgb->pixels) +
-                                                             static_cast<std::size_t>(y) * rgb->pitch);
-    std::uint32_t* dst = out.row(y);
-    for (int x = 0; x < rgb->w; ++x) dst[x] = src[x] & 0x00FFFFFFu;
+namespace {
+
+// SDL says only this when a decode ran out of memory; that is a run-time error of its own (7),
+// not an unreadable file.
+void throw_if_out_of_memory() {
+  if (std::strcmp(SDL_GetError(), "Out of memory") == 0) throw std::bad_alloc();
+}
+
+// Checks and decodes the picture behind rw (which this closes).
+bool decode(SDL_RWops* rw, wumpets::PixelBuffer& out) {
+  if (!rw) return false;
+  unsigned char head[bmp::kHeadBytes];
+  const Sint64 file_size = SDL_RWsize(rw);
+  const std::size_t got = SDL_RWread(rw, head, 1, sizeof head);
+  bmp::Info info;
+  if (file_size < 0 || SDL_RWseek(rw, 0, RW_SEEK_SET) != 0 ||
+      !bmp::check(head, got, static_cast<std::uint64_t>(file_size), pixel_limit(), info)) {
+    SDL_RWclose(rw);
+    return false;
   }
-  SDL_UnlockSurface(rgb);
-  SDL_FreeSurface(rgb);
+  SDL_ClearError();
+  SDL_Surface* loaded = SDL_LoadBMP_RW(rw, 1);
+  if (!loaded) {
+    throw_if_out_of_memory();
+    return false;
+  }
+  if (loaded->w != info.width || loaded->h != info.height) {  // never trust a decoder blindly
+    SDL_FreeSurface(loaded);
+    return false;
+  }
+  wumpets::PixelBuffer image(loaded->w, loaded->h);
+  // Convert straight into our own pixels: one copy of the picture fewer than converting first.
+  SDL_Surface* target = SDL_CreateRGBSurfaceWithFormatFrom(image.row(0), image.width, image.height, 32,
+                                                           image.stride * 4, SDL_PIXELFORMAT_RGB888);
+  bool ok = target != nullptr;
+  if (ok) {
+    SDL_SetSurfaceBlendMode(loaded, SDL_BLENDMODE_NONE);  // an alpha channel is not transparency here
+    ok = SDL_BlitSurface(loaded, nullptr, target, nullptr) == 0;
+    SDL_FreeSurface(target);
+  }
+  SDL_FreeSurface(loaded);
+  if (!ok) {
+    throw_if_out_of_memory();
+    return false;
+  }
+  for (int y = 0; y < image.height; ++y) {
+    std::uint32_t* row = image.row(y);
+    for (int x = 0; x < image.width; ++x) row[x] &= 0x00FFFFFFu;
+  }
+  out = std::move(image);
   return true;
+}
+
+}  // namespace
+
+bool read_bmp(const std::string& path, wumpets::PixelBuffer& out) {
+  struct stat sb {};
+  if (::stat(path.c_str(), &sb) != 0 || !S_ISREG(sb.st_mode)) return false;  // no FIFO or device
+  return decode(SDL_RWFromFile(path.c_str(), "rb"), out);
+}
+
+bool decode_bmp(const unsigned char* data, std::size_t size, wumpets::PixelBuffer& out) {
+  return decode(SDL_RWFromConstMem(data, static_cast<int>(std::min<std::size_t>(size, 0x7FFFFFFF))), out);
 }
 
 std::string file_stamp(const std::string& path) {

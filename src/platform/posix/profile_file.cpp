@@ -1,12 +1,14 @@
 #include "platform/posix/profile_file.h"
 
 #include <fcntl.h>
+#include <limits.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
-#include <fstream>
-#include <vector>
+#include <cstdlib>
+#include <ctime>
 
 #include "platform/common/profile_text.h"
 
@@ -14,27 +16,93 @@ namespace profile {
 
 namespace {
 
-bool is_regular_or_missing(const std::string& path, bool& exists) {
+std::uint64_t parse_count = 0;
+
+bool same_file(const struct stat& a, const struct stat& b) { return a.st_dev == b.st_dev && a.st_ino == b.st_ino; }
+
+// Reads a regular file's text through fd, refusing anything above the size bound.
+bool read_text(int fd, std::string& text) {
   struct stat sb {};
-  if (::stat(path.c_str(), &sb) != 0) {
-    exists = false;
-    return errno == ENOENT;
+  if (::fstat(fd, &sb) != 0 || !S_ISREG(sb.st_mode)) return false;
+  if (static_cast<std::uint64_t>(sb.st_size) > kMaxFileBytes) return false;
+  text.clear();
+  char buf[16384];
+  for (;;) {
+    const ssize_t n = ::read(fd, buf, sizeof buf);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) return false;
+    if (n == 0) return true;
+    text.append(buf, static_cast<std::size_t>(n));
+    if (text.size() > kMaxFileBytes) return false;  // it grew while being read
   }
-  exists = true;
-  return S_ISREG(sb.st_mode);
 }
 
-bool read_lines(const std::string& path, std::vector<std::string>& lines) {
-  bool exists = false;
-  if (!is_regular_or_missing(path, exists) || !exists) return false;
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return false;
-  std::string line;
-  while (std::getline(in, line)) {
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    lines.push_back(line);
+bool parse(int fd, std::vector<std::string>& lines) {
+  std::string text;
+  ++parse_count;
+  return read_text(fd, text) && split_lines(text, lines);
+}
+
+// The parsed lines of the file last read, and what identified it.
+struct ReadCache {
+  std::string path;
+  struct stat sb {};
+  bool settled = false;  // the file had not changed for a while when it was read
+  std::vector<std::string> lines;
+};
+
+bool unchanged(const struct stat& a, const struct stat& b) {
+  return same_file(a, b) && a.st_size == b.st_size && a.st_mtim.tv_sec == b.st_mtim.tv_sec &&
+         a.st_mtim.tv_nsec == b.st_mtim.tv_nsec && a.st_ctim.tv_sec == b.st_ctim.tv_sec &&
+         a.st_ctim.tv_nsec == b.st_ctim.tv_nsec;
+}
+
+// File times move in clock ticks, so a file rewritten in place with the same size within one
+// tick looks unchanged. Lines are kept only for a file that had not changed for two seconds
+// when it was read; a freshly written one is read again each time.
+bool settled(const struct stat& sb) {
+  struct timespec now {};
+  ::clock_gettime(CLOCK_REALTIME, &now);
+  return sb.st_mtim.tv_sec + 2 < now.tv_sec;
+}
+
+const std::vector<std::string>& lines_of(const std::string& path) {
+  static ReadCache cache;
+  static const std::vector<std::string> none;
+  struct stat sb {};
+  if (::stat(path.c_str(), &sb) != 0 || !S_ISREG(sb.st_mode)) return none;
+  if (cache.settled && cache.path == path && unchanged(cache.sb, sb)) return cache.lines;
+  cache = ReadCache{};
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  if (fd < 0) return none;
+  struct stat opened {};
+  const bool ok = ::fstat(fd, &opened) == 0 && parse(fd, cache.lines);
+  ::close(fd);
+  if (!ok) cache.lines.clear();  // not a settings file: read as empty
+  cache.path = path;
+  cache.sb = opened;
+  cache.settled = settled(opened);
+  return cache.lines;
+}
+
+std::string folder_of(const std::string& path) {
+  const std::size_t slash = path.rfind('/');
+  if (slash == std::string::npos) return ".";
+  return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+// Where the text of `path` really lives: symbolic links followed to their end, so that a
+// settings file kept elsewhere and linked here is updated there and stays linked.
+std::string resolve_links(std::string path) {
+  for (int depth = 0; depth < 40; ++depth) {
+    char buf[PATH_MAX];
+    const ssize_t n = ::readlink(path.c_str(), buf, sizeof buf - 1);
+    if (n <= 0) return path;  // not a link, or missing
+    std::string to(buf, static_cast<std::size_t>(n));
+    if (to[0] != '/') to = folder_of(path) + "/" + to;
+    path = to;
   }
-  return true;
+  return path;  // a loop of links: opening it with O_NOFOLLOW fails
 }
 
 void make_parent_dirs(const std::string& path) {
@@ -43,46 +111,108 @@ void make_parent_dirs(const std::string& path) {
   }
 }
 
+// Opens the settings file (creating it empty when missing) and takes the advisory lock. A writer
+// that was waiting while another renamed a new file into place locks that new file instead.
+int open_locked(const std::string& target, bool& created) {
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    created = false;
+    int fd = ::open(target.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0 && errno == ENOENT) {
+      fd = ::open(target.c_str(), O_RDONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
+      if (fd < 0 && errno == EEXIST) continue;
+      created = fd >= 0;
+    }
+    if (fd < 0) return -1;
+    int r;
+    while ((r = ::flock(fd, LOCK_EX)) != 0 && errno == EINTR) {
+    }
+    struct stat held {}, now {};
+    if (r == 0 && ::fstat(fd, &held) == 0 && ::lstat(target.c_str(), &now) == 0 && same_file(held, now)) return fd;
+    ::close(fd);
+    if (r != 0) return -1;
+  }
+  return -1;
+}
+
+bool may_write(const std::string& target, const struct stat& sb) {
+  if (!S_ISREG(sb.st_mode)) return false;
+  // The owner's write bit decides for the owner; root would be let through by access() alone.
+  if (sb.st_uid == ::geteuid()) return (sb.st_mode & S_IWUSR) != 0;
+  return (sb.st_mode & 0222) != 0 && ::access(target.c_str(), W_OK) == 0;
+}
+
+bool write_fully(int fd, const std::string& text) {
+  const char* p = text.data();
+  std::size_t left = text.size();
+  while (left > 0) {
+    const ssize_t n = ::write(fd, p, left);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return false;
+    p += n;
+    left -= static_cast<std::size_t>(n);
+  }
+  return true;
+}
+
+// Writes text to a new temporary file beside target with target's mode and owner, then renames
+// it over target.
+bool replace(const std::string& target, const struct stat& sb, const std::string& text) {
+  const std::string dir = folder_of(target);
+  std::string name = target.substr(target.rfind('/') == std::string::npos ? 0 : target.rfind('/') + 1);
+  std::string tmp = dir + "/." + name + ".XXXXXX";
+  const int fd = ::mkostemp(tmp.data(), O_CLOEXEC);
+  if (fd < 0) return false;
+  bool ok = ::fchmod(fd, sb.st_mode & 07777) == 0;
+  if (ok && (sb.st_uid != ::geteuid() || sb.st_gid != ::getegid())) {
+    (void)!::fchown(fd, sb.st_uid, sb.st_gid);  // only root or the group's member may; best effort
+  }
+  ok = ok && write_fully(fd, text) && ::fsync(fd) == 0;
+  if (::close(fd) != 0) ok = false;
+  if (ok) ok = ::rename(tmp.c_str(), target.c_str()) == 0;
+  if (!ok) {
+    ::unlink(tmp.c_str());
+    return false;
+  }
+  const int dfd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (dfd >= 0) {
+    ::fsync(dfd);  // the rename itself reaches the disk
+    ::close(dfd);
+  }
+  return true;
+}
+
 }  // namespace
+
+std::uint64_t parses() { return parse_count; }
 
 std::string read(const std::string& path, const std::string& section, const std::string& key,
                  const std::string& def, int size) {
-  std::vector<std::string> lines;
-  read_lines(path, lines);
-  return find_value(lines, section, key, def, size);
+  return find_value(lines_of(path), section, key, def, size);
 }
 
 bool write(const std::string& path, const std::string& section, const std::string& key,
            const std::string& value) {
-  bool exists = false;
-  if (!is_regular_or_missing(path, exists)) return false;  // a folder or something else: leave it
-  std::vector<std::string> lines;
-  if (exists && !read_lines(path, lines)) return false;   // unreadable: never overwrite it
-  set_value(lines, section, key, value);
+  return write_all(path, section, {{key, value}});
+}
 
-  make_parent_dirs(path);
-  const std::string tmp = path + ".tmp";
-  int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+bool write_all(const std::string& path, const std::string& section, const Entries& entries) {
+  const std::string target = resolve_links(path);
+  make_parent_dirs(target);
+  bool created = false;
+  const int fd = open_locked(target, created);
   if (fd < 0) return false;
-  std::string text;
-  for (const std::string& l : lines) text += l + "\n";
-  const char* p = text.data();
-  std::size_t left = text.size();
-  bool ok = true;
-  while (left > 0) {
-    ssize_t n = ::write(fd, p, left);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      ok = false;
-      break;
-    }
-    p += n;
-    left -= static_cast<std::size_t>(n);
+  struct stat sb {};
+  std::vector<std::string> lines;
+  // A file we cannot read, or that is not a settings file, is never overwritten.
+  bool ok = ::fstat(fd, &sb) == 0 && may_write(target, sb) && parse(fd, lines);
+  if (ok) {
+    for (const auto& [key, value] : entries) set_value(lines, section, key, value);
+    std::string text;
+    for (const std::string& l : lines) text += l + "\n";
+    ok = replace(target, sb, text);
   }
-  if (ok && ::fsync(fd) != 0) ok = false;
-  if (::close(fd) != 0) ok = false;
-  if (ok && ::rename(tmp.c_str(), path.c_str()) != 0) ok = false;
-  if (!ok) ::unlink(tmp.c_str());
+  if (!ok && created) ::unlink(target.c_str());  // still the empty file we made, under our lock
+  ::close(fd);  // releases the lock
   return ok;
 }
 

@@ -1,11 +1,24 @@
-// The settings file on a POSIX file system (the format itself is platform/common/profile_text):
-// a write creates the file and its folders when missing and goes to a temporary file that is then
-// renamed over the old one, so a crash or a full disk never loses the old file.
+// The settings file on a POSIX file system (the format itself is platform/common/profile_text).
+//
+// Reading parses the file once and keeps the lines while the file stays the same, so a load of
+// thirty keys reads it once. A file that is too large or not text (UTF-16, say) reads as empty
+// and is never written over.
+//
+// Writing changes many keys as one transaction: under an advisory lock on the file (two writers
+// never lose each other's keys), the new text goes to a fresh temporary file in the same folder
+// (random name, created exclusively) that is then renamed over the old one, so a crash or a full
+// disk leaves the old file whole. A symbolic link is written through to its target, as editors
+// do; the file keeps its mode; a read-only file is not replaced.
 #pragma once
 
+#include <cstdint>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace profile {
+
+using Entries = std::vector<std::pair<std::string, std::string>>;
 
 // The value, at most (size - 1) characters; def when the file, section or key is missing.
 std::string read(const std::string& path, const std::string& section, const std::string& key,
@@ -14,5 +27,9 @@ std::string read(const std::string& path, const std::string& section, const std:
 // False when the file could not be written (the old file is then untouched).
 bool write(const std::string& path, const std::string& section, const std::string& key,
            const std::string& value);
+bool write_all(const std::string& path, const std::string& section, const Entries& entries);
+
+// How many times a file's text was parsed since the start (a load must parse it once).
+std::uint64_t parses();
 
 }  // namespace profile

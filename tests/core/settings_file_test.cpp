@@ -1,0 +1,186 @@
+// The settings writer against hostile or unlucky files: links, modes, read-only files, planted
+// temporary names, a full disk, two writers at once, files that are too large or not text; and
+// the reader, which parses a file once per load.
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <csignal>
+#include <fstream>
+#include <sstream>
+
+#include "fixture.h"
+#include "platform/common/profile_text.h"
+#include "platform/posix/profile_file.h"
+#include "settings/keys.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+const std::string kSection = "Zelkin Wumpets";
+
+class SettingsFile : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir_ = fs::temp_directory_path() / ("wumpets-ini-" + std::to_string(::getpid()));
+    fs::remove_all(dir_);
+    fs::create_directories(dir_);
+    ini_ = (dir_ / "vornicade.ini").string();
+  }
+  void TearDown() override { fs::remove_all(dir_); }
+
+  static void put_text(const fs::path& p, const std::string& text) { std::ofstream(p, std::ios::binary) << text; }
+  static std::string text_of(const fs::path& p) {
+    std::ifstream in(p, std::ios::binary);
+    std::ostringstream s;
+    s << in.rdbuf();
+    return s.str();
+  }
+  static unsigned mode_of(const fs::path& p) {
+    struct stat sb {};
+    ::stat(p.c_str(), &sb);
+    return sb.st_mode & 07777;
+  }
+  // Names in the folder: a temporary file left behind would show here.
+  std::vector<std::string> names() const {
+    std::vector<std::string> v;
+    for (const auto& e : fs::directory_iterator(dir_)) v.push_back(e.path().filename().string());
+    std::sort(v.begin(), v.end());
+    return v;
+  }
+
+  fs::path dir_;
+  std::string ini_;
+};
+
+}  // namespace
+
+TEST_F(SettingsFile, ALinkIsWrittenThroughToItsTargetWhichKeepsItsMode) {
+  for (unsigned mode : {0600u, 0640u, 0644u}) {
+    SCOPED_TRACE(mode);
+    const fs::path target = dir_ / "private.ini";
+    put_text(target, "[Zelkin Wumpets]\nspeed=7\n");
+    ::chmod(target.c_str(), mode);
+    fs::remove(ini_);
+    fs::create_symlink("private.ini", ini_);  // relative, as users link their dotfiles
+    ASSERT_TRUE(profile::write_all(ini_, kSection, {{"conga", "1"}, {"speed", "9"}}));
+    EXPECT_TRUE(fs::is_symlink(ini_)) << "the link was replaced by a copy";
+    EXPECT_EQ(mode_of(target), mode);
+    EXPECT_EQ(text_of(target), "[Zelkin Wumpets]\nspeed=9\nconga=1\n");
+    EXPECT_EQ(names(), (std::vector<std::string>{"private.ini", "vornicade.ini"}));
+  }
+}
+
+TEST_F(SettingsFile, AReadOnlyFileIsAFailedWriteAndStaysAsItWas) {
+  put_text(ini_, "[Zelkin Wumpets]\nspeed=7\n");
+  ::chmod(ini_.c_str(), 0444);
+  EXPECT_FALSE(profile::write_all(ini_, kSection, {{"speed", "9"}}));
+  EXPECT_EQ(text_of(ini_), "[Zelkin Wumpets]\nspeed=7\n");
+  EXPECT_EQ(mode_of(ini_), 0444u);
+}
+
+TEST_F(SettingsFile, APlantedTemporaryNameIsNeverFollowed) {
+  const fs::path victim = dir_ / "victim";
+  put_text(victim, "precious\n");
+  fs::create_symlink(victim, ini_ + ".tmp");
+  put_text(ini_, "[Zelkin Wumpets]\nspeed=7\n");
+  ASSERT_TRUE(profile::write_all(ini_, kSection, {{"speed", "9"}}));
+  EXPECT_EQ(text_of(victim), "precious\n");
+  EXPECT_EQ(text_of(ini_), "[Zelkin Wumpets]\nspeed=9\n");
+  EXPECT_EQ(names(), (std::vector<std::string>{"victim", "vornicade.ini", "vornicade.ini.tmp"}));
+}
+
+TEST_F(SettingsFile, AFailedWriteLeavesTheOldFileWholeAndNoTemporaryFile) {
+  // The file-size limit makes every write past 200 bytes fail, as a full disk does.
+  const std::string old = "[Zelkin Wumpets]\nfirstrun=1\nspeed=60\n";
+  put_text(ini_, old);
+  std::signal(SIGXFSZ, SIG_IGN);
+  struct rlimit saved {};
+  ::getrlimit(RLIMIT_FSIZE, &saved);
+  struct rlimit small = saved;
+  small.rlim_cur = 200;
+  ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+  profile::Entries many;
+  for (int i = 0; i < 40; ++i) many.emplace_back("key" + std::to_string(i), "1");
+  const bool written = profile::write_all(ini_, kSection, many);
+  ::setrlimit(RLIMIT_FSIZE, &saved);
+  EXPECT_FALSE(written);
+  EXPECT_EQ(text_of(ini_), old);
+  EXPECT_EQ(names(), std::vector<std::string>{"vornicade.ini"});
+  // A file that did not exist before is not left behind empty either.
+  fs::remove(ini_);
+  ::setrlimit(RLIMIT_FSIZE, &small);
+  const bool created = profile::write_all(ini_, kSection, many);
+  ::setrlimit(RLIMIT_FSIZE, &saved);
+  EXPECT_FALSE(created);
+  EXPECT_TRUE(names().empty());
+}
+
+TEST_F(SettingsFile, TwoWritersAtOnceLoseNothing) {
+  constexpr int kWrites = 120;
+  pid_t children[2];
+  for (int w = 0; w < 2; ++w) {
+    children[w] = ::fork();
+    ASSERT_GE(children[w], 0);
+    if (children[w] == 0) {
+      bool ok = true;
+      for (int i = 0; i < kWrites; ++i)
+        ok = profile::write(ini_, kSection, std::string(1, static_cast<char>('a' + w)) + std::to_string(i),
+                            std::to_string(i * 7)) && ok;
+      ::_exit(ok ? 0 : 1);
+    }
+  }
+  for (pid_t c : children) {
+    int status = 0;
+    ::waitpid(c, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  }
+  std::vector<std::string> lines;
+  ASSERT_TRUE(profile::split_lines(text_of(ini_), lines));
+  ASSERT_EQ(lines.size(), 1u + 2 * kWrites);
+  EXPECT_EQ(lines[0], "[Zelkin Wumpets]");
+  for (int w = 0; w < 2; ++w)
+    for (int i = 0; i < kWrites; ++i) {
+      const std::string key = std::string(1, static_cast<char>('a' + w)) + std::to_string(i);
+      EXPECT_EQ(profile::read(ini_, kSection, key, "lost", 128), std::to_string(i * 7)) << key;
+    }
+}
+
+TEST_F(SettingsFile, TooLargeOrUtf16FilesReadAsEmptyAndAreNeverWritten) {
+  std::string utf16;
+  for (char c : std::string("[Zelkin Wumpets]\r\nfirstrun=1\r\n")) utf16 += std::string{c, '\0'};
+  const std::vector<std::pair<const char*, std::string>> files = {
+      {"over the size bound", std::string(profile::kMaxFileBytes + 1, '\n')},
+      {"UTF-16 with its mark", "\xFF\xFE" + utf16},
+      {"UTF-16 without a mark", utf16},
+      {"UTF-16 big-endian mark, no NUL", "\xFE\xFF[Zelkin Wumpets]\nfirstrun=1\n"},
+  };
+  for (const auto& [what, text] : files) {
+    SCOPED_TRACE(what);
+    put_text(ini_, text);
+    EXPECT_EQ(profile::read(ini_, kSection, "firstrun", "none", 128), "none");
+    EXPECT_FALSE(profile::write_all(ini_, kSection, {{"speed", "9"}}));
+    EXPECT_TRUE(text_of(ini_) == text) << "the file was changed";
+  }
+}
+
+namespace {
+class SettingsLoad : public fx::Headless {};
+}  // namespace
+
+TEST_F(SettingsLoad, ALoadParsesTheFileOnce) {
+  std::vector<std::string> lines = {"firstrun=1"};
+  for (const wumpets::SettingKey& k : wumpets::setting_keys()) lines.push_back(std::string(k.name) + "=1");
+  write_settings(lines);
+  // An old file: a fresh one is read again for every key, as file times are coarse.
+  const fs::path ini = dir_ / "config" / "vornicade.ini";
+  fs::last_write_time(ini, fs::last_write_time(ini) - std::chrono::hours(1));
+  const std::uint64_t before = profile::parses();
+  wumpets::X_GetData(st_);
+  EXPECT_EQ(profile::parses() - before, 1u);
+  EXPECT_EQ(st_.scene.conga, wumpets::kTrue);
+  EXPECT_GT(count_calls("profile_get"), 30);
+}
