@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "startup/options.h"
+#include "platform/common/options.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   // Arguments are separated by NUL bytes, as in /proc/PID/cmdline.
