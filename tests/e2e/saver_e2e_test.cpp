@@ -7,6 +7,7 @@
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <X11/extensions/Xfixes.h>
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <signal.h>
@@ -19,6 +20,8 @@
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <memory>
+#include <set>
 #include <sstream>
 #include <string>
 #include <thread>
@@ -69,8 +72,21 @@ Image grab(Display* dpy, Window w) {
   img.width = a.width;
   img.height = a.height;
   img.px.resize(static_cast<std::size_t>(a.width) * a.height);
+  // Each channel from its field of the server's pixel, as 8 bits (a 5-bit 31 reads as 0xF8).
+  auto channel = [](unsigned long pixel, unsigned long mask) -> std::uint32_t {
+    if (!mask) return 0;
+    int shift = 0, bits = 0;
+    while (!((mask >> shift) & 1)) ++shift;
+    while ((mask >> (shift + bits)) & 1) ++bits;
+    const auto v = static_cast<std::uint32_t>((pixel & mask) >> shift);
+    return bits >= 8 ? v >> (bits - 8) : v << (8 - bits);
+  };
   for (int y = 0; y < a.height; ++y)
-    for (int x = 0; x < a.width; ++x) img.px[static_cast<std::size_t>(y) * a.width + x] = XGetPixel(xi, x, y) & 0xFFFFFF;
+    for (int x = 0; x < a.width; ++x) {
+      const unsigned long p = XGetPixel(xi, x, y);
+      img.px[static_cast<std::size_t>(y) * a.width + x] =
+          channel(p, xi->red_mask) << 16 | channel(p, xi->green_mask) << 8 | channel(p, xi->blue_mask);
+    }
   XDestroyImage(xi);
   return img;
 }
@@ -139,7 +155,7 @@ class SaverE2E : public ::testing::Test {
       ::dup2(devnull, 1);
       ::dup2(devnull, 2);
       const std::string fd = std::to_string(fds[1]);
-      const std::string screen = std::to_string(kWidth) + "x" + std::to_string(kHeight) + "x24";
+      const std::string screen = std::to_string(kWidth) + "x" + std::to_string(kHeight) + "x" + std::to_string(depth_);
       ::execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", screen.c_str(), "-nolisten", "tcp",
                static_cast<char*>(nullptr));
       ::_exit(127);
@@ -221,7 +237,50 @@ class SaverE2E : public ::testing::Test {
 
   Window root() { return DefaultRootWindow(dpy_); }
 
+  // A new X server of another colour depth in place of the first.
+  void restart_xvfb(int depth) {
+    if (dpy_) XCloseDisplay(dpy_);
+    dpy_ = nullptr;
+    stop(xvfb_);
+    depth_ = depth;
+    start_xvfb();
+    ASSERT_NE(dpy_, nullptr) << "Xvfb did not start at depth " << depth;
+  }
+
+  // The processes whose parent is pid.
+  static std::vector<pid_t> children_of(pid_t pid) {
+    std::vector<pid_t> kids;
+    std::unique_ptr<DIR, int (*)(DIR*)> proc(::opendir("/proc"), ::closedir);
+    while (dirent* e = proc ? ::readdir(proc.get()) : nullptr) {
+      const pid_t p = static_cast<pid_t>(std::atoi(e->d_name));
+      if (p <= 0) continue;
+      std::ifstream stat("/proc/" + std::string(e->d_name) + "/stat");
+      std::string line;
+      std::getline(stat, line);
+      const std::size_t close = line.rfind(')');
+      if (close == std::string::npos) continue;
+      std::istringstream rest(line.substr(close + 2));
+      char state = 0;
+      pid_t ppid = 0;
+      rest >> state >> ppid;
+      if (ppid == pid) kids.push_back(p);
+    }
+    return kids;
+  }
+  static bool gone(pid_t pid, int timeout_ms) {
+    for (int waited = 0; waited <= timeout_ms; waited += 20) {
+      std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+      std::string line;
+      std::getline(stat, line);
+      const std::size_t close = line.rfind(')');
+      if (!stat || close == std::string::npos || line[close + 2] == 'Z') return true;
+      sleep_ms(20);
+    }
+    return false;
+  }
+
   std::string dir_, display_;
+  int depth_ = 24;
   Display* dpy_ = nullptr;
   pid_t xvfb_ = -1, saver_ = -1;
 };
@@ -411,6 +470,155 @@ TEST_F(SaverE2E, RenderFailsWhenTheSaverCannotStart) {
   ASSERT_TRUE(wait_exit(r, 10000, status));
   EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) != 0);
   EXPECT_NE(::access((dir_ + "/none.png").c_str(), F_OK), 0);
+}
+
+
+// A window of another program had the keyboard focus (a dialog closed just before, say): the
+// full-screen saver takes the keyboard and the pointer, so a key still ends it.
+TEST_F(SaverE2E, KeysReachTheSaverWhereverTheFocusWas) {
+  const Window other = host_window(100, 100);
+  saver_ = run({"/s"});
+  ASSERT_TRUE(wait_for_picture(root())) << log();
+  sleep_ms(200);
+  XSetInputFocus(dpy_, other, RevertToParent, CurrentTime);
+  XSync(dpy_, False);
+  xdotool("key x");
+  int status = 0;
+  ASSERT_TRUE(wait_exit(saver_, 3000, status)) << "the key went elsewhere";
+  saver_ = -1;
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << log();
+  // The grabs went with it: another client can take the keyboard now.
+  EXPECT_EQ(XGrabKeyboard(dpy_, other, True, GrabModeAsync, GrabModeAsync, CurrentTime), GrabSuccess);
+}
+
+// A hang-up ends the saver through its one shutdown, like SIGTERM: it exits, not killed by it.
+TEST_F(SaverE2E, HangUpEndsTheSaverThroughItsShutdown) {
+  saver_ = run({"/s"});
+  ASSERT_TRUE(wait_for_picture(root())) << log();
+  ::kill(saver_, SIGHUP);
+  int status = 0;
+  ASSERT_TRUE(wait_exit(saver_, 3000, status));
+  saver_ = -1;
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "status " << status << log();
+  EXPECT_FALSE(cursor_hidden());
+}
+
+// A long render with music on: a signal to the program (or to the saver child it runs) ends the
+// run at once with a failure, and no saver is left running behind it.
+TEST_F(SaverE2E, RenderEndsPromptlyOnSignalsAndLeavesNoOrphan) {
+  {
+    std::ofstream f(dir_ + "/config/vornicade.ini");
+    f << "[Zelkin Wumpets]\nfirstrun=1\nwumpet1=1\nspeed=60\nmusicchoice0=1\nmusicchoice1=1\n";
+  }
+  struct Case {
+    const char* what;
+    int sig;
+    bool to_child;
+  };
+  for (const Case& c : {Case{"Ctrl+C", SIGINT, false}, Case{"SIGTERM", SIGTERM, false},
+                        Case{"SIGHUP", SIGHUP, false}, Case{"SIGKILL", SIGKILL, false},
+                        Case{"SIGTERM to the child", SIGTERM, true}, Case{"Ctrl+C to the child", SIGINT, true}}) {
+    SCOPED_TRACE(c.what);
+    pid_t r = run({"--render=" + dir_ + "/long.png", "--frames=1000000", "--size=320x200", "/s"}, {}, "render-run");
+    std::vector<pid_t> kids;
+    for (int i = 0; i < 100 && kids.empty(); ++i) {
+      sleep_ms(20);
+      kids = children_of(r);
+    }
+    ASSERT_EQ(kids.size(), 1u) << "no saver child";
+    sleep_ms(500);  // well into its frames, the songs open
+    ::kill(c.to_child ? kids[0] : r, c.sig);
+    int status = 0;
+    ASSERT_TRUE(wait_exit(r, 3000, status)) << "still running";
+    if (c.sig == SIGKILL) {
+      EXPECT_TRUE(WIFSIGNALED(status));
+    } else {
+      EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) != 0) << "status " << status;
+    }
+    EXPECT_TRUE(gone(kids[0], 3000)) << "the saver child outlived the run";
+    if (!gone(kids[0], 0)) ::kill(kids[0], SIGKILL);
+  }
+}
+
+// The instance lock lives where no other user can plant or hold it.
+TEST_F(SaverE2E, TheInstanceLockIsPrivate) {
+  const std::string tmp = dir_ + "/tmp", own = tmp + "/zelkin-wumpets-" + std::to_string(::geteuid());
+  ASSERT_EQ(::mkdir(tmp.c_str(), 01777), 0);
+  ::chmod(tmp.c_str(), 01777);
+  const std::vector<std::string> no_runtime = {"XDG_RUNTIME_DIR=", "TMPDIR=" + tmp};
+  auto holds_lock = [](const std::string& folder) {  // a lock file of ours in the folder
+    std::unique_ptr<DIR, int (*)(DIR*)> d(::opendir(folder.c_str()), ::closedir);
+    while (dirent* e = d ? ::readdir(d.get()) : nullptr)
+      if (std::string(e->d_name).rfind("zelkin-wumpets-saver", 0) == 0) return true;
+    return false;
+  };
+  auto second_start_refused = [&](const std::vector<std::string>& env) {
+    pid_t second = run({"/s"}, env);
+    int status = 0;
+    const bool ended = wait_exit(second, 1500, status);
+    if (!ended) stop(second);
+    return ended;
+  };
+  {
+    SCOPED_TRACE("no XDG_RUNTIME_DIR: a private folder of our own");
+    saver_ = run({"/s"}, no_runtime);
+    ASSERT_TRUE(wait_for_picture(root())) << log();
+    struct stat sb {};
+    ASSERT_EQ(::lstat(own.c_str(), &sb), 0);
+    EXPECT_TRUE(S_ISDIR(sb.st_mode));
+    EXPECT_EQ(sb.st_mode & 0777, 0700u);
+    EXPECT_TRUE(holds_lock(own));
+    EXPECT_TRUE(second_start_refused(no_runtime)) << "the lock did not hold";
+    stop(saver_);
+  }
+  {
+    SCOPED_TRACE("that folder planted as a link elsewhere: no lock, and the saver runs");
+    ::system(("rm -rf '" + own + "'").c_str());
+    const std::string victim = dir_ + "/victim";
+    ASSERT_EQ(::mkdir(victim.c_str(), 0755), 0);
+    ASSERT_EQ(::symlink(victim.c_str(), own.c_str()), 0);
+    saver_ = run({"/s"}, no_runtime);
+    ASSERT_TRUE(wait_for_picture(root())) << log();
+    EXPECT_FALSE(second_start_refused(no_runtime)) << "an unsafe lock refused the saver";
+    EXPECT_FALSE(holds_lock(victim)) << "a file was made through the link";
+    stop(saver_);
+  }
+  {
+    SCOPED_TRACE("a runtime folder anyone may write is not used");
+    const std::string open_runtime = dir_ + "/open-run";
+    ASSERT_EQ(::mkdir(open_runtime.c_str(), 0777), 0);
+    ::chmod(open_runtime.c_str(), 0777);
+    saver_ = run({"/s"}, {"XDG_RUNTIME_DIR=" + open_runtime, "TMPDIR=" + tmp});
+    ASSERT_TRUE(wait_for_picture(root())) << log();
+    EXPECT_FALSE(holds_lock(open_runtime));
+    stop(saver_);
+  }
+}
+
+// On a 16-bit display the preview's picture is converted row by row in the program, with the
+// colours right (red, green and blue each in their own field).
+TEST_F(SaverE2E, PreviewOnA16BitDisplayHasTheSheetsColours) {
+  restart_xvfb(16);
+  // The colours of every dancer sheet, cut to 5-6-5 bits as the display keeps them.
+  std::set<std::uint32_t> colours;
+  auto cut = [](std::uint32_t p) { return p & 0xF8FCF8u; };
+  for (int n = 1; n <= 5; ++n) {
+    const Image sheet = load_bmp(std::string(WUMPETS_DATA_DIR) + "/d_wumpet" + std::to_string(n) + ".bmp");
+    for (std::uint32_t p : sheet.px) colours.insert(cut(p));
+  }
+  const Window host = host_window(152, 112);
+  saver_ = run({"/p", std::to_string(host)});
+  ASSERT_TRUE(wait_for_picture(host)) << log();
+  sleep_ms(200);
+  const Image shot = grab(dpy_, host);
+  int drawn = 0, known = 0;
+  for (std::uint32_t p : shot.px) {
+    if (p == 0) continue;
+    ++drawn;
+    known += colours.count(cut(p)) > 0;
+  }
+  EXPECT_GT(drawn, 1000);
+  EXPECT_GE(known, drawn * 98 / 100) << "colours the sheets do not have: channels misplaced";
 }
 
 }  // namespace

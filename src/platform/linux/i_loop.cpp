@@ -76,8 +76,8 @@ void install_signals() {
   struct sigaction sa {};
   sa.sa_handler = on_signal;
   sigemptyset(&sa.sa_mask);
-  ::sigaction(SIGTERM, &sa, nullptr);
-  ::sigaction(SIGINT, &sa, nullptr);
+  // A hang-up (the terminal or the session going away) ends the saver like SIGTERM does.
+  for (int sig : {SIGTERM, SIGINT, SIGHUP}) ::sigaction(sig, &sa, nullptr);
 }
 
 Timer* timer(plat::Handle h) {

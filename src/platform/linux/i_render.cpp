@@ -2,9 +2,12 @@
 // written as PNG (libpng) or BMP (SDL) by the file's extension.
 #include <SDL.h>
 #include <png.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <vector>
@@ -132,6 +135,19 @@ void render_set_report_fd(int fd) { R().report_fd = fd; }
 
 namespace linuxplat {
 
+namespace {
+
+// What the parent's signal handler touches: plain globals, the only kind a handler may use.
+volatile sig_atomic_t g_render_child = 0;
+volatile sig_atomic_t g_render_stopped_by = 0;
+
+void on_render_stop(int sig) {
+  g_render_stopped_by = sig;
+  if (g_render_child > 0) ::kill(g_render_child, SIGKILL);
+}
+
+}  // namespace
+
 int render_supervise(const std::string& file) {
   if (!linuxvideo::ends_with(file, ".png") && !linuxvideo::ends_with(file, ".bmp")) {
     std::fprintf(stderr, "zelkin-wumpets: --render needs a file name ending in .png or .bmp\n");
@@ -140,21 +156,38 @@ int render_supervise(const std::string& file) {
   // The child writes "ok" down the pipe once the picture is written.
   int report[2];
   if (::pipe(report) != 0) return 1;
+  const pid_t parent = ::getpid();
   const pid_t child = ::fork();
   if (child < 0) return 1;
   if (child == 0) {
+    // The child never outlives the parent, even one killed outright.
+    ::prctl(PR_SET_PDEATHSIG, SIGKILL);
+    if (::getppid() != parent) ::_exit(1);
     ::close(report[0]);
     linuxvideo::render_set_report_fd(report[1]);
     ::setenv("SDL_AUDIODRIVER", "dummy", 1);  // a picture needs no sound card: songs run silently
+    // SDL would turn Ctrl+C and SIGTERM into a quit event that nothing here reads: let them end
+    // the child as they end any program.
+    ::setenv("SDL_NO_SIGNAL_HANDLERS", "1", 1);
     return -1;
   }
   ::close(report[1]);
+  // Ctrl+C, SIGTERM or a hang-up end the child with the parent, and the run fails.
+  g_render_child = child;
+  struct sigaction sa {};
+  sa.sa_handler = on_render_stop;
+  sigemptyset(&sa.sa_mask);
+  for (int sig : {SIGINT, SIGTERM, SIGHUP}) ::sigaction(sig, &sa, nullptr);
   char buf[2] = {};
   ssize_t n = 0;
-  while ((n = ::read(report[0], buf, sizeof buf)) < 0) {
+  while (!g_render_stopped_by && (n = ::read(report[0], buf, sizeof buf)) < 0 && errno == EINTR) {
   }
   int status = 0;
-  while (::waitpid(child, &status, 0) < 0) {
+  while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
+  }
+  if (g_render_stopped_by) {
+    std::fprintf(stderr, "zelkin-wumpets: --render: stopped by signal %d\n", static_cast<int>(g_render_stopped_by));
+    return 128 + g_render_stopped_by;
   }
   if (n == 2 && WIFEXITED(status) && WEXITSTATUS(status) == 0) return 0;
   if (WIFEXITED(status) && WEXITSTATUS(status) != 0) return WEXITSTATUS(status);

@@ -76,16 +76,22 @@ std::string share_dir() {
 }
 
 std::string lock_folder() {
-  // The session's own folder when there is one; else a folder of this user's in /tmp, used only
-  // when it is a real folder, owned by this user and closed to everyone else.
+  // A folder only this user may write: one we own that no one else can write to. The session's
+  // runtime folder when it is one; else a folder of this user's own in the temporary folder,
+  // made private when missing. One that someone else made first, or a link planted in its
+  // place, is refused: no lock then, and the saver runs.
+  auto private_folder = [](const std::string& dir, bool follow_links) {
+    struct stat sb {};
+    const int r = follow_links ? ::stat(dir.c_str(), &sb) : ::lstat(dir.c_str(), &sb);
+    return r == 0 && S_ISDIR(sb.st_mode) && sb.st_uid == ::geteuid() && (sb.st_mode & 022) == 0;
+  };
   const char* runtime = std::getenv("XDG_RUNTIME_DIR");
-  if (runtime && *runtime) return runtime;
-  const std::string dir = "/tmp/zelkin-wumpets-" + std::to_string(::getuid());
+  if (runtime && *runtime == '/' && private_folder(runtime, true)) return runtime;
+  const char* tmp = std::getenv("TMPDIR");
+  const std::string dir = std::string(tmp && *tmp == '/' ? tmp : "/tmp") + "/zelkin-wumpets-" +
+                          std::to_string(::geteuid());
   ::mkdir(dir.c_str(), 0700);
-  struct stat sb {};
-  if (::lstat(dir.c_str(), &sb) != 0 || !S_ISDIR(sb.st_mode) || sb.st_uid != ::getuid() || (sb.st_mode & 077) != 0)
-    return "";
-  return dir;
+  return private_folder(dir, false) && ::access(dir.c_str(), W_OK) == 0 ? dir : "";
 }
 
 std::string display_name() {
@@ -109,6 +115,11 @@ int take_lock(const std::string& what) {
   const std::string path = folder + "/zelkin-wumpets-" + what + "-" + display_name() + ".lock";
   const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
   if (fd < 0) return -1;
+  struct stat sb {};
+  if (::fstat(fd, &sb) != 0 || !S_ISREG(sb.st_mode) || sb.st_uid != ::geteuid()) {
+    ::close(fd);  // not a lock file of ours: no lock
+    return -1;
+  }
   if (::flock(fd, LOCK_EX | LOCK_NB) == 0) return fd;  // the kernel drops it when we end
   ::close(fd);
   return -2;

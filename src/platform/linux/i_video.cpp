@@ -48,6 +48,7 @@ struct State {
   bool sdl = false;
   bool traced_shown = false, traced_frame = false;
   bool small_embed = false;  // drawing into another program's window smaller than a monitor
+  plat::Handle grabbed = 0;  // the full-screen saver window holding the keyboard and pointer
 };
 
 State& S() {
@@ -221,6 +222,7 @@ void unload_now(plat::Handle h) {
   if (!w) return;
   w->loaded = false;
   w->visible = false;
+  if (S().grabbed == h) S().grabbed = 0;  // the grabs go with the window
   if (w->events) w->events->on_unload();
   destroy_native(S().windows[h]);
 }
@@ -460,6 +462,8 @@ void handle_sdl_event(const void* event) {
       if (e.window.event == SDL_WINDOWEVENT_CLOSE) plat::window_unload(h);
       else if (e.window.event == SDL_WINDOWEVENT_EXPOSED) exposed(*w);
       else if (e.window.event == SDL_WINDOWEVENT_SIZE_CHANGED) window_resized(*w);
+      // Another program took the focus from the full-screen saver: take it back with the grabs.
+      else if (e.window.event == SDL_WINDOWEVENT_FOCUS_LOST && h == S().grabbed) x_grab_input(w->sdl, true);
       return;
     }
     case SDL_MOUSEBUTTONDOWN: {
@@ -484,7 +488,9 @@ void handle_sdl_event(const void* event) {
       return;
     }
     case SDL_KEYDOWN: {
+      // A key under our grab while another window had the focus comes with no window of SDL's.
       plat::Handle h = handle_of_sdl(e.key.windowID);
+      if (!window(h)) h = S().grabbed;
       Window* w = window(h);
       if (!w || !w->events) return;
       w->events->on_keydown(virtual_key(e.key.keysym));
@@ -622,6 +628,16 @@ void window_show(Handle wnd) {
     SDL_RaiseWindow(w->sdl);
     // An error dialog open before the saver showed stays in sight above it.
     linuxplat::dialogs_over(linuxvideo::x_window_of(w->sdl));
+    // The full-screen saver takes the keyboard and the pointer, as screen savers do: every key
+    // and click reaches it, wherever an earlier window left the keyboard focus.
+    // SDL drops grabs it does not know of whenever the focus moves, so it is told as well.
+    // Not while an error dialog is open: that one needs them.
+    if (w->kind == WindowKind::Saver && !linuxplat::options().window && !linuxplat::dialogs_active()) {
+      SDL_SetWindowKeyboardGrab(w->sdl, SDL_TRUE);
+      SDL_SetWindowMouseGrab(w->sdl, SDL_TRUE);
+      linuxvideo::x_grab_input(w->sdl, true);
+      S().grabbed = wnd;
+    }
   }
   if (w->xchild) linuxvideo::x_move_resize(w->xchild, w->x, w->y, w->image->width, w->image->height, true);
   linuxvideo::present(*w);
@@ -631,7 +647,16 @@ void window_hide(Handle wnd) {
   linuxvideo::Window* w = linuxvideo::window(wnd);
   if (!w) return;
   w->visible = false;
-  if (w->sdl && !w->foreign) SDL_HideWindow(w->sdl);
+  if (w->sdl && !w->foreign) {
+    // Whatever shows instead (the error dialog) needs the keyboard and the pointer.
+    if (S().grabbed == wnd) {
+      SDL_SetWindowKeyboardGrab(w->sdl, SDL_FALSE);
+      SDL_SetWindowMouseGrab(w->sdl, SDL_FALSE);
+      linuxvideo::x_grab_input(w->sdl, false);
+      S().grabbed = 0;
+    }
+    SDL_HideWindow(w->sdl);
+  }
 }
 
 void window_set_title(Handle wnd, const std::string& title) {

@@ -107,6 +107,9 @@ int x_fd();                          // our connection's descriptor, -1 without 
 int x_sdl_fd(SDL_Window* window);    // SDL's connection, -1 when unknown
 void x_ask_fullscreen(SDL_Window* window);  // the window manager's full-screen state, unmapped
 unsigned long x_window_of(SDL_Window* window);  // its X window, 0 when it has none
+// Takes (or gives back) the keyboard focus, the keyboard and the pointer for a shown window, on
+// SDL's own connection so that SDL reads what they bring. True when the keyboard was taken.
+bool x_grab_input(SDL_Window* window, bool grab);
 void x_install_error_handlers();     // errors on a vanished window are noted, never fatal
 unsigned long x_take_lost_window();  // a window an X error said is gone (0: none)
 

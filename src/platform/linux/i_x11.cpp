@@ -10,6 +10,7 @@
 #include <X11/extensions/Xrandr.h>
 
 #include <cmath>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <vector>
@@ -21,6 +22,36 @@ namespace linuxvideo {
 
 namespace {
 
+// How one of our 8-bit channels becomes a field of the server's pixel.
+struct Channel {
+  int shift = 0;
+  int bits = 0;
+};
+Channel channel_of(unsigned long mask) {
+  Channel c;
+  if (mask == 0) return c;
+  while (!(mask & 1)) mask >>= 1, ++c.shift;
+  while (mask & 1) mask >>= 1, ++c.bits;
+  return c;
+}
+unsigned long scaled(std::uint32_t v, const Channel& c) {
+  const unsigned long field = c.bits <= 8 ? v >> (8 - c.bits) : static_cast<unsigned long>(v) << (c.bits - 8);
+  return field << c.shift;
+}
+
+// The server's picture format for its default visual, worked out once.
+struct ServerFormat {
+  bool known = false;
+  int depth = 0;
+  int bits_per_pixel = 32;
+  bool true_colour = false;  // pixels computed from the channel masks, no round trip
+  Channel red, green, blue;
+  std::vector<std::uint8_t> rows;  // the converted picture, kept between frames
+  // Colour-mapped visuals: the server's pixel for each 4-4-4 colour, asked once (0 = not yet).
+  std::vector<unsigned long> palette;
+  std::vector<bool> asked;
+};
+
 // Our own connection to the X server, for windows of other programs.
 struct X11State {
   Display* dpy = nullptr;
@@ -28,6 +59,7 @@ struct X11State {
   unsigned long lost = 0;  // a window an asynchronous error reported gone
   std::vector<unsigned long> watched;
   GC gc = nullptr;  // for putting pictures into windows
+  ServerFormat format;  // how pictures are put there
 };
 
 X11State& X() {
@@ -141,13 +173,56 @@ void x_move_resize(unsigned long id, int x, int y, int w, int h, bool map) {
   XFlush(X().dpy);
 }
 
+namespace {
+
+
+void learn_format(int screen) {
+  ServerFormat& f = X().format;
+  Visual* visual = DefaultVisual(X().dpy, screen);
+  f.depth = DefaultDepth(X().dpy, screen);
+  int count = 0;
+  if (XPixmapFormatValues* formats = XListPixmapFormats(X().dpy, &count)) {
+    for (int i = 0; i < count; ++i)
+      if (formats[i].depth == f.depth) f.bits_per_pixel = formats[i].bits_per_pixel;
+    XFree(formats);
+  }
+  f.true_colour = visual->c_class == TrueColor || visual->c_class == DirectColor;
+  f.red = channel_of(visual->red_mask);
+  f.green = channel_of(visual->green_mask);
+  f.blue = channel_of(visual->blue_mask);
+  if (!f.true_colour) {
+    f.palette.assign(4096, 0);
+    f.asked.assign(4096, false);
+  }
+  f.known = true;
+}
+
+unsigned long server_pixel(std::uint32_t p, int screen) {
+  ServerFormat& f = X().format;
+  const std::uint32_t r = (p >> 16) & 0xFF, g = (p >> 8) & 0xFF, b = p & 0xFF;
+  if (f.true_colour) return scaled(r, f.red) | scaled(g, f.green) | scaled(b, f.blue);
+  const std::size_t key = (r >> 4) << 8 | (g >> 4) << 4 | (b >> 4);
+  if (!f.asked[key]) {
+    XColor c{};
+    c.red = static_cast<unsigned short>(r * 257);
+    c.green = static_cast<unsigned short>(g * 257);
+    c.blue = static_cast<unsigned short>(b * 257);
+    XAllocColor(X().dpy, DefaultColormap(X().dpy, screen), &c);
+    f.palette[key] = c.pixel;
+    f.asked[key] = true;
+  }
+  return f.palette[key];
+}
+
+}  // namespace
+
 void x_put_image(unsigned long id, const wumpets::PixelBuffer& image) {
   if (!X().dpy || id == 0 || image.width <= 0 || image.height <= 0) return;
   if (!X().gc) X().gc = XCreateGC(X().dpy, id, 0, nullptr);
   GC gc = X().gc;
   const int screen = DefaultScreen(X().dpy);
-  Visual* visual = DefaultVisual(X().dpy, screen);
-  const int depth = DefaultDepth(X().dpy, screen);
+  if (!X().format.known) learn_format(screen);
+  ServerFormat& f = X().format;
   XImage xi{};
   xi.width = image.width;
   xi.height = image.height;
@@ -156,34 +231,44 @@ void x_put_image(unsigned long id, const wumpets::PixelBuffer& image) {
   xi.bitmap_unit = 32;
   xi.bitmap_bit_order = LSBFirst;
   xi.bitmap_pad = 32;
-  xi.depth = depth;
-  xi.bits_per_pixel = 32;
-  xi.bytes_per_line = image.stride * 4;
+  xi.depth = f.depth;
+  Visual* visual = DefaultVisual(X().dpy, screen);
   xi.red_mask = visual->red_mask;
   xi.green_mask = visual->green_mask;
   xi.blue_mask = visual->blue_mask;
-  // Our pixels are 0x00RRGGBB: the layout of every 24-bit TrueColor visual. Others get each
-  // pixel converted (the preview is small).
-  std::vector<std::uint32_t> converted;
-  const bool direct = depth >= 24 && visual->red_mask == 0xFF0000 && visual->green_mask == 0xFF00 &&
-                      visual->blue_mask == 0xFF;
+  // Our pixels are 0x00RRGGBB: the layout of every 24-bit TrueColor visual, sent as they are.
+  // Any other visual gets whole rows converted here, in the server's own pixel size; a pixel
+  // never costs a round trip (asking the server for each colour took half a core at 16 bits).
+  const bool direct = f.true_colour && f.bits_per_pixel == 32 && visual->red_mask == 0xFF0000 &&
+                      visual->green_mask == 0xFF00 && visual->blue_mask == 0xFF;
   if (direct) {
+    xi.bits_per_pixel = 32;
+    xi.bytes_per_line = image.stride * 4;
     xi.data = reinterpret_cast<char*>(const_cast<std::uint32_t*>(image.row(0)));
     XInitImage(&xi);
   } else {
-    converted.resize(static_cast<std::size_t>(image.width) * image.height);
-    xi.data = reinterpret_cast<char*>(converted.data());
-    xi.bytes_per_line = image.width * 4;
+    xi.bits_per_pixel = f.bits_per_pixel;
+    xi.bytes_per_line = ((image.width * f.bits_per_pixel + 31) / 32) * 4;
+    const std::size_t size = static_cast<std::size_t>(xi.bytes_per_line) * static_cast<std::size_t>(image.height);
+    if (f.rows.size() < size) f.rows.resize(size);  // once: the preview keeps its size
+    xi.data = reinterpret_cast<char*>(f.rows.data());
     XInitImage(&xi);
     for (int y = 0; y < image.height; ++y) {
-      for (int x = 0; x < image.width; ++x) {
-        const std::uint32_t p = image.at(x, y);
-        XColor c{};
-        c.red = static_cast<unsigned short>(((p >> 16) & 0xFF) * 257);
-        c.green = static_cast<unsigned short>(((p >> 8) & 0xFF) * 257);
-        c.blue = static_cast<unsigned short>((p & 0xFF) * 257);
-        XAllocColor(X().dpy, DefaultColormap(X().dpy, screen), &c);
-        XPutPixel(&xi, x, y, c.pixel);
+      const std::uint32_t* src = image.row(y);
+      std::uint8_t* dst = f.rows.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(xi.bytes_per_line);
+      if (f.bits_per_pixel == 16) {
+        for (int x = 0; x < image.width; ++x) {
+          const unsigned long v = server_pixel(src[x], screen);  // LSBFirst, as the image says
+          dst[2 * x] = static_cast<std::uint8_t>(v);
+          dst[2 * x + 1] = static_cast<std::uint8_t>(v >> 8);
+        }
+      } else if (f.bits_per_pixel == 32) {
+        for (int x = 0; x < image.width; ++x) {
+          const unsigned long v = server_pixel(src[x], screen);
+          for (int i = 0; i < 4; ++i) dst[4 * x + i] = static_cast<std::uint8_t>(v >> (8 * i));
+        }
+      } else {
+        for (int x = 0; x < image.width; ++x) XPutPixel(&xi, x, y, server_pixel(src[x], screen));
       }
     }
   }
@@ -233,6 +318,32 @@ unsigned long x_window_of(SDL_Window* window) {
   SDL_VERSION(&info.version);
   if (!window || !SDL_GetWindowWMInfo(window, &info) || info.subsystem != SDL_SYSWM_X11) return 0;
   return info.info.x11.window;
+}
+
+bool x_grab_input(SDL_Window* window, bool grab) {
+  SDL_SysWMinfo info;
+  SDL_VERSION(&info.version);
+  if (!SDL_GetWindowWMInfo(window, &info) || info.subsystem != SDL_SYSWM_X11) return false;
+  Display* d = info.info.x11.display;
+  const ::Window xw = info.info.x11.window;
+  if (!grab) {
+    XUngrabKeyboard(d, CurrentTime);
+    XUngrabPointer(d, CurrentTime);
+    XFlush(d);
+    return false;
+  }
+  XSetInputFocus(d, xw, RevertToParent, CurrentTime);
+  bool keyboard = false, pointer = false;
+  // Another program's grab (an open menu) ends soon: try for half a second.
+  for (int attempt = 0; attempt < 25 && !(keyboard && pointer); ++attempt) {
+    if (!keyboard) keyboard = XGrabKeyboard(d, xw, True, GrabModeAsync, GrabModeAsync, CurrentTime) == GrabSuccess;
+    if (!pointer)
+      pointer = XGrabPointer(d, xw, True, ButtonPressMask | ButtonReleaseMask | PointerMotionMask, GrabModeAsync,
+                             GrabModeAsync, None, None, CurrentTime) == GrabSuccess;
+    if (!(keyboard && pointer)) SDL_Delay(20);
+  }
+  XFlush(d);
+  return keyboard;
 }
 
 int x_sdl_fd(SDL_Window* window) {

@@ -17,9 +17,11 @@ const wumpets::Options& options();
 std::string program_dir();
 std::string share_dir();
 
-// Locks of this user on this display (i_system.cpp). The folder holding them ("" when no safe
-// one), the display as a part of a file name, and a lock taken for the life of the process:
-// its descriptor, -2 when another process holds it, -1 when no lock can be had.
+// Locks of this user on this display (i_system.cpp). The folder holding them: one only this
+// user can write ($XDG_RUNTIME_DIR, else a private folder of the user's own in $TMPDIR or
+// /tmp), "" when no safe one; the display as a part of a file name, and a lock taken for the
+// life of the process: its descriptor, -2 when another process holds it, -1 when no lock can be
+// had.
 std::string lock_folder();
 std::string display_name();
 int take_lock(const std::string& what);
