@@ -9,6 +9,7 @@
 #include <X11/extensions/Xfixes.h>
 #include <dirent.h>
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <signal.h>
 #include <sys/wait.h>
@@ -20,6 +21,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <iterator>
 #include <memory>
 #include <set>
 #include <sstream>
@@ -619,6 +621,66 @@ TEST_F(SaverE2E, PreviewOnA16BitDisplayHasTheSheetsColours) {
   }
   EXPECT_GT(drawn, 1000);
   EXPECT_GE(known, drawn * 98 / 100) << "colours the sheets do not have: channels misplaced";
+}
+
+// Pictures whose headers lie about their size (a 1078-byte file claiming 60000 x 60000, a buffer
+// whose width lost a bit to 526208) cost the program nothing: under a 2 GB address-space cap
+// the render still succeeds in a small fraction of that, with the lying pictures left empty.
+TEST_F(SaverE2E, PicturesWithLyingHeadersCostNoMemory) {
+#if defined(__SANITIZE_ADDRESS__)
+  GTEST_SKIP() << "AddressSanitizer reserves more address space than the cap allows";
+#endif
+  const std::string data = dir_ + "/data";
+  ASSERT_EQ(::mkdir(data.c_str(), 0700), 0);
+  std::unique_ptr<DIR, int (*)(DIR*)> real(::opendir(WUMPETS_DATA_DIR), ::closedir);
+  ASSERT_TRUE(real);
+  while (dirent* e = ::readdir(real.get())) {
+    if (e->d_name[0] == '.') continue;
+    ASSERT_EQ(::symlink((std::string(WUMPETS_DATA_DIR) + "/" + e->d_name).c_str(), (data + "/" + e->d_name).c_str()), 0);
+  }
+  auto le32 = [](std::string& b, std::size_t at, std::uint32_t v) {
+    for (int i = 0; i < 4; ++i) b[at + static_cast<std::size_t>(i)] = static_cast<char>(v >> (8 * i));
+  };
+  {
+    std::string lie(1078, '\0');
+    lie[0] = 'B', lie[1] = 'M';
+    le32(lie, 2, 1078), le32(lie, 10, 1078), le32(lie, 14, 40), le32(lie, 18, 60000), le32(lie, 22, 60000);
+    lie[26] = 1, lie[28] = 8;
+    ::unlink((data + "/d_wumpet1.bmp").c_str());
+    std::ofstream(data + "/d_wumpet1.bmp", std::ios::binary) << lie;
+    std::ifstream in(std::string(WUMPETS_DATA_DIR) + "/d_buffer.bmp", std::ios::binary);
+    std::string buffer((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    ASSERT_GT(buffer.size(), 26u);
+    le32(buffer, 18, 526208);
+    ::unlink((data + "/d_buffer.bmp").c_str());
+    std::ofstream(data + "/d_buffer.bmp", std::ios::binary) << buffer;
+  }
+  {
+    std::ofstream f(dir_ + "/config/vornicade.ini");
+    f << "[Zelkin Wumpets]\nfirstrun=1\nwumpet1=1\nwumpet2=1\nspeed=60\nbackground=3\n";
+  }
+  const std::string picture = dir_ + "/lying.png";
+  const pid_t pid = ::fork();
+  if (pid == 0) {
+    struct rlimit cap {2ull << 30, 2ull << 30};
+    ::setrlimit(RLIMIT_AS, &cap);
+    ::setenv("XDG_RUNTIME_DIR", (dir_ + "/run").c_str(), 1);
+    ::setenv("HOME", dir_.c_str(), 1);
+    int out = ::open((dir_ + "/saver.log").c_str(), O_WRONLY | O_CREAT | O_APPEND, 0600);
+    ::dup2(out, 1);
+    ::dup2(out, 2);
+    const std::string config = "--config-dir=" + dir_ + "/config", data_dir = "--data-dir=" + data,
+                      render = "--render=" + picture;
+    ::execl(WUMPETS_PROGRAM, WUMPETS_PROGRAM, config.c_str(), data_dir.c_str(), render.c_str(), "--frames=3",
+            "--size=640x480", "/s", static_cast<char*>(nullptr));
+    ::_exit(127);
+  }
+  int status = 0;
+  struct rusage usage {};
+  ASSERT_EQ(::wait4(pid, &status, 0, &usage), pid);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "status " << status << log();
+  EXPECT_EQ(::access(picture.c_str(), F_OK), 0);
+  EXPECT_LT(usage.ru_maxrss, 200 * 1024) << "peak resident memory in kB";
 }
 
 }  // namespace
