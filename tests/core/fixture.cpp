@@ -1,5 +1,7 @@
 #include "fixture.h"
 
+#include <unistd.h>
+
 #include <cstdio>
 #include <fstream>
 #include <sstream>
@@ -44,8 +46,10 @@ int frame_of(std::uint32_t p) { return static_cast<int>((p >> 8) & 0xFF); }
 int row_of(std::uint32_t p) { return static_cast<int>(p & 0xFF) - 1; }
 
 void Headless::SetUp() {
-  dir_ = fs::temp_directory_path() / ("wumpets-test-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
-                                      "-" + std::to_string(reinterpret_cast<std::uintptr_t>(this)));
+  // The process id keeps tests that run side by side apart (a sanitizer's heap gives every
+  // process the same addresses).
+  dir_ = fs::temp_directory_path() / ("wumpets-test-" + std::to_string(::getpid()) + "-" +
+                                      std::to_string(reinterpret_cast<std::uintptr_t>(this)));
   fs::remove_all(dir_);
   fs::create_directories(dir_ / "config");
   fs::create_directories(dir_ / "data");

@@ -111,29 +111,6 @@ void make_parent_dirs(const std::string& path) {
   }
 }
 
-// Opens the settings file (creating it empty when missing) and takes the advisory lock. A writer
-// that was waiting while another renamed a new file into place locks that new file instead.
-int open_locked(const std::string& target, bool& created) {
-  for (int attempt = 0; attempt < 100; ++attempt) {
-    created = false;
-    int fd = ::open(target.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0 && errno == ENOENT) {
-      fd = ::open(target.c_str(), O_RDONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
-      if (fd < 0 && errno == EEXIST) continue;
-      created = fd >= 0;
-    }
-    if (fd < 0) return -1;
-    int r;
-    while ((r = ::flock(fd, LOCK_EX)) != 0 && errno == EINTR) {
-    }
-    struct stat held {}, now {};
-    if (r == 0 && ::fstat(fd, &held) == 0 && ::lstat(target.c_str(), &now) == 0 && same_file(held, now)) return fd;
-    ::close(fd);
-    if (r != 0) return -1;
-  }
-  return -1;
-}
-
 bool may_write(const std::string& target, const struct stat& sb) {
   if (!S_ISREG(sb.st_mode)) return false;
   // The owner's write bit decides for the owner; root would be let through by access() alone.
@@ -198,21 +175,37 @@ bool write(const std::string& path, const std::string& section, const std::strin
 bool write_all(const std::string& path, const std::string& section, const Entries& entries) {
   const std::string target = resolve_links(path);
   make_parent_dirs(target);
-  bool created = false;
-  const int fd = open_locked(target, created);
-  if (fd < 0) return false;
+  // Writers take turns under an advisory lock on the folder: the file itself is replaced by
+  // every write, so a lock on it would be lost to a waiting writer each time.
+  const int dir = ::open(folder_of(target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (dir >= 0) {
+    while (::flock(dir, LOCK_EX) != 0 && errno == EINTR) {
+    }
+  }
   struct stat sb {};
   std::vector<std::string> lines;
-  // A file we cannot read, or that is not a settings file, is never overwritten.
-  bool ok = ::fstat(fd, &sb) == 0 && may_write(target, sb) && parse(fd, lines);
+  bool ok = true;
+  const int fd = ::open(target.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK);
+  if (fd >= 0) {
+    // A file we may not write, cannot read, or that is not a settings file stays as it is.
+    ok = ::fstat(fd, &sb) == 0 && may_write(target, sb) && parse(fd, lines);
+    ::close(fd);
+  } else if (errno == ENOENT) {
+    const mode_t mask = ::umask(0);  // a new file gets the mode the user's mask allows
+    ::umask(mask);
+    sb.st_mode = S_IFREG | (0644 & ~mask);
+    sb.st_uid = ::geteuid();
+    sb.st_gid = ::getegid();
+  } else {
+    ok = false;  // a link planted after it was resolved, a folder in its place, no permission
+  }
   if (ok) {
     for (const auto& [key, value] : entries) set_value(lines, section, key, value);
     std::string text;
     for (const std::string& l : lines) text += l + "\n";
     ok = replace(target, sb, text);
   }
-  if (!ok && created) ::unlink(target.c_str());  // still the empty file we made, under our lock
-  ::close(fd);  // releases the lock
+  if (dir >= 0) ::close(dir);  // releases the lock
   return ok;
 }
 

@@ -4,8 +4,8 @@
 // thirty keys reads it once. A file that is too large or not text (UTF-16, say) reads as empty
 // and is never written over.
 //
-// Writing changes many keys as one transaction: under an advisory lock on the file (two writers
-// never lose each other's keys), the new text goes to a fresh temporary file in the same folder
+// Writing changes many keys as one transaction: under an advisory lock on the file's folder (two
+// writers never lose each other's keys), the new text goes to a fresh temporary file in the same folder
 // (random name, created exclusively) that is then renamed over the old one, so a crash or a full
 // disk leaves the old file whole. A symbolic link is written through to its target, as editors
 // do; the file keeps its mode; a read-only file is not replaced.
