@@ -1,5 +1,10 @@
 // The settings file: first-run defaults, what each key sets, the overflow path, and a file store
 // that never loses what it cannot parse.
+#if !defined(_WIN32)
+#include <sys/resource.h>
+#endif
+
+#include <csignal>
 #include <fstream>
 #include <functional>
 
@@ -218,12 +223,26 @@ TEST(ProfileFile, ValuesStayOnOneLineAndAFailedWriteLeavesTheOldFile) {
   ASSERT_TRUE(profile::write(path, "S", "messagetext", "line one\nfirstrun=0\r\nline three"));
   EXPECT_EQ(profile::read(path, "S", "firstrun", "none", 128), "none");
   EXPECT_EQ(profile::read(path, "S", "messagetext", "", 128), "line one firstrun=0  line three");
-  // A write that cannot be made (here a folder stands where its temporary file would go; this
-  // fails for root too, and on every system) reports failure and leaves the old file as it was.
+  // A write that cannot be made reports failure and leaves the old file as it was. It fails
+  // for root too: on POSIX systems the file-size limit stops it as a full disk would (the
+  // temporary file has a fresh name each time); on Windows a folder stands where the
+  // temporary file would go.
+#if defined(_WIN32)
   fx::fs::create_directories(dir / "v.ini.tmp");
   EXPECT_FALSE(profile::write(path, "S", "messagetext", "new"));
-  EXPECT_EQ(profile::read(path, "S", "messagetext", "", 128), "line one firstrun=0  line three");
   fx::fs::remove_all(dir / "v.ini.tmp");
+#else
+  std::signal(SIGXFSZ, SIG_IGN);
+  struct rlimit saved {};
+  ::getrlimit(RLIMIT_FSIZE, &saved);
+  struct rlimit small = saved;
+  small.rlim_cur = 16;
+  ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+  const bool written = profile::write(path, "S", "messagetext", "new");
+  ::setrlimit(RLIMIT_FSIZE, &saved);
+  EXPECT_FALSE(written);
+#endif
+  EXPECT_EQ(profile::read(path, "S", "messagetext", "", 128), "line one firstrun=0  line three");
   // A new folder is made for a settings file that has none yet.
   ASSERT_TRUE(profile::write((dir / "deeper" / "v.ini").string(), "S", "k", "v"));
   EXPECT_EQ(profile::read((dir / "deeper" / "v.ini").string(), "S", "k", "", 128), "v");

@@ -1,7 +1,10 @@
 #include "platform/win32/w_dib.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <vector>
+
+#include "platform/common/bmp_check.h"
 
 namespace win32 {
 
@@ -123,6 +126,11 @@ BITMAPINFO info_32(int width, int height) {
 std::shared_ptr<Dib> read_bitmap_file(const std::string& path) {
   std::vector<unsigned char> bytes;
   if (!read_file(path, bytes)) return nullptr;
+  // The portable check first: a header that lies about the picture's size never reaches GDI.
+  bmp::Info info;
+  const std::uint64_t limit =
+      bmp::pixel_limit(GetSystemMetrics(SM_CXVIRTUALSCREEN), GetSystemMetrics(SM_CYVIRTUALSCREEN));
+  if (!bmp::check(bytes.data(), std::min(bytes.size(), bmp::kHeadBytes), bytes.size(), limit, info)) return nullptr;
   const BitmapHeader header = check_header(bytes);
   if (!header.ok) return nullptr;
   std::shared_ptr<Dib> dib;

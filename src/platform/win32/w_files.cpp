@@ -21,7 +21,10 @@ bool is_file_or_missing(const std::string& path, bool& exists) {
   return !(a & FILE_ATTRIBUTE_DIRECTORY);
 }
 
+std::uint64_t parse_count = 0;
+
 bool read_lines(const std::string& path, std::vector<std::string>& lines) {
+  ++parse_count;
   HANDLE h = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
                          FILE_ATTRIBUTE_NORMAL, nullptr);
   if (h == INVALID_HANDLE_VALUE) return false;
@@ -31,17 +34,8 @@ bool read_lines(const std::string& path, std::vector<std::string>& lines) {
   bool ok = true;
   while ((ok = ReadFile(h, buf, sizeof buf, &n, nullptr) != FALSE) && n > 0) text.append(buf, n);
   CloseHandle(h);
-  if (!ok) return false;
-  std::size_t start = 0;
-  while (start < text.size()) {
-    std::size_t end = text.find('\n', start);
-    if (end == std::string::npos) end = text.size();
-    std::string line = text.substr(start, end - start);
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    lines.push_back(line);
-    start = end + 1;
-  }
-  return true;
+  // Too large, or UTF-16: not a settings file, never rewritten.
+  return ok && split_lines(text, lines);
 }
 
 }  // namespace
@@ -56,11 +50,15 @@ std::string read(const std::string& path, const std::string& section, const std:
 
 bool write(const std::string& path, const std::string& section, const std::string& key,
            const std::string& value) {
+  return write_all(path, section, {{key, value}});
+}
+
+bool write_all(const std::string& path, const std::string& section, const Entries& entries) {
   bool exists = false;
   if (!is_file_or_missing(path, exists)) return false;  // a folder or something else: leave it
   std::vector<std::string> lines;
   if (exists && !read_lines(path, lines)) return false;
-  set_value(lines, section, key, value);
+  for (const auto& [key, value] : entries) set_value(lines, section, key, value);
   for (std::size_t i = 1; i < path.size(); ++i)
     if (path[i] == '/' || path[i] == '\\') CreateDirectoryA(path.substr(0, i).c_str(), nullptr);
   const std::string tmp = path + ".tmp";
@@ -77,6 +75,8 @@ bool write(const std::string& path, const std::string& section, const std::strin
   if (!ok) DeleteFileA(tmp.c_str());
   return ok;
 }
+
+std::uint64_t parses() { return parse_count; }
 
 }  // namespace profile
 

@@ -172,6 +172,26 @@ bool profile_put(const std::string& section, const std::string& key, const std::
   return WritePrivateProfileStringA(section.c_str(), key.c_str(), value.c_str(), settings_path(file).c_str()) != 0;
 }
 
+// One change for every entry: they go into a copy of the file beside it (a fresh, uniquely named
+// one), written with the system's own calls, which then replaces the file. A failure on the way
+// leaves the old file whole.
+bool profile_put_all(const std::string& section, const ProfileEntries& entries, const std::string& file) {
+  const std::string path = settings_path(file);
+  const std::string folder = path.substr(0, path.find_last_of('\\'));
+  char tmp[MAX_PATH + 1] = {};
+  CreateDirectoryA(folder.c_str(), nullptr);  // the first settings ever written
+  if (GetTempFileNameA(folder.c_str(), "zw", 0, tmp) == 0) return false;  // created empty
+  bool ok = CopyFileA(path.c_str(), tmp, FALSE) != 0 || GetLastError() == ERROR_FILE_NOT_FOUND;
+  for (const auto& [key, value] : entries) {
+    if (!ok) break;
+    ok = WritePrivateProfileStringA(section.c_str(), key.c_str(), value.c_str(), tmp) != 0;
+  }
+  WritePrivateProfileStringA(nullptr, nullptr, nullptr, tmp);  // flushes any cached copy
+  ok = ok && MoveFileExA(tmp, path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+  if (!ok) DeleteFileA(tmp);
+  return ok;
+}
+
 std::string data_directory() {
   const auto& o = B().options;
   if (!o.data_dir.empty()) return o.data_dir;
