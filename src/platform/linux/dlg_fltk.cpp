@@ -917,13 +917,13 @@ void message_box(const std::string& title, const std::string& text) {
   // the screen; OK, Enter, Escape and the close box all close it.
   int lines = 1;
   for (char c : text) lines += c == '\n';
-  DialogSpec spec;
-  spec.caption = title;
-  spec.client_width = 5400;
+  DialogSpec layout;
+  layout.caption = title;
+  layout.client_width = 5400;
   const int text_height = lines * 195;
-  spec.client_height = 240 + text_height + 240 + 375 + 180;
-  spec.controls.resize(2);
-  ControlSpec& label = spec.controls[0];
+  layout.client_height = 240 + text_height + 240 + 375 + 180;
+  layout.controls.resize(2);
+  ControlSpec& label = layout.controls[0];
   label.name = std::string("text");
   label.kind = ControlKind::Label;
   label.caption = text;
@@ -932,7 +932,7 @@ void message_box(const std::string& title, const std::string& text) {
   label.top = 240;
   label.width = 4920;
   label.height = text_height;
-  ControlSpec& ok = spec.controls[1];
+  ControlSpec& ok = layout.controls[1];
   ok.name = std::string("OK");
   ok.kind = ControlKind::PushButton;
   ok.caption = std::string("OK");
@@ -941,14 +941,14 @@ void message_box(const std::string& title, const std::string& text) {
   ok.width = 1260;
   ok.height = 375;
   ok.tab = 0;
-  spec.tab_order = {1};
+  layout.tab_order = {1};
 
   struct Closer final : DialogEvents {
     bool closed = false;
     void on_control(Handle, int control, int, const std::string&) override { closed = closed || control == 1; }
     void on_close_request(Handle) override { closed = true; }
   } events;
-  const Handle h = dialog_create(spec, &events);
+  const Handle h = dialog_create(layout, &events);
   if (h == 0) return;
   dialog_set_caption(h, title);
   float width = 0, height = 0;
