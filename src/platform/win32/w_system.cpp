@@ -272,7 +272,13 @@ std::int32_t media_command(const std::string& command, std::string& reply, int r
   return static_cast<std::int32_t>(r);
 }
 
-std::string site_address() { return B().program_dir + "site"; }
+std::string site_address() {
+  // Our own pages: site\ beside a portable copy, else beside the installed data folder (the
+  // installer puts the program in the system folder and its pages with its pictures and songs).
+  const std::string local = B().program_dir + "site";
+  if (win32::is_folder(local)) return local;
+  return win32::with_backslash(win32::real_windows_directory()) + "Vornicade\\Zelkin Wumpets\\site";
+}
 
 void shell_open(const std::string& address) {
   std::string target = address;
