@@ -96,6 +96,7 @@ struct Backend {
 
   std::vector<std::unique_ptr<Dialog>> dialogs;
   std::string settings_dir;  // chosen once: the Windows directory or the per-user folder
+  std::array<HKEY, 8> keys{};  // registry handles; index = handle, element 0 unused
 };
 
 Backend& B();

@@ -66,8 +66,6 @@ std::string env(const char* name) {
   return v ? v : "";
 }
 
-std::array<HKEY, 8> g_keys{};  // registry handles; index = handle, element 0 unused
-
 }  // namespace
 
 std::string choose_settings_dir(const std::string& windows_dir, const std::string& appdata) {
@@ -205,9 +203,9 @@ Handle registry_open(std::uint32_t root, const std::string& subkey) {
   HKEY base = reinterpret_cast<HKEY>(static_cast<std::intptr_t>(static_cast<std::int32_t>(root)));
   HKEY key = nullptr;
   if (RegOpenKeyExA(base, subkey.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return 0;
-  for (std::size_t i = 1; i < win32::g_keys.size(); ++i) {
-    if (!win32::g_keys[i]) {
-      win32::g_keys[i] = key;
+  for (std::size_t i = 1; i < win32::B().keys.size(); ++i) {
+    if (!win32::B().keys[i]) {
+      win32::B().keys[i] = key;
       return static_cast<Handle>(i);
     }
   }
@@ -217,11 +215,11 @@ Handle registry_open(std::uint32_t root, const std::string& subkey) {
 
 std::int32_t registry_query(Handle key, const std::string& name, std::uint32_t& type, std::string& bytes,
                             std::uint32_t size) {
-  if (key <= 0 || static_cast<std::size_t>(key) >= win32::g_keys.size() || !win32::g_keys[static_cast<std::size_t>(key)])
+  if (key <= 0 || static_cast<std::size_t>(key) >= win32::B().keys.size() || !win32::B().keys[static_cast<std::size_t>(key)])
     return ERROR_INVALID_HANDLE;
   std::vector<BYTE> buf(size, ' ');
   DWORD t = 0, len = size;
-  const LONG status = RegQueryValueExA(win32::g_keys[static_cast<std::size_t>(key)], name.c_str(), nullptr, &t,
+  const LONG status = RegQueryValueExA(win32::B().keys[static_cast<std::size_t>(key)], name.c_str(), nullptr, &t,
                                        buf.data(), &len);
   if (status == ERROR_SUCCESS) {
     type = t;
@@ -231,8 +229,8 @@ std::int32_t registry_query(Handle key, const std::string& name, std::uint32_t& 
 }
 
 void registry_close(Handle key) {
-  if (key <= 0 || static_cast<std::size_t>(key) >= win32::g_keys.size()) return;
-  HKEY& k = win32::g_keys[static_cast<std::size_t>(key)];
+  if (key <= 0 || static_cast<std::size_t>(key) >= win32::B().keys.size()) return;
+  HKEY& k = win32::B().keys[static_cast<std::size_t>(key)];
   if (k) RegCloseKey(k);
   k = nullptr;
 }
