@@ -3,21 +3,29 @@
 // private-profile round trip and the choice of the settings folder; registry values seeded
 // with `wine reg add` (backend_tests.sh) read through the saver's rules; the preview inside a
 // host window of this process; the settings dialog's controls, Tab order and default button;
-// the music command strings on the system's media interface.
+// the music command strings on the system's media interface, and the saver's play list through
+// the back end's media interface to a scripted device (a song under Wine never ends).
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <map>
+#include <sstream>
 #include <string>
 #include <vector>
 
 #include "dialogs/layouts.h"
+#include "engine/behaviours.h"
+#include "engine/saver_form.h"
 #include "engine/scene.h"
 #include "platform/dialogs.h"
 #include "platform/win32/w_backend.h"
 #include "preview/preview_form.h"
 #include "startup/starter.h"
+
+#include <mmsystem.h>  // the media device's error codes (after <windows.h>)
 
 namespace {
 
@@ -428,6 +436,167 @@ TEST_F(Backend, MusicCommandsOnTheMediaInterface) {
   plat::media_command("open \"" + missing + "\" type sequencer alias song5", reply, 255);
   EXPECT_NE(plat::media_command("play song5 from 0", reply, 255), 0);
   plat::media_command("close song5", reply, 255);
+}
+
+// A scripted media device behind the back end's media interface: it records every command with
+// the reply size it was given, knows the songs opened by their aliases, and answers a state
+// question with "playing" until the song's scripted length (in music-timer ticks) has passed
+// since it was played, then "stopped". Playing a song whose file is missing fails.
+struct ScriptedDevice {
+  struct Song {
+    std::string file;
+    int length = 1;       // ticks
+    int started = -1;     // tick of the last play; -1: not playing since opened or stopped
+  };
+  std::vector<std::string> commands;
+  std::vector<unsigned> reply_sizes;
+  std::map<std::string, Song> open;  // by alias
+  std::map<std::string, int> lengths;  // by alias, set by the test
+  int now = 0;                         // the music-timer tick
+
+  static ScriptedDevice& get() {
+    static ScriptedDevice d;
+    return d;
+  }
+  static std::uint32_t send(const char* command, char* reply, unsigned size) {
+    ScriptedDevice& d = get();
+    d.commands.emplace_back(command);
+    d.reply_sizes.push_back(size);
+    auto answer = [&](const char* text) { std::snprintf(reply, size, "%s", text); };
+    std::istringstream in(command);
+    std::string verb, alias;
+    in >> verb >> alias;
+    if (verb == "open") {
+      const std::string c = command;
+      const std::size_t q1 = c.find('"'), q2 = c.find('"', q1 + 1), at = c.rfind(" alias ");
+      if (q1 == std::string::npos || q2 == std::string::npos || at == std::string::npos) return MCIERR_UNRECOGNIZED_COMMAND;
+      Song& song = d.open[c.substr(at + 7)];
+      song.file = c.substr(q1 + 1, q2 - q1 - 1);
+      song.length = d.lengths.count(c.substr(at + 7)) ? d.lengths[c.substr(at + 7)] : 1;
+      return 0;
+    }
+    auto it = d.open.find(alias);
+    if (it == d.open.end()) return MCIERR_INVALID_DEVICE_NAME;  // no reply at all
+    Song& song = it->second;
+    if (verb == "play") {
+      if (GetFileAttributesA(song.file.c_str()) == INVALID_FILE_ATTRIBUTES) return MCIERR_FILE_NOT_FOUND;
+      song.started = d.now;
+    } else if (verb == "status") {
+      answer(song.started >= 0 && d.now - song.started < song.length ? "playing" : "stopped");
+    } else if (verb == "stop") {
+      song.started = -1;
+    } else if (verb == "close") {
+      d.open.erase(it);
+    } else {
+      return MCIERR_UNRECOGNIZED_COMMAND;
+    }
+    return 0;
+  }
+};
+
+struct ProcessEnded {};
+
+// The play list on the Win32 back end's media interface, the scripted device behind it: the
+// songs chosen are opened with their file paths and aliases, played in turn as each is found
+// stopped by the music timer's poll, and the shutdown stops the one playing and closes those
+// open. A song whose file is missing ends the saver when its turn comes.
+TEST_F(Backend, PlayListCommandsThroughTheMediaInterface) {
+  const std::string data = dir_.string() + "\\";
+  for (int n : {1, 4}) std::ofstream(dir_ / ("d_" + std::to_string(n) + ".Mid")) << "MThd";
+  auto open = [&](int n) {
+    return "open \"" + data + "d_" + std::to_string(n) + ".Mid\" type sequencer alias song" + std::to_string(n);
+  };
+  auto unopened = [](int n) {
+    const std::string s = "status song" + std::to_string(n) + " mode";
+    return std::vector<std::string>{s, s};
+  };
+  auto stops = [](int n, bool playing) {
+    const std::string s = "status song" + std::to_string(n) + " mode", k = std::to_string(n);
+    return playing ? std::vector<std::string>{s, "stop song" + k, s, "close song" + k}
+                   : std::vector<std::string>{s, s, "close song" + k};
+  };
+  auto join = [](std::initializer_list<std::vector<std::string>> parts) {
+    std::vector<std::string> all;
+    for (const auto& p : parts) all.insert(all.end(), p.begin(), p.end());
+    return all;
+  };
+  struct Case {
+    const char* name;
+    std::vector<int> chosen;
+    std::map<std::string, int> lengths;  // ticks
+    int ticks;                           // music-timer ticks before the user ends the saver
+    std::vector<std::string> expected;
+  };
+  const std::vector<Case> cases = {
+      {"songs 1 and 4 in turn: 1, 4, 1",
+       {1, 4},
+       {{"song1", 2}, {"song4", 1}},
+       4,
+       join({{open(1), open(4), "play song1 from 0"},
+             {"status song1 mode"},                        // tick 1: playing
+             {"status song1 mode", "play song4 from 0"},   // tick 2: stopped, the next chosen
+             {"status song4 mode", "play song1 from 0"},   // tick 3: stopped, round to the first
+             {"status song1 mode"},                        // tick 4: playing
+             unopened(0), stops(1, true), unopened(2), unopened(3), stops(4, false), unopened(5)})},
+      {"one song comes round to itself",
+       {4},
+       {{"song4", 1}},
+       2,
+       join({{open(4), "play song4 from 0"},
+             {"status song4 mode", "play song4 from 0"},
+             {"status song4 mode", "play song4 from 0"},
+             unopened(0), unopened(1), unopened(2), unopened(3), stops(4, true), unopened(5)})},
+      {"a missing song ends the saver at its turn",
+       {1, 3},
+       {{"song1", 1}},
+       5,
+       join({{open(1), open(3), "play song1 from 0"},
+             {"status song1 mode", "play song3 from 0"},  // tick 1: the play fails
+             unopened(0), stops(1, false), unopened(2), stops(3, false), unopened(4), unopened(5)})},
+  };
+
+  struct Seams {  // in place for this test only, even when a check stops it early
+    Seams() {
+      win32::B().media_device = &ScriptedDevice::send;
+      win32::B().process_end = [] { throw ProcessEnded{}; };
+    }
+    ~Seams() {
+      win32::B().media_device = nullptr;
+      win32::B().process_end = nullptr;
+    }
+  } seams;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    ScriptedDevice& device = ScriptedDevice::get();
+    device = ScriptedDevice{};
+    device.lengths = c.lengths;
+    wumpets::Starter st;
+    st.runmode = wumpets::kModeSaver;
+    st.datadir = data;
+    for (int n : c.chosen) st.scene.musicchoice(n) = -1;
+    wumpets::SaverForm f(st);
+    f.mcireturn.reserve(256);
+    f.mcicommand.reserve(256);
+    f.musictimer = plat::timer_create(&f);
+    ASSERT_GT(f.musictimer, 0);
+    bool ended = false;
+    try {
+      wumpets::start_music(f);
+      EXPECT_TRUE(plat::timer_enabled(f.musictimer));
+      for (int t = 1; t <= c.ticks; ++t) {
+        device.now = t;  // ten seconds later
+        wumpets::MusicTimer_Timer(f);
+      }
+      wumpets::X_Cleanup_and_end(st);  // the user ends the saver
+    } catch (const ProcessEnded&) {
+      ended = true;
+    }
+    EXPECT_TRUE(ended);
+    EXPECT_EQ(device.commands, c.expected);
+    EXPECT_TRUE(device.open.empty()) << "songs left open";
+    EXPECT_EQ(device.reply_sizes, std::vector<unsigned>(device.commands.size(), 255u));
+    plat::timer_enable(f.musictimer, false);
+  }
 }
 
 }  // namespace

@@ -97,6 +97,12 @@ struct Backend {
   std::vector<std::unique_ptr<Dialog>> dialogs;
   std::string settings_dir;  // chosen once: the Windows directory or the per-user folder
   std::array<HKEY, 8> keys{};  // registry handles; index = handle, element 0 unused
+
+  // Test seams, set only by the back end's own test program and null in the saver: a scripted
+  // media device in place of mciSendStringA (Wine has no MIDI synthesiser, so a real song never
+  // ends there), and a stand-in for ending the process, which must not return (it throws).
+  std::uint32_t (*media_device)(const char* command, char* reply, unsigned reply_size) = nullptr;
+  void (*process_end)() = nullptr;
 };
 
 Backend& B();

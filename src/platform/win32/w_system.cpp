@@ -264,7 +264,8 @@ std::int32_t media_command(const std::string& command, std::string& reply, int r
   static std::array<char, 256> buf;  // the longest reply the core asks for is 255 characters
   const int size = std::max(1, std::min(reply_size, static_cast<int>(buf.size())));
   buf[0] = '\0';
-  const MCIERROR r = mciSendStringA(command.c_str(), buf.data(), static_cast<UINT>(size), nullptr);
+  const MCIERROR r = B().media_device ? B().media_device(command.c_str(), buf.data(), static_cast<unsigned>(size))
+                                       : mciSendStringA(command.c_str(), buf.data(), static_cast<UINT>(size), nullptr);
   buf[static_cast<std::size_t>(size) - 1] = '\0';
   reply.assign(buf.data());  // within the capacity the core reserved: no allocation
   return static_cast<std::int32_t>(r);
@@ -301,6 +302,9 @@ void log_error(const std::string& code) {
   }
 }
 
-void end_process() { ExitProcess(0); }
+void end_process() {
+  if (B().process_end) B().process_end();
+  ExitProcess(0);
+}
 
 }  // namespace plat
