@@ -22,12 +22,11 @@ cleanup() {
 }
 trap cleanup EXIT
 
-# A free display number, chosen by Xvfb itself.
-exec 5>"$tmp/display"
-Xvfb -displayfd 5 -screen 0 1920x1080x24 -nolisten tcp >/dev/null 2>&1 &
-xvfb_pid=$!
-for _ in $(seq 100); do [ -s "$tmp/display" ] && break; sleep 0.05; done
-display=":$(head -n1 "$tmp/display")"
+# A display of our own, its number chosen by Xvfb itself.
+. tests/lib/xvfb.sh  # the working folder is the repository's root
+start_xvfb 1920x1080x24 || exit 1
+xvfb_pid=$XVFB_PID
+display=$DISPLAY
 
 clk=$(getconf CLK_TCK)
 cpu_ticks() { awk '{print $14 + $15}' "/proc/$1/stat"; }

@@ -29,11 +29,10 @@ cleanup() {
 }
 trap cleanup EXIT
 
-exec 5>"$tmp/display"
-Xvfb -displayfd 5 -screen 0 1920x1080x24 -nolisten tcp >/dev/null 2>&1 &
-xvfb_pid=$!
-for _ in $(seq 100); do [ -s "$tmp/display" ] && break; sleep 0.05; done
-export DISPLAY=":$(head -n1 "$tmp/display")" HOME="$tmp/home" XDG_RUNTIME_DIR="$tmp/run"
+. tests/lib/xvfb.sh  # the working folder is the repository's root
+start_xvfb 1920x1080x24 || exit 1
+xvfb_pid=$XVFB_PID
+export HOME="$tmp/home" XDG_RUNTIME_DIR="$tmp/run"
 echo "Making a Wine prefix (about 10 s)..."
 wineboot -i >/dev/null 2>&1
 wineserver -p >/dev/null 2>&1 || true
