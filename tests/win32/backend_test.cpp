@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "dialogs/layouts.h"
+#include "host_window.h"
 #include "engine/behaviours.h"
 #include "engine/saver_form.h"
 #include "engine/scene.h"
@@ -86,18 +87,7 @@ void write_bmp(const fs::path& path, int w, int h, const std::vector<std::uint32
   std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(b.data()), static_cast<std::streamsize>(b.size()));
 }
 
-// Handles the messages waiting and those that arrive within ms milliseconds.
-void pump(int ms) {
-  const DWORD end = GetTickCount() + static_cast<DWORD>(ms);
-  MSG msg;
-  while (static_cast<int>(end - GetTickCount()) > 0) {
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-      TranslateMessage(&msg);
-      DispatchMessageA(&msg);
-    }
-    Sleep(5);
-  }
-}
+using wumpets_test::pump;  // handles the messages that arrive within ms milliseconds
 
 class Backend : public ::testing::Test {
  protected:
@@ -279,17 +269,7 @@ TEST_F(Backend, RegistryValuesReadThroughTheSaversRules) {
 // The preview as the saver makes it, inside a host window of this process: a child of the host's
 // client size, the dancer at the centre position, frames cycling, the rest black.
 TEST_F(Backend, PreviewChildShowsTheDancerInTheHost) {
-  WNDCLASSA wc{};
-  wc.lpfnWndProc = DefWindowProcA;
-  wc.hInstance = GetModuleHandleA(nullptr);
-  wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
-  wc.lpszClassName = "WumpetsTestHost";
-  RegisterClassA(&wc);
-  RECT outer{0, 0, 152, 112};
-  AdjustWindowRect(&outer, WS_OVERLAPPEDWINDOW, FALSE);
-  HWND host = CreateWindowA("WumpetsTestHost", "Display Properties test", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 40, 40,
-                            outer.right - outer.left, outer.bottom - outer.top, nullptr, nullptr,
-                            GetModuleHandleA(nullptr), nullptr);
+  HWND host = wumpets_test::make_host_window("Display Properties test", 40, 40);
   ASSERT_NE(host, nullptr);
   pump(200);
 

@@ -9,6 +9,11 @@
 #include <cstdio>
 #include <string>
 
+#include "host_window.h"
+
+using wumpets_test::make_host_window;
+using wumpets_test::pump;
+
 namespace {
 
 int fail(const char* what) {
@@ -17,33 +22,11 @@ int fail(const char* what) {
   return 1;
 }
 
-void pump(int ms) {
-  const DWORD end = GetTickCount() + static_cast<DWORD>(ms);
-  MSG msg;
-  while (static_cast<int>(end - GetTickCount()) > 0) {
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-      TranslateMessage(&msg);
-      DispatchMessageA(&msg);
-    }
-    Sleep(10);
-  }
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
   if (argc < 2) return fail("usage: preview_host SAVER [ARGS...]");
-  WNDCLASSA wc{};
-  wc.lpfnWndProc = DefWindowProcA;
-  wc.hInstance = GetModuleHandleA(nullptr);
-  wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
-  wc.lpszClassName = "PreviewHost";
-  RegisterClassA(&wc);
-  RECT outer{0, 0, 152, 112};
-  AdjustWindowRect(&outer, WS_OVERLAPPEDWINDOW, FALSE);
-  HWND host = CreateWindowA("PreviewHost", "Preview host", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 100, 100,
-                            outer.right - outer.left, outer.bottom - outer.top, nullptr, nullptr,
-                            GetModuleHandleA(nullptr), nullptr);
+  HWND host = make_host_window("Preview host", 100, 100);
   if (!host) return fail("no host window");
   SetForegroundWindow(host);
   pump(300);
