@@ -220,8 +220,9 @@ std::string command_line();                    // the arguments as passed, after
 double timer_seconds();                        // seconds since midnight, for seeding the generator
 
 // Where the system keeps a log that a user or an administrator reads (standard error on Linux,
-// where a terminal or xscreensaver's log shows it), an error code goes there too. The error
-// dialog itself is a dialog of the core (errors/reporter.cpp).
+// where a terminal or xscreensaver's log shows it), an error code goes there too, and so does a
+// word about options the mode ignored. The error dialog itself is a dialog of the core
+// (errors/reporter.cpp).
 void log_error(const std::string& code);
 
 [[noreturn]] void end_process();  // no statement of the program runs after this

@@ -34,12 +34,21 @@ void Main(Starter& st) {
     // A second full-screen start while one runs is refused before anything else happens.
     if (st.cmdswitch == "/s" && st.displaypropswnd == 0 && plat::previous_instance()) plat::end_process();
 
-    st.rng.randomize();
-    X_GetData(st);
-
     // The switch may stand anywhere in the arguments, in any case; the first hit in this order wins.
     const std::string raw = lower(args);
     auto has = [&](const char* sw) { return raw.find(sw) != std::string::npos; };
+
+    // Options for one run belong to that run: the settings dialog shows and saves the file.
+    if (!has("/p") && has("/c") && !st.overrides.empty()) {
+      std::string keys;
+      for (const auto& [key, value] : st.overrides) keys += (keys.empty() ? "" : ", ") + key;
+      plat::log_error("the settings dialog shows and saves the settings file; options for one run are ignored (" +
+                      keys + ")");
+      st.overrides.clear();
+    }
+
+    st.rng.randomize();
+    X_GetData(st);
     if (has("/p")) {
       Run_Preview(st);
     } else if (has("/c")) {

@@ -39,6 +39,35 @@ TEST_F(Startup, DispatchTable) {
   }
 }
 
+// Options for one run change the scene of that run; the settings dialog shows and saves what
+// the file holds, and says on the log that it ignored them.
+TEST_F(Startup, OptionsForOneRunAreIgnoredByTheSettingsDialog) {
+  write_data_folder();
+  struct Case {
+    const char* command_line;
+    Integer speed;
+    const char* messagetext;
+    int notes;
+  } cases[] = {
+      {"/c", 90, "Old words", 1},
+      {"/c:1234", 90, "Old words", 1},
+      {"/s", 30, "One run", 0},
+  };
+  for (const Case& c : cases) {
+    fresh_starter();
+    headless::reset(cfg_);
+    write_settings({"firstrun=1", "wumpet1=1", "speed=90", "message=1", "messagetext=Old words"});
+    st_.overrides = {{"speed", "30"}, {"messagetext", "One run"}};
+    run_main(c.command_line);
+    SCOPED_TRACE(c.command_line);
+    EXPECT_EQ(st_.scene.speed, c.speed);
+    EXPECT_EQ(st_.scene.messagetext, c.messagetext);
+    EXPECT_EQ(count_calls("log_error the settings dialog shows and saves the settings file; options for one run "
+                          "are ignored (speed, messagetext)"),
+              c.notes);
+  }
+}
+
 TEST_F(Startup, DuplicateSaverStartEndsBeforeReadingSettings) {
   struct Case {
     const char* command_line;
@@ -237,6 +266,27 @@ TEST(Options, SingleDashSpellingsAndHelp) {
     EXPECT_EQ(o.root, c.root) << c.argv[0];
     EXPECT_EQ(o.window_id, c.window_id) << c.argv[0];
     EXPECT_EQ(o.args, c.args) << c.argv[0];
+  }
+}
+
+// The mode comes from the arguments that are not options: a value with a slash in it never
+// selects one, however the system passed the command line.
+TEST(Options, TheModeIsReadFromTheArgumentsThatAreNotOptions) {
+  struct Case {
+    std::vector<std::string> argv;
+    const char* passed;
+    const char* mode_text;
+  } cases[] = {
+      {{"/s", "-message=Rock/Cool"}, "/s -message=Rock/Cool", "/s"},
+      {{"/s", "--message=Rock/Cool"}, "/s --message=Rock/Cool", "/s"},
+      {{"-message", "A/C", "/s"}, "-message A/C /s", "/s"},
+      {{"/c:1234"}, "/c:1234", "/c:1234"},
+      {{"/p", "42"}, "/p  42", "/p  42"},
+  };
+  for (const Case& c : cases) {
+    const Options o = parse_options(c.argv);
+    EXPECT_TRUE(o.errors.empty()) << c.passed;
+    EXPECT_EQ(mode_arguments(c.passed, o), c.mode_text) << c.passed;
   }
 }
 

@@ -12,6 +12,9 @@
 #               accepted one ends it
 #       error   speed=40000 brings up the error dialog with its code in the title; closing it
 #               ends the program
+#       options --version prints the Linux program's version; a single-dash value with a slash
+#               ("-message=Rock/Cool") leaves /s the saver; /c ignores options for one run and
+#               saves the file's values
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 state=$1 case=$2 scr=$3 host=${4:-}
@@ -145,6 +148,29 @@ case $case in
     xdotool key --window "$id" alt+F4
     finish 20
     [ "$rc" = "0" ] || fail "closing the error dialog should end the program with exit code 0, got: $rc"
+    ;;
+  options)
+    [ -x "$host/zelkin-wumpets" ] || fail "no Linux program in $host to compare with"
+    version=$(wine "$scr" --version 2>/dev/null | tr -d '\r')
+    [ "$version" = "$("$host/zelkin-wumpets" --version)" ] || fail "--version printed: $version"
+    # Single dashes only, as a host passes them: nothing of the old "--" rule can save it.
+    start /s -message=Rock/Cool -seed=3 "-config-dir=$cfg"
+    wait_picture "$work/shot.png" || fail "/s -message=Rock/Cool showed no saver"
+    [ -z "$(xdotool search --onlyvisible --name 'Zelkin Wumpets Version' 2>/dev/null || true)" ] ||
+      fail "/s -message=Rock/Cool opened the settings dialog"
+    xdotool key space
+    finish 20
+    [ "$rc" = "0" ] || fail "a key should end the saver with exit code 0, got: $rc"
+    start /c --speed=30 --message=Groovy "--config-dir=$cfg"
+    id=$(wait_window "Zelkin Wumpets Version") || fail "no settings dialog"
+    xdotool windowactivate --sync "$id" 2>/dev/null || true
+    xdotool key --window "$id" Return
+    finish 20
+    [ "$rc" = "0" ] || fail "Apply should end the program with exit code 0, got: $rc"
+    ini=$(tr -d '\r' <"$work/cfg/vornicade.ini")
+    grep -q '^speed=60$' <<<"$ini" && grep -q '^message=0$' <<<"$ini" ||
+      fail "/c saved the options for one run: $ini"
+    grep -q "options for one run are ignored" "$work/out.log" || fail "/c did not say it ignored the options"
     ;;
   preview)
     wine "$host" "$scr" "--config-dir=$cfg" || fail "the preview host's checks failed"

@@ -92,6 +92,7 @@ Options parse_options(const std::vector<std::string>& argv) {
       rest.push_back(a);
       continue;
     }
+    o.took_options = true;
     bool has_value = false;
     if (std::size_t eq = name.find('='); eq != std::string::npos) {
       value = name.substr(eq + 1);
@@ -194,6 +195,10 @@ Options parse_options(const std::vector<std::string>& argv) {
   }
   for (std::size_t i = 0; i < rest.size(); ++i) o.args += (i ? " " : "") + rest[i];
   return o;
+}
+
+std::string mode_arguments(const std::string& passed, const Options& options) {
+  return options.took_options ? options.args : passed;
 }
 
 std::string options_help() {

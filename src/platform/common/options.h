@@ -38,10 +38,15 @@ struct Options {
   std::vector<SettingOverride> settings;  // the scene's choices for this run (see options_help)
 
   std::string args;                      // everything else, joined by blanks: the command line
+  bool took_options = false;             // some of the arguments were options of ours
   std::vector<std::string> errors;       // unknown options and bad values
 };
 
 Options parse_options(const std::vector<std::string>& argv);
+// The text the mode's switch search reads, from the arguments as the system passed them (after
+// the program's path): that text itself while none of it was an option of ours, else only the
+// other arguments, so that a value such as "-message=Rock/Cool" never selects a mode.
+std::string mode_arguments(const std::string& passed, const Options& options);
 std::string options_help();
 
 }  // namespace wumpets

@@ -37,6 +37,7 @@
 #include <memory>
 
 #include "platform/dialogs.h"
+#include "platform/linux/i_video.h"
 #include "platform/linux/linux_platform.h"
 
 namespace {
@@ -838,11 +839,13 @@ void dialog_outer_size(Handle h, float& width, float& height) {
 
 void dialog_move(Handle h, float left, float top) {
   // FLTK places the client area itself (the frame goes around it): the outer corner is moved by
-  // moving the client area in by the frame's width.
+  // moving the client area in by the frame's width. Positions count from the primary monitor's
+  // corner, as on Windows, wherever that monitor lies on the X screen.
   if (Dialog* d = live(h)) {
     linuxplat::probe_frame_extents();
     const auto& f = linuxplat::F().frame;
-    d->window->position(px(left) + f.left, px(top) + f.top);
+    const linuxvideo::Monitor primary = linuxvideo::monitor_bounds(0);
+    d->window->position(primary.x + px(left) + f.left, primary.y + px(top) + f.top);
   }
 }
 

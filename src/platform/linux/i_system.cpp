@@ -1,6 +1,7 @@
 // System services on Linux: the command line, the instance lock, the OS family, the registry
 // (there is none), the saver password (the desktop's locker owns it), web pages and the end.
 #include <fcntl.h>
+#include <spawn.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -201,25 +202,34 @@ void shell_open(const std::string& address) {
     say_where();
     return;
   }
-  // The browser runs on its own; this program does not wait for it. A helper process waits for
-  // xdg-open instead and names the page when it could not open it.
-  pid_t pid = ::fork();
-  if (pid == 0) {
-    if (::fork() == 0) {
-      pid_t opener = ::fork();
-      if (opener == 0) {
-        ::execlp("xdg-open", "xdg-open", target.c_str(), static_cast<char*>(nullptr));
-        ::_exit(127);
-      }
-      int status = 0;
-      if (opener < 0 || ::waitpid(opener, &status, 0) < 0 || !WIFEXITED(status) || WEXITSTATUS(status) != 0)
-        say_where();
-      ::_exit(0);
-    }
-    ::_exit(0);
+  // The browser runs on its own and holds nothing of ours: a shell of its own session, with no
+  // descriptor but the standard three, starts xdg-open in the background and leaves at once
+  // (xdg-open may wait for the browser). Our end is then the end of everything we showed: the
+  // display connection, the saver lock and the windows go with this process.
+  static const char kOpener[] =
+      "{ xdg-open \"$1\" || printf 'zelkin-wumpets: no browser could be started; the page is %s\\n' \"$1\" >&2; } "
+      "</dev/null & exit 0";
+  posix_spawn_file_actions_t files;
+  posix_spawnattr_t attr;
+  posix_spawn_file_actions_init(&files);
+  posix_spawn_file_actions_addclosefrom_np(&files, 3);
+  posix_spawnattr_init(&attr);
+  sigset_t none, all;
+  sigemptyset(&none);
+  sigfillset(&all);
+  posix_spawnattr_setsigmask(&attr, &none);
+  posix_spawnattr_setsigdefault(&attr, &all);
+  posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETSID | POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
+  const char* argv[] = {"sh", "-c", kOpener, "sh", target.c_str(), nullptr};
+  pid_t pid = -1;
+  const int err = ::posix_spawn(&pid, "/bin/sh", &files, &attr, const_cast<char* const*>(argv), environ);
+  posix_spawnattr_destroy(&attr);
+  posix_spawn_file_actions_destroy(&files);
+  if (err != 0) {
+    say_where();
+    return;
   }
-  if (pid > 0) ::waitpid(pid, nullptr, 0);
-  else say_where();
+  ::waitpid(pid, nullptr, 0);  // the shell leaves as soon as xdg-open is started
 }
 
 void end_process() {

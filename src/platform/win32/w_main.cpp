@@ -8,6 +8,7 @@
 
 #include "platform/win32/w_backend.h"
 #include "platform/common/options.h"
+#include "version.h"
 
 namespace {
 
@@ -42,7 +43,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     return 0;
   }
   if (options.version) {
-    tell("Zelkin Wumpets 6.0\r\n", false);
+    tell("Zelkin Wumpets " WUMPETS_VERSION "\r\n", false);
     return 0;
   }
   win32::configure(options);

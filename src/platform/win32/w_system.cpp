@@ -107,9 +107,8 @@ namespace plat {
 using win32::B;
 
 std::string command_line() {
-  // The arguments after the program's path, as passed; with options of our own ("--") taken
-  // out, the rest as the entry gathered it.
-  const std::string& rest = B().options.args;
+  // The arguments after the program's path, as passed: the switch search reads what is left once
+  // our own options are taken out.
   const char* raw = GetCommandLineA();
   std::string text = raw ? raw : "";
   std::size_t i = 0;
@@ -120,8 +119,7 @@ std::string command_line() {
     while (i < text.size() && text[i] != ' ' && text[i] != '\t') ++i;
   }
   while (i < text.size() && (text[i] == ' ' || text[i] == '\t')) ++i;
-  text = text.substr(i);
-  return text.find("--") == std::string::npos ? text : rest;
+  return wumpets::mode_arguments(text.substr(i), B().options);
 }
 
 bool previous_instance() { return B().previous_instance; }

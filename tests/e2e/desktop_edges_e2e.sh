@@ -1,0 +1,128 @@
+#!/usr/bin/env bash
+# Where the program meets the rest of the desktop, on a private Xvfb display whose primary
+# monitor is not at the screen's corner:
+#   1. "/c" opens centred on the primary monitor, wherever that monitor lies.
+#   2. "/c" with options for one run shows and saves the file's values, and says it ignored them.
+#   3. "Report This Bug Now" with an xdg-open that waits for the browser: closing the error
+#      dialog ends the saver and everything it showed; the opener holds none of our descriptors,
+#      and the next "/s" is not refused.
+# Usage: desktop_edges_e2e.sh PATH/TO/zelkin-wumpets
+set -uo pipefail
+
+PROG=$(readlink -f "$1")
+TMP=$(mktemp -d /tmp/wumpets-edges-e2e.XXXXXX)
+SHOTS=${WUMPETS_SHOTS:-$TMP/shots}
+mkdir -p "$SHOTS" "$TMP/run" "$TMP/home" "$TMP/cfg" "$TMP/bin"
+chmod 700 "$TMP/run"
+failures=0
+XVFB_PID=""
+APP_PID=""
+
+cleanup() {
+  [ -n "$APP_PID" ] && kill "$APP_PID" 2>/dev/null
+  [ -f "$TMP/opener.pid" ] && kill "$(cat "$TMP/opener.pid")" 2>/dev/null
+  [ -n "$XVFB_PID" ] && kill "$XVFB_PID" 2>/dev/null
+  wait 2>/dev/null
+  if [ -z "${WUMPETS_SHOTS:-}" ] && [ "$failures" -eq 0 ]; then rm -rf "$TMP"; fi
+}
+trap cleanup EXIT
+fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+pass() { echo "ok: $*"; }
+
+. "$(dirname "$0")/../lib/xvfb.sh"
+start_xvfb 1440x600x24 -dpi 96 || exit 1
+# A 640x480 monitor on the left and the primary one, 800x600, to its right at x=640.
+xrandr --setmonitor left 640/169x480/127+0+0 none >/dev/null
+xrandr --setmonitor '*main' 800/211x600/158+640+0 screen >/dev/null
+[ "$(xrandr --listmonitors | head -1)" = "Monitors: 2" ] || { echo "xrandr cannot split the screen"; exit 1; }
+
+export HOME="$TMP/home" XDG_RUNTIME_DIR="$TMP/run" XDG_CONFIG_HOME="$TMP/home/.config" SDL_AUDIODRIVER=dummy
+# An xdg-open that, like one waiting for the browser, stays until it is ended; it writes down the
+# page and the descriptors its parent (the shell that started it) holds.
+cat >"$TMP/bin/xdg-open" <<STANDIN
+#!/bin/sh
+echo \$\$ > "$TMP/opener.pid"
+ls /proc/\$PPID/fd | sort -n | tr '\n' ' ' > "$TMP/opener.fds"
+echo "\$1" >> "$TMP/opened"
+sleep 60
+STANDIN
+chmod +x "$TMP/bin/xdg-open"
+export PATH="$TMP/bin:$PATH"
+INI="$TMP/cfg/vornicade.ini"
+
+start() {  # start ARGS...: the program in the background
+  "$PROG" --config-dir="$TMP/cfg" "$@" >"$TMP/out.log" 2>&1 &
+  APP_PID=$!
+}
+window() {  # window NAME: waits (up to 20 s) for a visible window of that exact name, prints its id
+  local id=""
+  for _ in $(seq 200); do
+    id=$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -1)
+    [ -n "$id" ] && break
+    sleep 0.1
+  done
+  echo "$id"
+}
+ended() {  # ended: waits up to 5 s for the program to end
+  for _ in $(seq 50); do kill -0 "$APP_PID" 2>/dev/null || { wait "$APP_PID" 2>/dev/null; APP_PID=""; return 0; }; sleep 0.1; done
+  return 1
+}
+stop() { [ -n "$APP_PID" ] && { kill "$APP_PID"; wait "$APP_PID" 2>/dev/null; APP_PID=""; }; }
+
+# --- 1 and 2. The settings dialog on the primary monitor; options for one run ignored --------
+start /c --speed=30 --message="One run"
+D=$(window "Zelkin Wumpets Version .*")
+if [ -z "$D" ]; then
+  fail "no settings dialog"; cat "$TMP/out.log"
+else
+  eval "$(xdotool getwindowgeometry --shell "$D")"
+  import -window root "$SHOTS/settings.png"
+  cx=$((X + WIDTH / 2)) cy=$((Y + HEIGHT / 2))
+  [ $((cx - 1040)) -le 1 ] && [ $((1040 - cx)) -le 1 ] && [ $((cy - 300)) -le 1 ] && [ $((300 - cy)) -le 1 ] &&
+    pass "settings dialog centred on the primary monitor (centre $cx,$cy)" ||
+    fail "settings dialog centred at $cx,$cy; the primary monitor's centre is 1040,300"
+  xdotool key --window "$D" Return  # the focus starts on "&Apply Changes"
+  if ended; then
+    grep -q "^speed=60$" "$INI" && grep -q "^message=0$" "$INI" && ! grep -q "One run" "$INI" &&
+      pass "Apply saved the file's values, not the options for one run" || { fail "Apply saved:"; cat "$INI"; }
+  else
+    fail "Enter did not apply"
+  fi
+  grep -q "options for one run are ignored (speed, messagetext, message)" "$TMP/out.log" &&
+    pass "the ignored options are named on standard error" || { fail "no word of the ignored options:"; cat "$TMP/out.log"; }
+fi
+stop
+
+# --- 3. The bug page opened through an xdg-open that waits ---------------------------------
+printf '[Zelkin Wumpets]\nfirstrun=1\nwumpet1=1\nspeed=40000\n' >"$INI"
+start /s
+E=$(window "Error Code: ZW- 6- Starter/X_GetData")
+if [ -z "$E" ]; then
+  fail "no error dialog"; cat "$TMP/out.log"
+else
+  xdotool windowraise "$E"
+  eval "$(xdotool getwindowgeometry --shell "$E")"
+  xdotool mousemove $((X + 215)) $((Y + 85)) click 1  # Report This Bug Now
+  for _ in $(seq 50); do [ -s "$TMP/opener.fds" ] && break; sleep 0.1; done
+  grep -q "/bugs.htm$" "$TMP/opened" 2>/dev/null && pass "the bug page was handed to xdg-open" || fail "no bug page opened"
+  [ "$(cat "$TMP/opener.fds" 2>/dev/null)" = "0 1 2 " ] && pass "the opener holds only the standard descriptors" ||
+    fail "the opener's shell holds descriptors: $(cat "$TMP/opener.fds" 2>/dev/null)"
+  xdotool key --window "$E" Escape 2>/dev/null
+  if ended; then pass "closing the error dialog ends the saver while xdg-open still waits"
+  else fail "the saver still runs after its error dialog was closed"; fi
+  sleep 0.5
+  [ -z "$(xdotool search --onlyvisible --name 'Zelkin Wumpets|Error Code' 2>/dev/null)" ] &&
+    pass "no window of the saver is left on the screen" || fail "a window of the saver is left on the screen"
+  import -window root "$SHOTS/after-error.png"
+  kill -0 "$(cat "$TMP/opener.pid" 2>/dev/null)" 2>/dev/null && pass "xdg-open lives on without us" ||
+    fail "xdg-open did not outlive the saver"
+  printf '[Zelkin Wumpets]\nfirstrun=1\nwumpet1=1\n' >"$INI"
+  start /s
+  sleep 2
+  if kill -0 "$APP_PID" 2>/dev/null && ! grep -q "already runs" "$TMP/out.log"; then pass "the next /s starts"
+  else fail "the next /s was refused: $(cat "$TMP/out.log")"; fi
+  stop
+fi
+
+[ "$failures" -eq 0 ] && echo "all desktop edge checks passed" || echo "$failures failed"
+exit $((failures > 0))
