@@ -29,7 +29,10 @@ void Main(Starter& st) {
     const std::string args = plat::command_line();
     st.cmdline = lower(trim_blanks(args));
     st.cmdswitch = st.cmdline.substr(0, 2);
-    st.displaypropswnd = plat::find_window("Display Properties");
+    // The system's dialog whose Preview button starts "/s" while its own preview runs, by the
+    // titles the Windows versions give it.
+    for (const char* title : {"Display Properties", "Screen Saver Settings"})
+      if (st.displaypropswnd == 0) st.displaypropswnd = plat::find_window(title);
 
     // A second full-screen start while one runs is refused before anything else happens.
     if (st.cmdswitch == "/s" && st.displaypropswnd == 0 && plat::previous_instance()) plat::end_process();
@@ -62,6 +65,9 @@ void Main(Starter& st) {
     } else {
       Run_ScreenSaver(st);
     }
+    // The program lives while one of its windows is loaded: a mode that left none (the password
+    // change, whose dialog is the system's) ends it here.
+    if (!st.saver && !st.preview && !st.configuration && !st.bugreport.visible) plat::end_process();
   });
 }
 

@@ -12,6 +12,8 @@
 #               accepted one ends it
 #       error   speed=40000 brings up the error dialog with its code in the title; closing it
 #               ends the program
+#       modes   /a 1234 ends by itself; an open settings dialog does not refuse a full-screen
+#               start, a second full-screen start is refused
 #       options --version prints the Linux program's version; a single-dash value with a slash
 #               ("-message=Rock/Cool") leaves /s the saver; /c ignores options for one run and
 #               saves the file's values
@@ -148,6 +150,27 @@ case $case in
     xdotool key --window "$id" alt+F4
     finish 20
     [ "$rc" = "0" ] || fail "closing the error dialog should end the program with exit code 0, got: $rc"
+    ;;
+  modes)
+    start /a 1234 "--config-dir=$cfg"
+    finish 15
+    [ "$rc" = "0" ] || fail "/a 1234 should end by itself with exit code 0, got: $rc"
+    start /c "--config-dir=$cfg"
+    dialog_pid=$saver_pid
+    wait_window "Zelkin Wumpets Version" >/dev/null || fail "no settings dialog"
+    start /s --seed=2 "--config-dir=$cfg"
+    first=$saver_pid
+    sleep 4
+    kill -0 "$first" 2>/dev/null || fail "/s was refused while a settings dialog was open"
+    start /s --seed=2 "--config-dir=$cfg"
+    finish 15
+    [ "$rc" = "0" ] || fail "a second /s should be refused at once, got: $rc"
+    saver_pid=$first
+    xdotool key space
+    finish 20
+    [ "$rc" = "0" ] || fail "a key should end the saver with exit code 0, got: $rc"
+    saver_pid=$dialog_pid
+    finish 1
     ;;
   options)
     [ -x "$host/zelkin-wumpets" ] || fail "no Linux program in $host to compare with"

@@ -465,7 +465,7 @@ void shell_open(const std::string& address) {
 }
 std::string site_address() { return S().config.site; }
 Handle find_window(const std::string& title) {
-  return title == "Display Properties" ? S().config.display_properties : 0;
+  return title == S().config.top_window_title ? S().config.top_window : 0;
 }
 bool previous_instance() { return S().config.previous_instance; }
 std::string command_line() { return S().config.command_line; }

@@ -28,7 +28,9 @@ struct Config {
   std::string site = "file:///usr/share/zelkin-wumpets/site";
   std::int32_t platform_id = 0;
   bool previous_instance = false;
-  plat::Handle display_properties = 0;  // what find_window("Display Properties") returns
+  // The top-level window find_window finds: its title and handle (0: none).
+  std::string top_window_title = "Display Properties";
+  plat::Handle top_window = 0;
   double clock_seconds = 43200.0;
   // Registry values: "subkey\\name" -> (type, bytes). Missing = the query fails.
   std::map<std::string, std::pair<std::uint32_t, std::string>> registry;

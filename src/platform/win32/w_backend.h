@@ -74,7 +74,6 @@ struct Dialog {
 struct Backend {
   wumpets::Options options;
   std::string program_dir;  // folder of the running program, with a trailing backslash
-  bool previous_instance = false;
   HINSTANCE instance = nullptr;
   int dpi = 96;  // the screen's logical pixels per inch (the manifest makes us DPI aware)
 

@@ -91,9 +91,6 @@ void configure(const wumpets::Options& options) {
   std::string path(exe.data(), n);
   const std::size_t slash = path.find_last_of("\\/");
   b.program_dir = slash == std::string::npos ? ".\\" : path.substr(0, slash + 1);
-  // The previous-instance test: a named object every instance creates; it goes with the process.
-  CreateMutexA(nullptr, FALSE, "ZelkinWumpets.Instance");
-  b.previous_instance = GetLastError() == ERROR_ALREADY_EXISTS;
   HDC screen = GetDC(nullptr);
   b.dpi = GetDeviceCaps(screen, LOGPIXELSX);
   ReleaseDC(nullptr, screen);
@@ -122,7 +119,15 @@ std::string command_line() {
   return wumpets::mode_arguments(text.substr(i), B().options);
 }
 
-bool previous_instance() { return B().previous_instance; }
+// Another full-screen saver of this session. Only a full-screen start asks, and it then holds the
+// mark (a named object that goes with its process), so a preview, a settings dialog or a saver in
+// an ordinary window never stands in the way of the Preview button's "/s".
+bool previous_instance() {
+  HANDLE mark = CreateMutexA(nullptr, FALSE, "ZelkinWumpets.Saver");
+  const bool another = mark && GetLastError() == ERROR_ALREADY_EXISTS;
+  if (mark && (another || B().options.window)) CloseHandle(mark);
+  return another;
+}
 
 Handle find_window(const std::string& title) { return win32::handle_of(FindWindowA(nullptr, title.c_str())); }
 
