@@ -192,6 +192,9 @@ void change_saver_password(std::int32_t parent);  // the system's own dialog
 // The media command-string interface (mciSendStringA). Returns 0 on success, else one of the
 // codes below; the reply text is cut to (reply_size - 1) characters.
 std::int32_t media_command(const std::string& command, std::string& reply, int reply_size);
+// No real song comes near this (ours are a few KB): a larger file is refused as kMciInvalidFile
+// before anything reads it, on every system.
+inline constexpr std::uint64_t kMaxSongBytes = 1u << 20;
 enum : std::int32_t {
   kMciOk = 0,
   kMciUnrecognizedKeyword = 259,

@@ -1,6 +1,7 @@
 // The MIDI sequencer behind the media command strings, on SDL's silent output: the songs are
 // tiny MIDI files written by the tests into a temporary folder.
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -274,6 +275,25 @@ TEST_F(Music, BrokenFilesOpenButFailToPlay) {
   fs::create_directory(dir_ / "d_2.Mid");
   ASSERT_EQ(send(open_command(dir_ / "d_2.Mid", "song2")), 0);
   EXPECT_EQ(send("play song2 from 0"), plat::kMciFileNotFound);
+}
+
+// A file larger than any song is refused by its size, before anything reads it: a sparse 2 GB
+// file costs no memory.
+TEST_F(Music, AFileLargerThanAnySongIsRefusedUnread) {
+  const fs::path big = dir_ / "d_0.Mid";
+  write_file(big, make_song(0.4, 4));
+  fs::resize_file(big, std::uintmax_t{2} << 30);
+  rusage before{};
+  ::getrusage(RUSAGE_SELF, &before);
+  ASSERT_EQ(send(open_command(big, "song0")), 0);
+  std::string reply;
+  EXPECT_EQ(send("play song0 from 0", &reply), plat::kMciInvalidFile);
+  EXPECT_EQ(reply, kUntouched);
+  EXPECT_EQ(status("song0"), "stopped");
+  rusage after{};
+  ::getrusage(RUSAGE_SELF, &after);
+  EXPECT_LT(after.ru_maxrss - before.ru_maxrss, 64 * 1024) << "kilobytes of peak memory added";
+  EXPECT_EQ(send("close song0"), 0);
 }
 
 TEST(StandardMidi, AcceptsTheFormsRealFilesUse) {

@@ -416,6 +416,19 @@ TEST_F(Backend, MusicCommandsOnTheMediaInterface) {
   plat::media_command("open \"" + missing + "\" type sequencer alias song5", reply, 255);
   EXPECT_NE(plat::media_command("play song5 from 0", reply, 255), 0);
   plat::media_command("close song5", reply, 255);
+  // A file larger than any song is refused before the device reads it; one byte less is not.
+  const fs::path big = dir_ / "big.Mid";
+  {
+    std::ofstream out(big, std::ios::binary);
+    out << std::ifstream(song, std::ios::binary).rdbuf();
+  }
+  fs::resize_file(big, plat::kMaxSongBytes + 1);
+  EXPECT_EQ(plat::media_command("open \"" + big.string() + "\" type sequencer alias song2", reply, 255),
+            plat::kMciInvalidFile);
+  EXPECT_NE(plat::media_command("status song2 mode", reply, 255), 0) << "the big song was opened";
+  fs::resize_file(big, plat::kMaxSongBytes);
+  EXPECT_EQ(plat::media_command("open \"" + big.string() + "\" type sequencer alias song2", reply, 255), 0);
+  plat::media_command("close song2", reply, 255);
 }
 
 // A scripted media device behind the back end's media interface: it records every command with

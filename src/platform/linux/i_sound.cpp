@@ -120,19 +120,24 @@ bool load_soundfont(fluid_synth_t* synth, const std::string& path) {
   return id != FLUID_FAILED;
 }
 
-// Reads a whole file; false when it is missing, not a plain file or cannot be read.
-bool read_file(const std::string& path, std::vector<std::uint8_t>& bytes) {
-  if (!regular_file(path)) return false;
+// Reads a whole song file, its size checked first: zero, or the result code to give when it is
+// missing, not a plain file, larger than any song or cannot be read.
+std::int32_t read_song_file(const std::string& path, std::vector<std::uint8_t>& bytes) {
+  struct stat st {};
+  if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return plat::kMciFileNotFound;
+  if (static_cast<std::uint64_t>(st.st_size) > plat::kMaxSongBytes) return plat::kMciInvalidFile;
   std::ifstream in(path, std::ios::binary);
-  if (!in) return false;
-  bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-  return !in.bad();
+  if (!in) return plat::kMciFileNotFound;
+  bytes.resize(static_cast<std::size_t>(st.st_size));
+  in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+  bytes.resize(static_cast<std::size_t>(in.gcount()));
+  return in.bad() ? plat::kMciFileNotFound : plat::kMciOk;
 }
 
 // Zero when the file is a song the synthesizer can play, else the result code to give.
 std::int32_t check_song(const std::string& path, std::vector<std::uint8_t>& bytes,
                         std::uint32_t& end_tick) {
-  if (!read_file(path, bytes)) return plat::kMciFileNotFound;
+  if (const std::int32_t result = read_song_file(path, bytes)) return result;
   g_quiet = true;
   const bool accepted = fluid_is_midifile(path.c_str());
   g_quiet = false;

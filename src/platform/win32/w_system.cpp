@@ -263,7 +263,23 @@ void change_saver_password(std::int32_t parent) {
   FreeLibrary(mpr);
 }
 
+namespace {
+
+// An "open" of a song file larger than any song is refused before the device reads it.
+bool oversized_song(const std::string& command) {
+  if (command.compare(0, 6, "open \"") != 0) return false;
+  const std::size_t end = command.find('"', 6);
+  if (end == std::string::npos) return false;
+  WIN32_FILE_ATTRIBUTE_DATA data{};
+  if (!GetFileAttributesExA(command.substr(6, end - 6).c_str(), GetFileExInfoStandard, &data)) return false;
+  const std::uint64_t size = (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+  return size > kMaxSongBytes;
+}
+
+}  // namespace
+
 std::int32_t media_command(const std::string& command, std::string& reply, int reply_size) {
+  if (oversized_song(command)) return kMciInvalidFile;
   static std::array<char, 256> buf;  // the longest reply the core asks for is 255 characters
   const int size = std::max(1, std::min(reply_size, static_cast<int>(buf.size())));
   buf[0] = '\0';
