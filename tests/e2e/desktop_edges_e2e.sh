@@ -6,6 +6,8 @@
 #   3. "Report This Bug Now" with an xdg-open that waits for the browser: closing the error
 #      dialog ends the saver and everything it showed; the opener holds none of our descriptors,
 #      and the next "/s" is not refused.
+#   4. A display whose heads come from Xinerama (a Xephyr inside the Xvfb; RandR sees one
+#      monitor there): "/s" covers every head with a moving scene.
 # Usage: desktop_edges_e2e.sh PATH/TO/zelkin-wumpets
 set -uo pipefail
 
@@ -122,6 +124,39 @@ else
   if kill -0 "$APP_PID" 2>/dev/null && ! grep -q "already runs" "$TMP/out.log"; then pass "the next /s starts"
   else fail "the next /s was refused: $(cat "$TMP/out.log")"; fi
   stop
+fi
+
+# --- 4. Heads from Xinerama -------------------------------------------------------------------
+if command -v Xephyr >/dev/null; then
+  XEPHYR_DISPLAY=""
+  for n in $(seq 90 140); do
+    [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] && continue
+    Xephyr ":$n" -screen 640x480 -screen 800x600 +xinerama -nolisten tcp -noreset >"$TMP/xephyr.log" 2>&1 &
+    XEPHYR_PID=$!
+    for _ in $(seq 50); do DISPLAY=":$n" xdpyinfo >/dev/null 2>&1 && { XEPHYR_DISPLAY=":$n"; break; }; sleep 0.1; done
+    [ -n "$XEPHYR_DISPLAY" ] && break
+    kill "$XEPHYR_PID" 2>/dev/null; wait "$XEPHYR_PID" 2>/dev/null
+  done
+  if [ -z "$XEPHYR_DISPLAY" ]; then
+    fail "Xephyr did not start: $(cat "$TMP/xephyr.log")"
+  else
+    printf '[Zelkin Wumpets]\nfirstrun=1\nwumpet1=1\nwumpet2=1\nwumpet3=1\nwumpet4=1\nwumpet5=1\nspeed=60\n' >"$INI"
+    DISPLAY=$XEPHYR_DISPLAY start /s
+    sleep 3
+    DISPLAY=$XEPHYR_DISPLAY import -window root "$SHOTS/xinerama-1.png"
+    sleep 1
+    DISPLAY=$XEPHYR_DISPLAY import -window root "$SHOTS/xinerama-2.png"
+    for head in 640x480+0+0 800x600+640+0; do
+      b=$(convert "$SHOTS/xinerama-2.png" -crop "$head" -colorspace Gray -format "%[fx:round(255*mean)]" info:)
+      n=$(compare -metric AE "$SHOTS/xinerama-1.png[$head]" "$SHOTS/xinerama-2.png[$head]" null: 2>&1 | cut -d' ' -f1)
+      [ "${b:-0}" -gt 20 ] && [ "${n:-0}" -gt 500 ] && pass "Xinerama head $head covered (brightness $b) and animated ($n pixels changed)" ||
+        fail "Xinerama head $head: brightness ${b:-?}, ${n:-?} pixels changed"
+    done
+    stop
+    kill "$XEPHYR_PID" 2>/dev/null; wait "$XEPHYR_PID" 2>/dev/null
+  fi
+else
+  fail "Xephyr is missing (scripts/deps installs it)"
 fi
 
 [ "$failures" -eq 0 ] && echo "all desktop edge checks passed" || echo "$failures failed"

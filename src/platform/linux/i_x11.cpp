@@ -7,8 +7,10 @@
 #include <X11/Xlib.h>
 #include <X11/Xatom.h>
 #include <X11/Xutil.h>
+#include <X11/extensions/Xinerama.h>
 #include <X11/extensions/Xrandr.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
@@ -101,23 +103,80 @@ bool x_pending() { return X().dpy && XPending(X().dpy) > 0; }
 
 unsigned long x_root_window() { return X().dpy ? DefaultRootWindow(X().dpy) : 0; }
 
-int x_monitors(MonitorList& out) {
-  // RandR's monitors: one per output, or the ones the user made (xrandr --setmonitor splits a
-  // wide screen). The primary one comes first.
+namespace {
+
+// RandR's monitors: one per output, or the ones the user made (xrandr --setmonitor splits a wide
+// screen). The primary one comes first.
+void randr_monitors(MonitorList& out) {
   out.count = 0;
-  if (!x_open()) return 0;
   int event_base = 0, error_base = 0, major = 0, minor = 0;
   if (!XRRQueryExtension(X().dpy, &event_base, &error_base) || !XRRQueryVersion(X().dpy, &major, &minor) ||
       major * 100 + minor < 105)
-    return 0;
+    return;
   int n = 0;
   XRRMonitorInfo* info = XRRGetMonitors(X().dpy, DefaultRootWindow(X().dpy), True, &n);
-  if (!info) return 0;
+  if (!info) return;
   for (int pass = 0; pass < 2; ++pass)
     for (int i = 0; i < n && out.count < out.items.size(); ++i)
       if ((info[i].primary != 0) == (pass == 0) && info[i].width > 0 && info[i].height > 0)
         out.items[out.count++] = Monitor{info[i].x, info[i].y, info[i].width, info[i].height};
   XRRFreeMonitors(info);
+}
+
+// Xinerama's heads, in its order (the first is the primary one).
+void xinerama_monitors(MonitorList& out) {
+  out.count = 0;
+  int event_base = 0, error_base = 0;
+  if (!XineramaQueryExtension(X().dpy, &event_base, &error_base) || !XineramaIsActive(X().dpy)) return;
+  int n = 0;
+  XineramaScreenInfo* info = XineramaQueryScreens(X().dpy, &n);
+  if (!info) return;
+  for (int i = 0; i < n && out.count < out.items.size(); ++i)
+    if (info[i].width > 0 && info[i].height > 0)
+      out.items[out.count++] = Monitor{info[i].x_org, info[i].y_org, info[i].width, info[i].height};
+  XFree(info);
+}
+
+long long covered_area(const MonitorList& list, int width, int height) {
+  // The union of the monitors inside the root window, on the grid their edges make.
+  std::vector<int> xs{0, width}, ys{0, height};
+  for (std::size_t i = 0; i < list.count; ++i) {
+    const Monitor& m = list.items[i];
+    xs.push_back(std::clamp(m.x, 0, width));
+    xs.push_back(std::clamp(m.x + m.width, 0, width));
+    ys.push_back(std::clamp(m.y, 0, height));
+    ys.push_back(std::clamp(m.y + m.height, 0, height));
+  }
+  std::sort(xs.begin(), xs.end());
+  std::sort(ys.begin(), ys.end());
+  long long area = 0;
+  for (std::size_t a = 0; a + 1 < xs.size(); ++a)
+    for (std::size_t b = 0; b + 1 < ys.size(); ++b) {
+      if (xs[a] == xs[a + 1] || ys[b] == ys[b + 1]) continue;
+      for (std::size_t i = 0; i < list.count; ++i) {
+        const Monitor& m = list.items[i];
+        if (xs[a] >= m.x && xs[a + 1] <= m.x + m.width && ys[b] >= m.y && ys[b + 1] <= m.y + m.height) {
+          area += static_cast<long long>(xs[a + 1] - xs[a]) * (ys[b + 1] - ys[b]);
+          break;
+        }
+      }
+    }
+  return area;
+}
+
+}  // namespace
+
+int x_monitors(MonitorList& out) {
+  // RandR and Xinerama may disagree (heads from Xinerama show as one RandR monitor): believe the
+  // one that covers more of the root window, RandR when they cover the same.
+  out.count = 0;
+  if (!x_open()) return 0;
+  MonitorList xinerama;
+  randr_monitors(out);
+  xinerama_monitors(xinerama);
+  const int width = DisplayWidth(X().dpy, DefaultScreen(X().dpy));
+  const int height = DisplayHeight(X().dpy, DefaultScreen(X().dpy));
+  if (covered_area(xinerama, width, height) > covered_area(out, width, height)) out = xinerama;
   return static_cast<int>(out.count);
 }
 
