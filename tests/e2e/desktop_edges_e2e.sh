@@ -6,7 +6,9 @@
 #   3. "Report This Bug Now" with an xdg-open that waits for the browser: closing the error
 #      dialog ends the saver and everything it showed; the opener holds none of our descriptors,
 #      and the next "/s" is not refused.
-#   4. A display whose heads come from Xinerama (a Xephyr inside the Xvfb; RandR sees one
+#   4. Music once per display: a saver in a window of its own (--window) beside a full-screen
+#      one stays silent (SDL's "disk" output writes what a device would play into a file).
+#   5. A display whose heads come from Xinerama (a Xephyr inside the Xvfb; RandR sees one
 #      monitor there): "/s" covers every head with a moving scene.
 # Usage: desktop_edges_e2e.sh PATH/TO/zelkin-wumpets
 set -uo pipefail
@@ -126,7 +128,23 @@ else
   stop
 fi
 
-# --- 4. Heads from Xinerama -------------------------------------------------------------------
+# --- 4. Music once per display, also beside a window ---------------------------------------
+printf '[Zelkin Wumpets]\nfirstrun=1\nwumpet1=1\nspeed=60\nmusicchoice0=1\n' >"$INI"
+SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE="$TMP/audio-saver.raw" start /s
+saver=$APP_PID
+sleep 2
+SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE="$TMP/audio-window.raw" start --window=320x200
+sleep 3
+if [ -s "$TMP/audio-saver.raw" ] && [ ! -e "$TMP/audio-window.raw" ] && kill -0 "$APP_PID" 2>/dev/null; then
+  pass "beside a playing saver a --window copy runs silent"
+else
+  fail "audio: saver $(stat -c %s "$TMP/audio-saver.raw" 2>/dev/null || echo none), window $(stat -c %s "$TMP/audio-window.raw" 2>/dev/null || echo none)"
+fi
+stop
+APP_PID=$saver
+stop
+
+# --- 5. Heads from Xinerama -------------------------------------------------------------------
 if command -v Xephyr >/dev/null; then
   XEPHYR_DISPLAY=""
   for n in $(seq 90 140); do

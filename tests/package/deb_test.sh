@@ -112,6 +112,15 @@ else
   fail "--render exits non-zero: $(cat "$tmp/render.txt")"
 fi
 
+# The help page is handed to the browser by a plain path, without "bin/..".
+mkdir -p "$tmp/bin"
+printf '#!/bin/sh\necho "$1" > "%s/opened"\n' "$tmp" >"$tmp/bin/xdg-open"
+chmod +x "$tmp/bin/xdg-open"
+PATH="$tmp/bin:$PATH" "$prog" --config-dir="$tmp/cfg" /h >"$tmp/help-page.txt" 2>&1 || fail "/h exits $?"
+for _ in $(seq 30); do [ -s "$tmp/opened" ] && break; sleep 0.1; done
+[ "$(cat "$tmp/opened" 2>/dev/null)" = "file://$(readlink -f "$root")/usr/share/zelkin-wumpets/site/support.htm" ] ||
+  fail "/h opened: $(cat "$tmp/opened" 2>/dev/null) $(cat "$tmp/help-page.txt")"
+
 # --- lintian: no error (warnings are listed) --------------------------------------------------
 lintian --tag-display-limit 0 "$deb" >"$tmp/lintian.txt" 2>&1
 grep -v "^running with root privileges" "$tmp/lintian.txt"; echo "lintian: $(grep -c "^[EW]: " "$tmp/lintian.txt") errors and warnings"

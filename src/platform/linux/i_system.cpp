@@ -71,8 +71,17 @@ std::string program_dir() { return Sys().program_dir; }
 
 std::string share_dir() {
   // An install moved to another prefix keeps its layout: bin/ beside share/.
+  // The path is made plain ("/usr/share/...", not "/usr/bin/../share/..."): pages opened from it
+  // show it in the browser's address bar.
   const std::string relative = Sys().program_dir + "/../share/zelkin-wumpets";
-  if (::access(relative.c_str(), R_OK | X_OK) == 0) return relative;
+  if (::access(relative.c_str(), R_OK | X_OK) == 0) {
+    if (char* real = ::realpath(relative.c_str(), nullptr)) {
+      std::string plain = real;
+      std::free(real);
+      return plain;
+    }
+    return relative;
+  }
   return WUMPETS_SHARE_DIR;
 }
 
@@ -128,7 +137,6 @@ int take_lock(const std::string& what) {
 
 const char* music_silence_reason() {
   if (linuxvideo::small_embed()) return "a preview";
-  if (Sys().options.window) return nullptr;
   static const int lock = take_lock("music");  // held for the life of the process
   return lock == -2 ? "another instance plays the music on this display" : nullptr;
 }

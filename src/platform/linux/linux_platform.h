@@ -27,7 +27,8 @@ std::string display_name();
 int take_lock(const std::string& what);
 // Why this run's music stays silent, or null: a preview (another program's window smaller than
 // a monitor), or another instance that plays the music on this display. The first instance to
-// start its music takes the display's music lock; a window of its own (--window) plays anyway.
+// start its music takes the display's music lock, whether it is full screen, in a window of its
+// own (--window) or in another program's window: the display plays once.
 const char* music_silence_reason();
 // The full-screen saver's lock: its window takes it, and a later "/s" on this display is refused.
 void take_saver_lock();
