@@ -33,7 +33,10 @@ Configuration::Configuration(Starter& owner) : st(owner) {
 
 void Configuration::load() {
   dialog = plat::dialog_create(configuration_layout(), this);
-  if (dialog == 0) plat::end_process();  // a dialog nobody can see: nothing to wait for
+  if (dialog == 0) {  // a dialog nobody can see: nothing to wait for, and nothing was set
+    plat::set_exit_status(1);
+    plat::end_process();
+  }
   Form_Load();
 }
 

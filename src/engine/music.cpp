@@ -31,6 +31,14 @@ bool play_current(SaverForm& f) {
   return f.mciresult == 0;
 }
 
+// A song that cannot be played ends the saver; the log and the exit status say why.
+void end_for_song(SaverForm& f) {
+  plat::log_error("the song " + f.st.datadir + "d_" + std::to_string(f.st.scene.currentsong) +
+                  ".Mid cannot be played (media error " + std::to_string(f.mciresult) + "); the saver ends");
+  plat::set_exit_status(1);
+  X_Cleanup_and_end(f.st);
+}
+
 }  // namespace
 
 void start_music(SaverForm& f) {
@@ -48,7 +56,7 @@ void start_music(SaverForm& f) {
   sc.currentsong = 0;
   if (!plat::timer_enabled(f.musictimer)) return;
   while (!sc.musicchoice(sc.currentsong)) sc.currentsong = next_song(sc.currentsong);
-  if (!play_current(f)) X_Cleanup_and_end(f.st);
+  if (!play_current(f)) end_for_song(f);
 }
 
 void MusicTimer_Timer(SaverForm& f) {
@@ -60,7 +68,7 @@ void MusicTimer_Timer(SaverForm& f) {
     if (f.mcireturn.compare(0, 7, "stopped") != 0) return;
     sc.currentsong = next_song(sc.currentsong);
     while (!sc.musicchoice(sc.currentsong)) sc.currentsong = next_song(sc.currentsong);
-    if (!play_current(f)) X_Cleanup_and_end(st);
+    if (!play_current(f)) end_for_song(f);
   });
 }
 

@@ -228,6 +228,9 @@ double timer_seconds();                        // seconds since midnight, for se
 // (errors/reporter.cpp).
 void log_error(const std::string& code);
 
+// The status the process ends with: 0 unless a mode ended because it failed (a song that cannot
+// be played, a dialog that cannot be shown), which sets 1 before it ends.
+void set_exit_status(int status);
 [[noreturn]] void end_process();  // no statement of the program runs after this
 
 // ---------------------------------------------------------------------------------------------

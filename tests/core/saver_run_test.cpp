@@ -80,6 +80,9 @@ TEST_F(SaverRun, AMissingFirstSongEndsTheSaverDuringSetUp) {
   EXPECT_TRUE(run_main("/s"));
   EXPECT_EQ(count_calls("window_show"), 0) << "ended before the window was shown";
   EXPECT_EQ(headless::cursor_count(), 0) << "the cursor is given back";
+  // It ended because it failed: the log names the song and the exit status says so.
+  EXPECT_EQ(count_calls("log_error the song " + cfg_.data_dir + "d_2.Mid cannot be played (media error 275)"), 1);
+  EXPECT_EQ(count_calls("set_exit_status 1"), 1);
 }
 
 TEST_F(SaverRun, ReplyIsComparedOnItsFirstSevenCharacters) {

@@ -306,8 +306,9 @@ TEST(Options, SoundAndSceneOptionsAndTheirBadValues) {
   EXPECT_EQ(o.volume, 35);
   EXPECT_TRUE(o.mute);
   EXPECT_EQ(o.soundfont, "/x/gm.sf2");
+  // --mute chooses no song: silence needs no song file.
   const std::vector<SettingOverride> expected = {
-      {"speed", "140"}, {"background", "2"}, {"peace", "0"}, {"discoball", "1"}};
+      {"music", "0"}, {"speed", "140"}, {"background", "2"}, {"peace", "0"}, {"discoball", "1"}};
   EXPECT_EQ(o.settings, expected);
   for (auto bad : std::vector<std::vector<std::string>>{{"--volume=101"}, {"--volume=-1"}, {"--speed=0"},
                                                         {"--speed=141"}, {"--background=paisley"},

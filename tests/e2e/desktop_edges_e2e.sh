@@ -10,6 +10,8 @@
 #      one stays silent (SDL's "disk" output writes what a device would play into a file).
 #   5. A display whose heads come from Xinerama (a Xephyr inside the Xvfb; RandR sees one
 #      monitor there): "/s" covers every head with a moving scene.
+#   6. Failures end with a failing status: "/c" with no display; "/s" whose song cannot be
+#      played (named on standard error). "--mute" needs no song.
 # Usage: desktop_edges_e2e.sh PATH/TO/zelkin-wumpets
 set -uo pipefail
 
@@ -176,6 +178,24 @@ if command -v Xephyr >/dev/null; then
 else
   fail "Xephyr is missing (scripts/deps installs it)"
 fi
+
+# --- 6. Failures say so in the exit status ----------------------------------------------------
+env -u DISPLAY -u WAYLAND_DISPLAY "$PROG" --config-dir="$TMP/cfg" /c >"$TMP/nodisplay.log" 2>&1
+status=$?
+[ "$status" -ne 0 ] && pass "/c with no display ends with status $status" || fail "/c with no display ends with 0"
+mkdir -p "$TMP/data"
+cp -r "$(dirname "$PROG")/data/." "$TMP/data/"
+rm -f "$TMP/data/d_0.Mid"
+printf '[Zelkin Wumpets]\nfirstrun=1\nwumpet1=1\nspeed=60\nmusicchoice0=1\n' >"$INI"
+SDL_AUDIODRIVER=dummy timeout 20 "$PROG" --config-dir="$TMP/cfg" --data-dir="$TMP/data" /s >"$TMP/nosong.log" 2>&1
+status=$?
+[ "$status" -ne 0 ] && [ "$status" -ne 124 ] && grep -q "d_0.Mid cannot be played" "$TMP/nosong.log" &&
+  pass "a song that cannot be played ends the saver with status $status: $(cat "$TMP/nosong.log")" ||
+  fail "missing song: status $status, $(cat "$TMP/nosong.log")"
+SDL_AUDIODRIVER=dummy start --data-dir="$TMP/data" --mute /s
+sleep 2
+kill -0 "$APP_PID" 2>/dev/null && pass "--mute runs without the song" || fail "--mute ended: $(cat "$TMP/out.log")"
+stop
 
 [ "$failures" -eq 0 ] && echo "all desktop edge checks passed" || echo "$failures failed"
 exit $((failures > 0))

@@ -156,6 +156,7 @@ Options parse_options(const std::vector<std::string>& argv) {
       }
     } else if (name == "mute") {
       o.mute = true;
+      o.settings.emplace_back("music", "0");  // silence needs no song files either
     } else if (name == "soundfont") {
       if (take()) o.soundfont = value;
     } else if (name == "background") {

@@ -476,6 +476,8 @@ void log_error(const std::string& code) {
   ++S().error_shows;
 }
 
+void set_exit_status(int status) { log("set_exit_status " + std::to_string(status)); }
+
 void end_process() {
   log("end_process");
   throw headless::ProcessEnded{};

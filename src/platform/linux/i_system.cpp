@@ -25,6 +25,7 @@ struct SystemState {
   wumpets::Options options;
   std::string program_dir;
   int saver_lock = -1;  // the lock of the one full-screen saver on this display, once taken
+  int exit_status = 0;
 };
 
 SystemState& Sys() {
@@ -240,10 +241,12 @@ void shell_open(const std::string& address) {
   ::waitpid(pid, nullptr, 0);  // the shell leaves as soon as xdg-open is started
 }
 
+void set_exit_status(int status) { linuxplat::Sys().exit_status = status; }
+
 void end_process() {
   std::fflush(stdout);
   std::fflush(stderr);
-  ::_exit(0);
+  ::_exit(linuxplat::Sys().exit_status);
 }
 
 }  // namespace plat

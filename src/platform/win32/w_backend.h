@@ -76,6 +76,7 @@ struct Backend {
   std::string program_dir;  // folder of the running program, with a trailing backslash
   HINSTANCE instance = nullptr;
   int dpi = 96;  // the screen's logical pixels per inch (the manifest makes us DPI aware)
+  int exit_status = 0;  // what the process ends with (set_exit_status)
 
   std::vector<GdiEntry> gdi = std::vector<GdiEntry>(1);  // element 0 is never handed out
   std::array<Window, 16> windows{};

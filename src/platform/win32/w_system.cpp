@@ -321,9 +321,11 @@ void log_error(const std::string& code) {
   }
 }
 
+void set_exit_status(int status) { B().exit_status = status; }
+
 void end_process() {
   if (B().process_end) B().process_end();
-  ExitProcess(0);
+  ExitProcess(static_cast<UINT>(B().exit_status));
 }
 
 }  // namespace plat
