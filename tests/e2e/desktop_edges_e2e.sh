@@ -11,7 +11,8 @@
 #   5. A display whose heads come from Xinerama (a Xephyr inside the Xvfb; RandR sees one
 #      monitor there): "/s" covers every head with a moving scene.
 #   6. Failures end with a failing status: "/c" with no display; "/s" whose song cannot be
-#      played (named on standard error). "--mute" needs no song.
+#      played (named on standard error). "--mute" needs no song. An incomplete data folder
+#      beside the program that is passed over is named.
 # Usage: desktop_edges_e2e.sh PATH/TO/zelkin-wumpets
 set -uo pipefail
 
@@ -196,6 +197,15 @@ SDL_AUDIODRIVER=dummy start --data-dir="$TMP/data" --mute /s
 sleep 2
 kill -0 "$APP_PID" 2>/dev/null && pass "--mute runs without the song" || fail "--mute ended: $(cat "$TMP/out.log")"
 stop
+mkdir -p "$TMP/moved/bin/data" "$TMP/moved/share/zelkin-wumpets"
+cp "$PROG" "$TMP/moved/bin/"
+cp -r "$TMP/data" "$TMP/moved/share/zelkin-wumpets/data"
+cp "$(dirname "$PROG")/data/d_0.Mid" "$TMP/moved/share/zelkin-wumpets/data/"
+cp "$(dirname "$PROG")/data/d_buffer.bmp" "$TMP/moved/bin/data/"
+"$TMP/moved/bin/zelkin-wumpets" --config-dir="$TMP/cfg" --render="$TMP/moved.png" --size=320x240 >"$TMP/moved.log" 2>&1
+grep -q "moved/bin/data/ is missing d_0.Mid; the pictures and songs come from .*moved/bin/../share/zelkin-wumpets/data/" \
+  "$TMP/moved.log" && pass "the passed-over data folder is named: $(cat "$TMP/moved.log")" ||
+  fail "passed-over data folder: $(cat "$TMP/moved.log")"
 
 [ "$failures" -eq 0 ] && echo "all desktop edge checks passed" || echo "$failures failed"
 exit $((failures > 0))

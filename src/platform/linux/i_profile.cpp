@@ -69,8 +69,17 @@ std::string data_directory() {
       const std::string here = linuxplat::program_dir();
       tried = {here + "/data/", here + "/../share/zelkin-wumpets/data/", WUMPETS_SHARE_DIR "/data/"};
     }
-    for (const std::string& dir : tried)
-      if (!first_missing(dir)) return dir;
+    for (std::size_t i = 0; i < tried.size(); ++i) {
+      if (first_missing(tried[i])) continue;
+      // A folder passed over although it is there (a copy beside a moved program, say) is named:
+      // pictures from elsewhere are a surprise otherwise.
+      for (std::size_t j = 0; j < i; ++j)
+        if (::access(tried[j].c_str(), R_OK | X_OK) == 0)
+          std::fprintf(stderr, "zelkin-wumpets: %s is missing %s; the pictures and songs come from %s\n",
+                       tried[j].c_str(), first_missing(tried[j]), tried[i].c_str());
+      std::fflush(stderr);
+      return tried[i];
+    }
     // None is complete: the first that exists at all, else the last tried.
     std::string dir = tried.back();
     for (const std::string& d : tried)
