@@ -35,8 +35,10 @@ done
 dpkg-deb -c "$deb" | awk '{ print $1, $6, $7, $8 }' | sed 's|\./|/|' >"$tmp/list"
 has() { grep -q "^$1 $2\( \|$\)" "$tmp/list" || fail "no $2 ($1) in the package"; }
 has -rwxr-xr-x /usr/bin/zelkin-wumpets
-grep -q '^lrwxrwxrwx /usr/libexec/xscreensaver/zelkin-wumpets -> ../../bin/zelkin-wumpets$' "$tmp/list" ||
-  fail "no link /usr/libexec/xscreensaver/zelkin-wumpets -> ../../bin/zelkin-wumpets"
+for link in xscreensaver/zelkin-wumpets xsecurelock/saver_zelkin-wumpets; do
+  grep -q "^lrwxrwxrwx /usr/libexec/$link -> ../../bin/zelkin-wumpets\$" "$tmp/list" ||
+    fail "no link /usr/libexec/$link -> ../../bin/zelkin-wumpets"
+done
 for f in d_wumpet1 d_wumpet2 d_wumpet3 d_wumpet4 d_wumpet5 d_wumpetmask d_redrose d_pinkrose \
   d_whiterose d_yellowrose d_lavalamp d_peace d_discoball d_hippie d_notes11 d_notes12 d_notes21 \
   d_notes22 d_notesmask d_back0 d_back1 d_back2 d_buffer; do
@@ -120,6 +122,32 @@ PATH="$tmp/bin:$PATH" "$prog" --config-dir="$tmp/cfg" /h >"$tmp/help-page.txt" 2
 for _ in $(seq 30); do [ -s "$tmp/opened" ] && break; sleep 0.1; done
 [ "$(cat "$tmp/opened" 2>/dev/null)" = "file://$(readlink -f "$root")/usr/share/zelkin-wumpets/site/support.htm" ] ||
   fail "/h opened: $(cat "$tmp/opened" 2>/dev/null) $(cat "$tmp/help-page.txt")"
+
+# xsecurelock runs the saver through the package's link in its folder (here the unpacked one,
+# by its full path: xsecurelock takes a bare name only from the installed folder) and the saver
+# draws into the lock screen.
+if command -v xsecurelock >/dev/null && command -v Xvfb >/dev/null; then
+  . "$src/tests/lib/xvfb.sh"
+  if start_xvfb 800x600x24; then
+    SDL_AUDIODRIVER=dummy XSECURELOCK_SAVER="$root/usr/libexec/xsecurelock/saver_zelkin-wumpets" \
+      xsecurelock >"$tmp/xsecurelock.txt" 2>&1 &
+    lock_pid=$!
+    mean=0
+    for _ in $(seq 40); do
+      sleep 0.25
+      mean=$(import -window root png:- 2>/dev/null | convert - -format '%[fx:round(255*mean)]' info: 2>/dev/null || echo 0)
+      [ "${mean:-0}" -gt 20 ] && break
+    done
+    [ "${mean:-0}" -gt 20 ] || fail "xsecurelock with saver_zelkin-wumpets shows a black screen: $(cat "$tmp/xsecurelock.txt")"
+    kill "$lock_pid" 2>/dev/null; wait "$lock_pid" 2>/dev/null
+    kill "$XVFB_PID" 2>/dev/null; wait "$XVFB_PID" 2>/dev/null
+    unset DISPLAY
+  else
+    fail "Xvfb did not start"
+  fi
+else
+  fail "xsecurelock or Xvfb is missing (scripts/deps installs them)"
+fi
 
 # --- lintian: no error (warnings are listed) --------------------------------------------------
 lintian --tag-display-limit 0 "$deb" >"$tmp/lintian.txt" 2>&1
