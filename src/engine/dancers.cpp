@@ -11,8 +11,8 @@ namespace {
 
 // The colour sheet a slot is drawn from on this tick: its own, or a random one with the colour
 // changer on (drawn for every slot, switched on or not).
-int dancer_colour(Starter& st, int i) {
-  if (st.scene.colorchanger == kTrue) return to_integer(int_floor(st.rng.rnd() * 5.0 + 1.0));
+int dancer_colour(SaverForm& f, int i) {
+  if (f.scene.colorchanger == kTrue) return to_integer(int_floor(f.rng.rnd() * 5.0 + 1.0));
   return i;
 }
 
@@ -36,14 +36,14 @@ void next_frame(Sprite& s) {
 void update_wumpets(SaverForm& f) {
   Starter& st = f.st;
   guarded(st, "ScreenSaver/Update_Wumpets", [&] {
-    Scene& sc = st.scene;
+    Scene& sc = f.scene;
     std::string& mark = st.progressmark;
     mark = "001";
     for (int i = 1; i <= 5; ++i) {
       Sprite& s = sc.wumpets(i);
       mark = "002";
       if (sc.colorchanger == kTrue) mark = "003";
-      const int colour = dancer_colour(st, i);
+      const int colour = dancer_colour(f, i);
       const Long sx = source_x(s);
       if (s.dx > 0) {
         mark = "004";
@@ -73,10 +73,10 @@ void update_wumpets(SaverForm& f) {
 void update_conga(SaverForm& f) {
   Starter& st = f.st;
   guarded(st, "ScreenSaver/Update_Conga", [&] {
-    Scene& sc = st.scene;
+    Scene& sc = f.scene;
     for (int i = 1; i <= 5; ++i) {
       Sprite& s = sc.wumpets(i);
-      const int colour = dancer_colour(st, i);
+      const int colour = dancer_colour(f, i);
       const Long sx = source_x(s);
       if (s.dx > 0) {
         draw_mask(sc, s, sx, 0);
@@ -93,8 +93,8 @@ void update_conga(SaverForm& f) {
     const Sprite& first = sc.wumpets(f.congafirst);
     const Sprite& last = sc.wumpets(f.congalast);
     if (!(first.x < -first.width || last.x > sc.screenwidth)) return;
-    st.rng.randomize();
-    const float r = st.rng.rnd();
+    f.rng.randomize();
+    const float r = f.rng.rnd();
     const Integer row = to_integer(r * static_cast<double>(long_add(long_sub(sc.screenheight, sc.wumpets(1).height), 1)));
     for (int k = 1; k <= 5; ++k) {
       Sprite& s = sc.wumpets(k);

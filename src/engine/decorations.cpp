@@ -23,7 +23,7 @@ bool in(Integer c, int from) { return c >= from && c <= from + 2; }
 void update_roses(SaverForm& f, const char* label, FixedArray<Sprite, 4>& roses, Handle sheet) {
   Starter& st = f.st;
   guarded(st, label, [&] {
-    Scene& sc = st.scene;
+    Scene& sc = f.scene;
     const Integer c = f.framecounter;
     for (int i = 1; i <= 3; ++i) {
       Sprite& s = roses(i);
@@ -45,28 +45,28 @@ void draw_and_loop(Scene& sc, Sprite& s, Handle sheet) {
 }
 
 void update_figure(SaverForm& f, const char* label, Sprite& s, Handle sheet) {
-  guarded(f.st, label, [&] { draw_and_loop(f.st.scene, s, sheet); });
+  guarded(f.st, label, [&] { draw_and_loop(f.scene, s, sheet); });
 }
 
 }  // namespace
 
 void update_redrose(SaverForm& f) {
-  update_roses(f, "ScreenSaver/Update_RedRose", f.st.scene.redroses, f.st.scene.redrosedc);
+  update_roses(f, "ScreenSaver/Update_RedRose", f.scene.redroses, f.scene.redrosedc);
 }
 void update_pinkrose(SaverForm& f) {
-  update_roses(f, "ScreenSaver/Update_PinkRose", f.st.scene.pinkroses, f.st.scene.pinkrosedc);
+  update_roses(f, "ScreenSaver/Update_PinkRose", f.scene.pinkroses, f.scene.pinkrosedc);
 }
 void update_whiterose(SaverForm& f) {
-  update_roses(f, "ScreenSaver/Update_WhiteRose", f.st.scene.whiteroses, f.st.scene.whiterosedc);
+  update_roses(f, "ScreenSaver/Update_WhiteRose", f.scene.whiteroses, f.scene.whiterosedc);
 }
 void update_yellowrose(SaverForm& f) {
-  update_roses(f, "ScreenSaver/Update_YellowRose", f.st.scene.yellowroses, f.st.scene.yellowrosedc);
+  update_roses(f, "ScreenSaver/Update_YellowRose", f.scene.yellowroses, f.scene.yellowrosedc);
 }
 
 void update_lavalamp(SaverForm& f) {
   Starter& st = f.st;
   guarded(st, "ScreenSaver/Update_LavaLamp", [&] {
-    Scene& sc = st.scene;
+    Scene& sc = f.scene;
     for (int i = 1; i <= 2; ++i) draw_and_loop(sc, sc.lavalamps(i), sc.lavalampdc);
   });
 }
@@ -74,7 +74,7 @@ void update_lavalamp(SaverForm& f) {
 void update_peace(SaverForm& f) {
   Starter& st = f.st;
   guarded(st, "ScreenSaver/Update_Peace", [&] {
-    Scene& sc = st.scene;
+    Scene& sc = f.scene;
     for (int i = 1; i <= 8; ++i) {
       Sprite& s = sc.peaces(i);
       draw_masked(sc, s, sc.peacedc, !sc.semitransparent);
@@ -87,10 +87,10 @@ void update_peace(SaverForm& f) {
 }
 
 void update_discoball(SaverForm& f) {
-  update_figure(f, "ScreenSaver/Update_DiscoBall", f.st.scene.discoball, f.st.scene.discoballdc);
+  update_figure(f, "ScreenSaver/Update_DiscoBall", f.scene.discoball, f.scene.discoballdc);
 }
 void update_hippie(SaverForm& f) {
-  update_figure(f, "ScreenSaver/Update_Hippie", f.st.scene.hippie, f.st.scene.hippiedc);
+  update_figure(f, "ScreenSaver/Update_Hippie", f.scene.hippie, f.scene.hippiedc);
 }
 
 }  // namespace wumpets

@@ -14,7 +14,7 @@ namespace {
 void update_notes(SaverForm& f, const char* label, FixedArray<Sprite, 9>& notes, FixedArray<Handle, 3>& sheets) {
   Starter& st = f.st;
   guarded(st, label, [&] {
-    Scene& sc = st.scene;
+    Scene& sc = f.scene;
     for (int i = 1; i <= 8; ++i) {
       Sprite& n = notes(i);
       const Long sx = source_x(n);
@@ -34,10 +34,10 @@ void update_notes(SaverForm& f, const char* label, FixedArray<Sprite, 9>& notes,
 
 // The two labels are spelt differently on purpose: they are the codes users have always seen.
 void update_notes1(SaverForm& f) {
-  update_notes(f, "ScreenSaver/UpdateNotes1", f.st.scene.notes1, f.st.scene.notes1dc);
+  update_notes(f, "ScreenSaver/UpdateNotes1", f.scene.notes1, f.scene.notes1dc);
 }
 void update_notes2(SaverForm& f) {
-  update_notes(f, "ScreenSaver/Update_Notes2", f.st.scene.notes2, f.st.scene.notes2dc);
+  update_notes(f, "ScreenSaver/Update_Notes2", f.scene.notes2, f.scene.notes2dc);
 }
 
 }  // namespace wumpets

@@ -32,7 +32,7 @@ void place_roses(FixedArray<Sprite, 4>& roses, Long x1, Long y1, Long dx2, Long 
 void check4positions(SaverForm& f) {
   Starter& st = f.st;
   guarded(st, "ScreenSaver/Check4Positions", [&] {
-    Scene& sc = st.scene;
+    Scene& sc = f.scene;
     const Long sw = sc.screenwidth, sh = sc.screenheight;
 
     if (sc.conga) {
@@ -67,8 +67,8 @@ void check4positions(SaverForm& f) {
     }
 
     for (int i = 1; i <= 8; ++i) {
-      st.rng.randomize();
-      const float r1 = st.rng.rnd(), r2 = st.rng.rnd(), r3 = st.rng.rnd(), r4 = st.rng.rnd();
+      f.rng.randomize();
+      const float r1 = f.rng.rnd(), r2 = f.rng.rnd(), r3 = f.rng.rnd(), r4 = f.rng.rnd();
       Sprite& a = sc.notes1(i);
       Sprite& b = sc.notes2(i);
       a.x = scatter(sw, a.width, a.dx, r1);
@@ -78,11 +78,11 @@ void check4positions(SaverForm& f) {
     }
 
     for (int i = 1; i <= 8; ++i) {
-      st.rng.randomize();
+      f.rng.randomize();
       Sprite& p = sc.peaces(i);
-      const float r1 = st.rng.rnd();
+      const float r1 = f.rng.rnd();
       p.x = scatter(sw, p.width, p.dx, r1);
-      const float r2 = st.rng.rnd();
+      const float r2 = f.rng.rnd();
       p.y = scatter(sh, p.height, p.dy, r2);
     }
 
@@ -108,7 +108,7 @@ void check4positions(SaverForm& f) {
 void check4collision(SaverForm& f, int i) {
   Starter& st = f.st;
   guarded(st, "ScreenSaver/Check4Collision", [&] {
-    Scene& sc = st.scene;
+    Scene& sc = f.scene;
     std::string& mark = st.progressmark;
     const Long sw = sc.screenwidth, sh = sc.screenheight;
     Sprite& d = sc.wumpets(i);

@@ -8,19 +8,39 @@ namespace wumpets {
 
 plat::Handle saver_window(const Starter& st) { return st.saver ? st.saver->window : 0; }
 
-void load_saver_form(Starter& st) {
-  st.saver_storage = std::make_shared<SaverForm>(st);
-  SaverForm& f = *st.saver_storage;
-  st.saver = &f;
+plat::Handle view_window(const Starter& st, int view) {
+  if (view == 1) return saver_window(st);
+  if (view < 2 || view > st.viewcount) return 0;
+  const auto& form = st.views(view).form;
+  return form ? form->window : 0;
+}
+
+namespace {
+
+void load_view(SaverForm& f) {
   f.mcireturn.reserve(256);
   f.mcicommand.reserve(512);
-  f.window = st.monitor > 0 ? plat::window_create_on_monitor(&f, st.monitor)
-                            : plat::window_create(plat::WindowKind::Saver, &f);
+  f.window = plat::window_create(plat::WindowKind::Saver, &f, f.view - 1);
   f.maintimer = plat::timer_create(&f);
-  f.musictimer = plat::timer_create(&f);
+  if (f.view == 1) f.musictimer = plat::timer_create(&f);
   f.screenlabel = plat::label_create(f.window, plat::LabelStyle{});
   Form_Initialize(f);
   Form_Load(f);
+}
+
+}  // namespace
+
+void load_saver_form(Starter& st) {
+  st.saver_storage = std::make_shared<SaverForm>(st, st.scene, st.rng, 1);
+  st.saver = st.saver_storage.get();
+  st.viewcount = 1;
+  load_view(*st.saver);
+}
+
+void load_saver_view(Starter& st, int view) {
+  SaverView& v = st.views(view);
+  v.form = std::make_shared<SaverForm>(st, v.scene, v.rng, view);
+  load_view(*v.form);
 }
 
 namespace {
@@ -39,18 +59,18 @@ void set_geometry(Sprite& s, Long width, Long height, Integer frames) {
   s.frames = frames;
 }
 
-void set_up_notes(Starter& st, FixedArray<Sprite, 9>& notes) {
+void set_up_notes(Rng& rng, FixedArray<Sprite, 9>& notes) {
   if (!notes(1).enabled) return;
   for (int i = 1; i <= 8; ++i) {
     Sprite& n = notes(i);
-    st.rng.randomize();
+    rng.randomize();
     set_geometry(n, kind::kNoteWidth, kind::kNoteHeight, kind::kNoteFrames);
-    n.frame = random_frame(st.rng, n.frames);
-    n.dx = static_cast<Single>(int_floor(5.0 * st.rng.rnd() + 4.0));
-    n.dy = static_cast<Single>(int_floor(5.0 * st.rng.rnd() + 4.0));
+    n.frame = random_frame(rng, n.frames);
+    n.dx = static_cast<Single>(int_floor(5.0 * rng.rnd() + 4.0));
+    n.dy = static_cast<Single>(int_floor(5.0 * rng.rnd() + 4.0));
     n.framestep = -1;
     n.enabled = kTrue;
-    if (draws_left(st.rng)) {
+    if (draws_left(rng)) {
       n.dx = -n.dx;
       n.framestep = 1;
     }
@@ -62,18 +82,18 @@ void set_up_notes(Starter& st, FixedArray<Sprite, 9>& notes) {
 void Form_Initialize(SaverForm& f) {
   Starter& st = f.st;
   guarded(st, "ScreenSaver/Form_Initialize", [&] {
-    Scene& sc = st.scene;
+    Scene& sc = f.scene;
     plat::timer_set_interval(f.maintimer, sc.speed);
 
     for (int n = 1; n <= 5; ++n) {
       Sprite& w = sc.wumpets(n);
       if (!w.enabled) continue;
-      st.rng.randomize();
+      f.rng.randomize();
       set_geometry(w, kind::kWumpetWidth, kind::kWumpetHeight, kind::kWumpetFrames);
-      w.frame = random_frame(st.rng, w.frames);
+      w.frame = random_frame(f.rng, w.frames);
       w.dx = 5;
       w.dy = 5;
-      if (draws_left(st.rng)) w.dx = -w.dx;
+      if (draws_left(f.rng)) w.dx = -w.dx;
     }
 
     for (int i = 1; i <= 3; ++i) {
@@ -95,20 +115,20 @@ void Form_Initialize(SaverForm& f) {
       }
     }
 
-    set_up_notes(st, sc.notes1);
-    set_up_notes(st, sc.notes2);
+    set_up_notes(f.rng, sc.notes1);
+    set_up_notes(f.rng, sc.notes2);
 
     if (sc.peaces(1).enabled) {
       for (int i = 1; i <= 8; ++i) {
         Sprite& p = sc.peaces(i);
-        st.rng.randomize();
+        f.rng.randomize();
         set_geometry(p, kind::kPeaceSize, kind::kPeaceSize, kind::kPeaceFrames);
-        p.frame = random_frame(st.rng, p.frames);
+        p.frame = random_frame(f.rng, p.frames);
         p.enabled = kTrue;
         p.dx = 5;
         p.dy = 5;
         p.framestep = -1;
-        if (draws_left(st.rng)) {
+        if (draws_left(f.rng)) {
           p.dx = -p.dx;
           p.framestep = 1;
         }
@@ -132,14 +152,14 @@ void Form_Initialize(SaverForm& f) {
       plat::bitblt(sc.bufferdc, 0, 0, sc.screenwidth, sc.screenheight, sc.backdc, 0, 0, plat::kSrcCopy);
     }
 
-    start_music(f);
+    if (f.view == 1) start_music(f);  // the songs play once, from the primary view
   });
 }
 
 void Form_Load(SaverForm& f) {
   Starter& st = f.st;
   guarded(st, "ScreenSaver/Form_Load", [&] {
-    const Scene& sc = st.scene;
+    const Scene& sc = f.scene;
     plat::timer_enable(f.maintimer, true);
     if (!sc.messagetext.empty() && sc.message) {
       plat::label_set_caption(f.screenlabel, "  " + sc.messagetext + "  ");
@@ -156,7 +176,7 @@ void Form_Load(SaverForm& f) {
 void maintimer_Timer(SaverForm& f) {
   Starter& st = f.st;
   guarded(st, "ScreenSaver/MainTimer", [&] {
-    Scene& sc = st.scene;
+    Scene& sc = f.scene;
     f.framecounter = int_add(f.framecounter, 1);
     if (f.framecounter == 1000) f.framecounter = 0;
     if (!sc.trailing)
@@ -191,9 +211,7 @@ void SaverForm::on_timer(plat::Handle timer) {
 namespace {
 
 // The window whose unload ends the saver: the primary monitor's, whichever monitor was touched.
-plat::Handle ending_window(SaverForm& f) {
-  return f.st.lead && saver_window(*f.st.lead) ? saver_window(*f.st.lead) : f.window;
-}
+plat::Handle ending_window(SaverForm& f) { return saver_window(f.st) ? saver_window(f.st) : f.window; }
 
 }  // namespace
 
@@ -213,8 +231,8 @@ void SaverForm::on_keypress(int) {
 
 bool SaverForm::on_query_unload() {
   // Another monitor's window asks the primary one, which asks the password and ends them all.
-  if (st.lead && saver_window(*st.lead)) {
-    plat::window_unload(saver_window(*st.lead));
+  if (view != 1 && saver_window(st)) {
+    plat::window_unload(saver_window(st));
     return true;
   }
   bool cancel = false;

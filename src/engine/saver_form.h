@@ -11,14 +11,21 @@
 namespace wumpets {
 
 struct Starter;
+struct Scene;
+class Rng;
 
+// One saver window: the view of one monitor (view 1, the primary one, runs the music too).
 struct SaverForm final : plat::WindowEvents, plat::TimerEvents {
-  explicit SaverForm(Starter& owner) : st(owner) {}
+  SaverForm(Starter& owner, Scene& view_scene, Rng& view_rng, int view_number)
+      : st(owner), scene(view_scene), rng(view_rng), view(view_number) {}
 
   Starter& st;
+  Scene& scene;  // what this view draws
+  Rng& rng;      // its draws
+  int view;      // 1 = the primary monitor's
   plat::Handle window = 0;
   plat::Handle maintimer = 0;
-  plat::Handle musictimer = 0;
+  plat::Handle musictimer = 0;  // view 1 only
   plat::Handle screenlabel = 0;
 
   Integer framecounter = 0;  // 0..999
@@ -38,15 +45,19 @@ struct SaverForm final : plat::WindowEvents, plat::TimerEvents {
   void on_timer(plat::Handle timer) override;
 };
 
-// Creates the saver window and runs Form_Initialize and Form_Load.
+// Creates the primary monitor's saver window and runs Form_Initialize and Form_Load.
 void load_saver_form(Starter& st);
+// The same for another monitor's view (2..), whose scene and buffers are ready in st.views.
+void load_saver_view(Starter& st, int view);
 
 void Form_Initialize(SaverForm& f);
 void Form_Load(SaverForm& f);
 void maintimer_Timer(SaverForm& f);
 void MusicTimer_Timer(SaverForm& f);
 
-// The saver window's handle, or 0 when the saver form is not loaded.
+// The primary saver window's handle, or 0 when the saver form is not loaded.
 plat::Handle saver_window(const Starter& st);
+// Every view's saver window, 0 for a view that has none.
+plat::Handle view_window(const Starter& st, int view);
 
 }  // namespace wumpets

@@ -15,10 +15,12 @@ std::string error_code(int number, const std::string& progressmark, const std::s
 void sys_ReportError(Starter& st, const std::string& label, int number) {
   if (st.runmode == kModeSaver) {
     plat::show_cursor(true);
-    plat::Handle wnd = saver_window(st);
-    if (wnd > 0) {
+    // Every view steps out of the way (a hidden window holds no grab): the dialog takes clicks.
+    for (int v = 1; v <= st.viewcount; ++v) {
+      const plat::Handle wnd = view_window(st, v);
+      if (wnd <= 0) continue;
       plat::window_set_topmost(wnd, false);
-      plat::window_move(wnd, 0, 0);
+      if (v == 1) plat::window_move(wnd, 0, 0);
       plat::window_hide(wnd);
     }
   }

@@ -6,17 +6,37 @@
 
 namespace wumpets {
 
+namespace {
+
+// The back buffer and the background: the buffer file may be smaller than the screen (or
+// missing), and both must still cover all of it, or part of every frame would show stale pixels.
+void make_buffers(Starter& st, Scene& sc) {
+  auto load = [&](const std::string& name) { return GenerateDC(st, st.datadir + name); };
+  sc.bufferdc = load("d_buffer.bmp");
+  sc.backdc = load("d_buffer.bmp");
+  plat::grow_dc(sc.bufferdc, sc.screenwidth, sc.screenheight);
+  plat::grow_dc(sc.backdc, sc.screenwidth, sc.screenheight);
+
+  if (sc.backmode == 1) {
+    sc.backtiledc = load("d_back" + std::to_string(sc.background) + ".bmp");
+    for (Integer r = 0; int_mul(r, sc.backheight) <= sc.screenheight; r = int_add(r, 1)) {
+      for (Integer c = 0; int_mul(c, sc.backwidth) <= sc.screenwidth; c = int_add(c, 1)) {
+        plat::bitblt(sc.backdc, int_mul(c, sc.backwidth), int_mul(r, sc.backheight), sc.backwidth,
+                     sc.backheight, sc.backtiledc, 0, 0, plat::kSrcCopy);
+      }
+    }
+  }
+  sys_deleteDC(st, sc.backtiledc);
+}
+
+}  // namespace
+
 void X_Loadpics4screensaver(Starter& st) {
   guarded(st, "Starter/X_Loadpics4screensaver", [&] {
     Scene& sc = st.scene;
     const plat::ScreenMetrics m = plat::screen_metrics();
     sc.screenwidth = to_long(static_cast<double>(m.width_twips) / m.twips_per_pixel_x);
     sc.screenheight = to_long(static_cast<double>(m.height_twips) / m.twips_per_pixel_y);
-    if (st.monitor > 0) {  // the scene of another monitor is as large as that monitor
-      const plat::Size size = plat::monitor_size(st.monitor);
-      sc.screenwidth = size.width;
-      sc.screenheight = size.height;
-    }
 
     auto load = [&](const std::string& name) { return GenerateDC(st, st.datadir + name); };
     for (int n = 1; n <= 5; ++n)
@@ -43,23 +63,15 @@ void X_Loadpics4screensaver(Starter& st) {
     if (any_dancer) sc.wumpetmaskdc = load("d_wumpetmask.bmp");
     if (sc.notes1(1).enabled || sc.notes2(1).enabled) sc.notesmaskdc = load("d_notesmask.bmp");
 
-    sc.bufferdc = load("d_buffer.bmp");
-    sc.backdc = load("d_buffer.bmp");
-    // The buffer file may be smaller than this screen (or missing): the back buffer and the
-    // background must still cover all of it, or part of every frame would show stale pixels.
-    plat::grow_dc(sc.bufferdc, sc.screenwidth, sc.screenheight);
-    plat::grow_dc(sc.backdc, sc.screenwidth, sc.screenheight);
+    make_buffers(st, sc);
+  });
+}
 
-    if (sc.backmode == 1) {
-      sc.backtiledc = load("d_back" + std::to_string(sc.background) + ".bmp");
-      for (Integer r = 0; int_mul(r, sc.backheight) <= sc.screenheight; r = int_add(r, 1)) {
-        for (Integer c = 0; int_mul(c, sc.backwidth) <= sc.screenwidth; c = int_add(c, 1)) {
-          plat::bitblt(sc.backdc, int_mul(c, sc.backwidth), int_mul(r, sc.backheight), sc.backwidth,
-                       sc.backheight, sc.backtiledc, 0, 0, plat::kSrcCopy);
-        }
-      }
-    }
-    sys_deleteDC(st, sc.backtiledc);
+void load_view_buffers(Starter& st, Scene& sc, long width, long height) {
+  guarded(st, "Starter/X_Loadpics4screensaver", [&] {
+    sc.screenwidth = width;
+    sc.screenheight = height;
+    make_buffers(st, sc);
   });
 }
 

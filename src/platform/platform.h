@@ -95,18 +95,21 @@ class TimerEvents {
 };
 
 enum class WindowKind {
-  Saver,    // borderless, black, covers the primary screen when shown
-  Preview,  // borderless, black, to become a child of a host window
+  Saver,    // borderless, black, covers its monitor when shown
+  Preview,  // borderless, black, to become a child of a host window (preview_embed)
 };
 
-Handle window_create(WindowKind kind, WindowEvents* events);
-
-// Monitors. The saver covers every one: monitor 0 (the primary one) with the window above, each
-// other with a saver window of its own. One monitor when the saver draws into a single window
-// (an ordinary window, another program's window, a picture).
+// Monitors. The saver covers every one, each with a saver window of its own: monitor 0 is the
+// primary one. One monitor when the saver draws into a single window (an ordinary window,
+// another program's window, a picture). There are never more than kMaxMonitors: every table of
+// windows, timers and views is sized from it.
+inline constexpr int kMaxMonitors = 16;
 int monitor_count();
 Size monitor_size(int monitor);  // pixels; monitor 0 is the screen of screen_metrics()
-Handle window_create_on_monitor(WindowEvents* events, int monitor);  // a saver window
+
+// A saver window covers the given monitor; a preview window ignores it. 0 when no window can be
+// made (the caller then has no window, and nothing of it shows).
+Handle window_create(WindowKind kind, WindowEvents* events, int monitor = 0);
 void window_show(Handle wnd);
 void window_hide(Handle wnd);
 void window_set_title(Handle wnd, const std::string& title);
@@ -116,22 +119,15 @@ void window_unload(Handle wnd);     // a close request: on_query_unload, then on
 void window_set_topmost(Handle wnd, bool topmost);
 void window_move(Handle wnd, int x, int y);  // top-left corner, pixels
 
-// Preview embedding (GetClientRect, Get/SetWindowLong, SetParent, SetWindowPos).
+// Preview embedding. Called by the preview form.
 struct Rect {
   std::int32_t left = 0, top = 0, right = 0, bottom = 0;
 };
 bool window_client_rect(Handle wnd, Rect& rect);  // false (rect untouched) if not a window
-std::int32_t window_get_style(Handle wnd);
-void window_set_style(Handle wnd, std::int32_t style);
-void window_set_parent(Handle wnd, Handle parent);
-void window_set_owner(Handle wnd, Handle owner);
-void window_set_pos(Handle wnd, Handle insert_after, int x, int y, int w, int h, std::uint32_t flags);
-inline constexpr std::int32_t kWsChild = 0x40000000;        // style: a child of its parent window
-inline constexpr std::uint32_t kSwpNoSize = 0x0001;         // window_set_pos: keep the size
-inline constexpr std::uint32_t kSwpNoMove = 0x0002;         //   keep the position
-inline constexpr std::uint32_t kSwpNoZOrder = 0x0004;       //   keep the stacking
-inline constexpr std::uint32_t kSwpNoActivate = 0x0010;     //   do not activate the window
-inline constexpr std::uint32_t kSwpShowWindow = 0x0040;     //   show it
+// Makes a preview window a child of the host window (owned by it, so it goes when the host
+// goes), covering the host's client area from its corner, shown without taking the focus.
+// False when the host is no window or the window cannot live in it.
+bool preview_embed(Handle wnd, Handle host, const Rect& client);
 
 // The personal-message label of the saver window: one line of text painted over the window.
 struct LabelStyle {

@@ -63,10 +63,9 @@ void Run_Preview(Starter& st) {
     Form_Initialize(f);
     Form_Load(f);
     plat::window_set_title(f.window, "Preview");
-    plat::window_set_style(f.window, plat::window_get_style(f.window) | plat::kWsChild);
-    plat::window_set_parent(f.window, f.previewhost);
-    plat::window_set_owner(f.window, f.previewhost);
-    plat::window_set_pos(f.window, 0, 0, 0, f.previewrect.right, f.previewrect.bottom, plat::kSwpNoZOrder | plat::kSwpNoActivate | plat::kSwpShowWindow);
+    // The window becomes the host's child over all of its client area; one that cannot live in
+    // the host would be an invisible process.
+    if (!plat::preview_embed(f.window, f.previewhost, f.previewrect)) X_Cleanup_and_end(st);
   });
 }
 

@@ -1,8 +1,8 @@
-// The saver on several monitors. The primary monitor runs the saver as it always has; each other
-// monitor gets a scene of its own in the same process, so that no part of the desktop shows:
-// the same settings, its own random draws, its own window and frame timer, and no music (the
-// songs play once, from the primary scene). Input on any window ends them all through the
-// primary window's unload and the one shutdown.
+// The saver on several monitors. The primary monitor's view was loaded first, as the saver
+// always has been; each other monitor gets a view of the same saver, so that no part of the
+// desktop shows: the same settings and sprite sheets, a back buffer and background of its own
+// size, its own window, frame timer and random draws, and no music (the songs play once, from
+// the primary view). Input on any view ends the saver through the primary window's unload.
 #include "engine/saver_form.h"
 #include "errors/handler.h"
 #include "gfx/images.h"
@@ -10,27 +10,20 @@
 
 namespace wumpets {
 
-void start_other_monitors(Starter& st) {
+void load_other_views(Starter& st) {
   guarded(st, "Starter/Run_ScreenSaver", [&] {
-    const int count = plat::monitor_count();
-    for (int m = 1; m < count; ++m) {
-      auto other = std::make_unique<Starter>();
-      Starter& o = *other;
-      o.lead = &st;
-      o.monitor = m;
-      o.cmdline = st.cmdline;
-      o.cmdswitch = st.cmdswitch;
-      o.rng = st.rng;
-      o.rng.set_stream(static_cast<std::uint64_t>(m));
-      o.overrides = st.overrides;
-      X_GetData(o);
-      for (int n = 0; n <= 5; ++n) o.scene.musicchoice(n) = kFalse;
-      o.runmode = kModeSaver;
-      o.winversion = st.winversion;
-      o.usepassword = st.usepassword;
-      X_Loadpics4screensaver(o);
-      st.others.push_back(std::move(other));
-      load_saver_form(o);
+    const int count = std::min(plat::monitor_count(), plat::kMaxMonitors);
+    for (int v = 2; v <= count; ++v) {
+      SaverView& view = st.views(v);
+      view.scene = st.scene;  // settings and the shared sheets; buffers of its own below
+      view.scene.bufferdc = view.scene.backdc = view.scene.backtiledc = 0;
+      for (int n = 0; n <= 5; ++n) view.scene.musicchoice(n) = kFalse;
+      view.rng = st.rng;
+      view.rng.set_stream(static_cast<std::uint64_t>(v - 1));
+      const plat::Size size = plat::monitor_size(v - 1);
+      load_view_buffers(st, view.scene, size.width, size.height);
+      st.viewcount = v;
+      load_saver_view(st, v);
     }
   });
 }

@@ -17,7 +17,7 @@ void Run_ScreenSaver(Starter& st) {
       st.usepassword = sys_GetRegValue(plat::kHkeyCurrentUser, "Control Panel\\Desktop", "ScreenSaveUsePassword");
     sys_SetTFS(st, "disable");
     load_saver_form(st);
-    start_other_monitors(st);
+    load_other_views(st);
   });
 }
 

@@ -18,7 +18,8 @@ void song_status(int n, std::string& reply) {
 
 bool starts_with(const std::string& text, const char* word) { return std::string_view(text).starts_with(word); }
 
-// The scene's surfaces, each only if its kind was loaded.
+// The scene's surfaces, each only if its kind was loaded: the sprite sheets, which every view
+// shares, and the primary view's buffers.
 void delete_scene_surfaces(Starter& st) {
   Scene& sc = st.scene;
     if (sc.colorchanger) {
@@ -56,18 +57,16 @@ void delete_scene_surfaces(Starter& st) {
 }  // namespace
 
 void X_Cleanup_and_end(Starter& st) {
-  // The scene of another monitor ends with the whole saver.
-  if (st.lead) {
-    X_Cleanup_and_end(*st.lead);
-    return;
-  }
   guarded(st, "Starter/X_Cleanup_and_end", [&] {
     Scene& sc = st.scene;
     plat::show_cursor(true);
     sys_SetTFS(st, "enable");
 
     delete_scene_surfaces(st);
-    for (const auto& other : st.others) delete_scene_surfaces(*other);
+    for (int v = 2; v <= st.viewcount; ++v) {  // each other view's own buffers
+      sys_deleteDC(st, st.views(v).scene.backdc);
+      sys_deleteDC(st, st.views(v).scene.bufferdc);
+    }
 
     st.saver = nullptr;  // the saver form is gone with the process
 

@@ -15,6 +15,7 @@
 
 #include "engine/scene.h"
 #include "errors/reporter.h"
+#include "runtime/fixed_array.h"
 #include "runtime/numbers.h"
 #include "runtime/rng.h"
 
@@ -33,6 +34,13 @@ enum RunMode : Integer {
   kModePreview = 4,
   kModeHelpPage = 6,
   kModeWebSite = 7,
+};
+
+// One monitor's part of the saver (see Starter::views).
+struct SaverView {
+  Scene scene;  // unused for view 1, which draws Starter::scene
+  Rng rng;      // likewise Starter::rng for view 1
+  std::shared_ptr<SaverForm> form;
 };
 
 struct Starter {
@@ -77,13 +85,14 @@ struct Starter {
   std::shared_ptr<Configuration> configuration_storage;
   BugReportForm bugreport{this};
 
-  // The saver on several monitors: monitor 0 runs this state's scene, music and all; every
-  // other monitor runs a scene of its own in `others` (the same settings, its own draws, no
-  // music), whose `lead` points back here. Input on any of them, and any shutdown, goes through
-  // the lead's window and `X_Cleanup_and_end`.
-  int monitor = 0;
-  Starter* lead = nullptr;
-  std::vector<std::unique_ptr<Starter>> others;
+  // The saver covers every monitor, each a view of this one saver: view 1 is the primary
+  // monitor's and draws this state's own `scene` with its own `rng`, so one monitor draws just as
+  // it always has (its form is `saver`). Every other view keeps a scene of its own here: the
+  // same settings and the same sprite sheets, a back buffer and background of its monitor's
+  // size, its own positions and its own random stream. Settings, the error dialog, the music,
+  // the password and the shutdown are this state's, once.
+  FixedArray<SaverView, plat::kMaxMonitors + 1> views;  // 1..viewcount
+  int viewcount = 0;
 };
 
 // Entry and modes.
@@ -94,8 +103,8 @@ void Run_Preview(Starter& st);
 void Run_Password(Starter& st);
 void Run_HelpPage(Starter& st);
 void Run_WebSite(Starter& st);
-// Saver mode's scenes for the monitors beside the primary one (monitors.cpp).
-void start_other_monitors(Starter& st);
+// Saver mode's views of the monitors beside the primary one (monitors.cpp).
+void load_other_views(Starter& st);
 
 // The one way out of the saver, preview, web-page and error paths.
 void X_Cleanup_and_end(Starter& st);

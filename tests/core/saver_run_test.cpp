@@ -1,5 +1,7 @@
 // The saver as a whole on the headless back end: no allocation while it runs, music, input and
 // the one way out.
+#include <set>
+
 #include "alloc_counter.h"
 #include "engine/saver_form.h"
 #include "fixture.h"
@@ -196,7 +198,7 @@ TEST_F(SaverRun, PreviewDrawsOneDancerCentredAndEndsWithItsHost) {
   EXPECT_EQ(d.y, 5);
   const plat::Handle w = st_.preview->window;
   EXPECT_EQ(headless::window(w)->parent, host);
-  EXPECT_EQ(headless::window(w)->style & plat::kWsChild, plat::kWsChild);
+  EXPECT_EQ(count_calls("preview_embed " + std::to_string(w) + " " + std::to_string(host) + " 152 112"), 1);
   EXPECT_TRUE(headless::window(w)->visible);
   EXPECT_EQ(count_calls("load_bitmap"), 1);
   std::vector<int> shown;
@@ -238,10 +240,11 @@ TEST_F(SaverRun, PreviewWithoutAHostEndsAtOnce) {
   }
 }
 
-// Several monitors: each beside the primary one gets a scene of its own at its own size, with
-// its own draws and no music; a click on any ends the saver once, through the primary window's
-// password check, and the shutdown deletes every scene's surfaces.
-TEST_F(SaverRun, EveryMonitorRunsAScene) {
+// Several monitors: views of one saver. Each beside the primary one gets a scene of its own at
+// its own size, with its own draws and no music, from one settings load and one set of sprite
+// sheets; a click on any ends the saver once, through the primary window's password check, and
+// the shutdown deletes the sheets once and every view's buffers.
+TEST_F(SaverRun, EveryMonitorIsAViewOfOneSaver) {
   struct Case {
     std::int32_t platform;  // 1 with the password on: the primary window asks
     bool accepted;
@@ -255,31 +258,35 @@ TEST_F(SaverRun, EveryMonitorRunsAScene) {
     cfg_.registry["Control Panel\\Desktop\\ScreenSaveUsePassword"] = {1, std::string("1") + '\0'};
     headless::reset(cfg_);
     start_saver({"wumpet1=1", "wumpet2=1", "notes1=1", "musicchoice2=1", "speed=60"});
-    ASSERT_EQ(st_.others.size(), 2u);
+    ASSERT_EQ(st_.viewcount, 3);
     EXPECT_EQ(count_calls("media_command play song2 from 0"), 1) << "the music plays once";
-    const Starter& a = *st_.others[0];
-    const Starter& b = *st_.others[1];
+    EXPECT_EQ(count_calls("profile_get firstrun"), 1) << "one settings load";
+    EXPECT_EQ(count_calls("load_bitmap " + cfg_.data_dir + "d_wumpet1.bmp"), 1) << "one set of sheets";
+    const SaverForm& a = *st_.views(2).form;
+    const SaverForm& b = *st_.views(3).form;
     EXPECT_EQ(a.scene.screenwidth, 320);
     EXPECT_EQ(a.scene.screenheight, 200);
     EXPECT_EQ(b.scene.screenwidth, 1024);
     EXPECT_EQ(plat::dc_size(a.scene.backdc).width, 320);
+    EXPECT_EQ(a.scene.wumpetdc(1), st_.scene.wumpetdc(1)) << "the sheets are shared";
+    EXPECT_NE(a.scene.bufferdc, st_.scene.bufferdc);
     EXPECT_EQ(a.scene.musicchoice(2), 0);
     EXPECT_EQ(b.scene.notes1(1).enabled, kTrue) << "the same settings";
-    EXPECT_NE(st_.saver->window, b.saver->window);
-    EXPECT_EQ(plat::dc_size(plat::window_dc(b.saver->window)).width, 1024);
-    // Own draws: the dancers' starting frames and the notes' speeds are not the primary's.
+    EXPECT_NE(st_.saver->window, b.window);
+    EXPECT_EQ(plat::dc_size(plat::window_dc(b.window)).width, 1024);
+    // Own draws: the notes' speeds are not the primary's.
     bool differs = false;
     for (int i = 1; i <= 8; ++i)
       differs = differs || b.scene.notes1(i).dx != st_.scene.notes1(i).dx || b.scene.notes1(i).dy != st_.scene.notes1(i).dy;
     EXPECT_TRUE(differs);
     headless::advance_ms(600);
-    EXPECT_GT(a.saver->framecounter, 5);
-    EXPECT_GT(b.saver->framecounter, 5);
+    EXPECT_GT(a.framecounter, 5);
+    EXPECT_GT(b.framecounter, 5);
 
     headless::clear_calls();
     bool ended = false;
     try {
-      headless::click(a.saver->window);
+      headless::click(a.window);
     } catch (const headless::ProcessEnded&) {
       ended = true;
     }
@@ -287,12 +294,40 @@ TEST_F(SaverRun, EveryMonitorRunsAScene) {
     EXPECT_EQ(ended, c.accepted);
     if (ended) {
       EXPECT_EQ(count_calls("media_command stop song2"), 1);
-      int deleted = 0;
-      for (const auto& call : headless::calls()) deleted += call.rfind("delete_dc ", 0) == 0;
-      EXPECT_EQ(deleted, 3 * 8) << "two dancers, their mask, two note sheets, their mask, two buffers: each scene";
+      std::multiset<int> deleted;
+      for (const auto& call : headless::calls())
+        if (call.rfind("delete_dc ", 0) == 0) deleted.insert(std::stoi(call.substr(10)));
+      EXPECT_EQ(deleted.size(), 6u + 3 * 2) << "two dancers, their mask, two note sheets, their mask; two buffers a view";
+      for (int dc : deleted) EXPECT_EQ(deleted.count(dc), 1u) << "surface " << dc << " deleted twice";
     } else {
       headless::advance_ms(120);
-      EXPECT_GT(a.saver->framecounter, 7) << "refused: every monitor carries on";
+      EXPECT_GT(a.framecounter, 7) << "refused: every monitor carries on";
     }
   }
+}
+
+// Run-time errors with several monitors: one settings load reports once, into one error
+// dialog; an error while the saver runs takes every view's window out of the way, so that the
+// dialog can take clicks. Monitors past the bound get no view: every table is sized from it.
+TEST_F(SaverRun, ErrorsOnSeveralMonitorsGoToOneDialogAndHideEveryView) {
+  fresh_starter();
+  cfg_.other_monitors = std::vector<plat::Size>(plat::kMaxMonitors, plat::Size{320, 200});
+  headless::reset(cfg_);
+  start_saver({"wumpet1=1", "speed=40000"});
+  EXPECT_EQ(st_.viewcount, plat::kMaxMonitors);
+  EXPECT_EQ(headless::error_dialog_shows(), 1);
+  EXPECT_EQ(count_calls("log_error Error Code: ZW- 6- Starter/X_GetData"), 1);
+  EXPECT_TRUE(headless::error_dialog_visible());
+  const plat::Handle dialog = st_.bugreport.dialog;
+  headless::clear_calls();
+  st_.views(5).scene.wumpets(1).x = 2147483600;  // its next step overflows
+  st_.views(5).scene.wumpets(1).dx = 100;
+  st_.views(5).form->framecounter = 0;
+  plat::timer_set_interval(st_.views(5).form->maintimer, 60);
+  plat::timer_enable(st_.views(5).form->maintimer, true);
+  headless::advance_ms(60);
+  EXPECT_GE(headless::error_dialog_shows(), 2);
+  EXPECT_EQ(st_.bugreport.dialog, dialog) << "the one dialog shows the new code";
+  for (int v = 1; v <= st_.viewcount; ++v) EXPECT_FALSE(headless::window(view_window(st_, v))->visible) << v;
+  EXPECT_TRUE(headless::error_dialog_visible());
 }

@@ -395,6 +395,30 @@ TEST_F(Backend, SettingsDialogControlsTabOrderAndDefaultButton) {
 
 // The music command strings go to the system's media interface as the saver writes them. Under
 // Wine there is no MIDI synthesiser, so a song never reaches "stopped"; real Windows plays it.
+// Every monitor's view has its frame timer, plus the music timer and the preview's: all tick.
+// (The table once held two timers a scene for eight scenes: from the eighth monitor on, scenes
+// froze.)
+TEST_F(Backend, EveryMonitorsFrameTimerTicks) {
+  struct Counter : plat::TimerEvents {
+    std::map<plat::Handle, int> ticks;
+    void on_timer(plat::Handle timer) override { ++ticks[timer]; }
+  } counter;
+  std::vector<plat::Handle> timers;
+  for (int n = 0; n < plat::kMaxMonitors + 2; ++n) {
+    const plat::Handle t = plat::timer_create(&counter);
+    ASSERT_GT(t, 0) << "timer " << n;
+    plat::timer_set_interval(t, 20);
+    plat::timer_enable(t, true);
+    timers.push_back(t);
+  }
+  pump(400);
+  for (plat::Handle t : timers) {
+    EXPECT_GT(counter.ticks[t], 2) << "timer " << t;
+    plat::timer_enable(t, false);
+    win32::B().timers[static_cast<std::size_t>(t)] = win32::Timer{};  // free for the next tests
+  }
+}
+
 TEST_F(Backend, MusicCommandsOnTheMediaInterface) {
   std::string reply;
   reply.reserve(255);
@@ -567,7 +591,7 @@ TEST_F(Backend, PlayListCommandsThroughTheMediaInterface) {
     st.runmode = wumpets::kModeSaver;
     st.datadir = data;
     for (int n : c.chosen) st.scene.musicchoice(n) = -1;
-    wumpets::SaverForm f(st);
+    wumpets::SaverForm f(st, st.scene, st.rng, 1);
     f.mcireturn.reserve(256);
     f.mcicommand.reserve(256);
     f.musictimer = plat::timer_create(&f);

@@ -10,8 +10,13 @@
 #       password the 95 family (Wine's "win98" setting) with ScreenSaveUsePassword=1 and a
 #               stand-in password.cpl (HELPER): a refused password keeps the saver running, an
 #               accepted one ends it
+#       keys    the keyboard alone: Tab to the background options, the arrows to "Flower Power",
+#               Enter applies and the file holds background= 2; a second run closes with Escape
+#               and no settings file is made
 #       error   speed=40000 brings up the error dialog with its code in the title; closing it
 #               ends the program
+#       error_saver speed=40000 with /s: the report comes before the saver window, which must
+#               not cover the error dialog; closing the dialog ends the program
 #       modes   /a 1234 ends by itself; an open settings dialog does not refuse a full-screen
 #               start, a second full-screen start is refused
 #       options --version prints the Linux program's version; a single-dash value with a slash
@@ -133,6 +138,32 @@ case $case in
     grep -q '^speed=60' <(tr -d '\r' <"$ini") || fail "speed is not the default 60: $(cat "$ini")"
     grep -q '^\[Zelkin Wumpets\]' <(tr -d '\r' <"$ini") || fail "no [Zelkin Wumpets] section"
     ;;
+  keys)
+    start /c "--config-dir=$cfg"
+    id=$(wait_window "Zelkin Wumpets Version 6.0") || fail "no settings dialog"
+    sleep 1
+    xdotool windowactivate --sync "$id" 2>/dev/null || true
+    # From "&Apply Changes": Cancel, trails, conga, the preview, the speed bar, then the one stop
+    # of the background group (the selected "Human Skulls"); Down twice is "Flower Power".
+    for k in Tab Tab Tab Tab Tab Tab Down Down; do xdotool key --window "$id" "$k"; sleep 0.1; done
+    sleep 0.5
+    import -window root "$work/keys-flower-power.png"
+    xdotool key --window "$id" Return
+    finish 20
+    [ "$rc" = "0" ] || fail "Enter should apply and end the program with exit code 0, got: $rc"
+    ini="$work/cfg/vornicade.ini"
+    [ -f "$ini" ] || fail "Enter wrote no settings file"
+    grep -q '^background= 2$' <(tr -d '\r' <"$ini") || fail "background after the keys: $(grep background "$ini")"
+    rm -f "$ini"
+    start /c "--config-dir=$cfg"
+    id=$(wait_window "Zelkin Wumpets Version 6.0") || fail "no settings dialog the second time"
+    sleep 1
+    xdotool windowactivate --sync "$id" 2>/dev/null || true
+    for k in Tab Tab Tab Tab Tab Tab Down space Escape; do xdotool key --window "$id" "$k"; sleep 0.1; done
+    finish 20
+    [ "$rc" = "0" ] || fail "Escape should end the program with exit code 0, got: $rc"
+    [ ! -e "$ini" ] || fail "Escape wrote a settings file: $(cat "$ini")"
+    ;;
   error)
     printf '[Zelkin Wumpets]\r\nfirstrun=1\r\nwumpet1=1\r\nspeed=40000\r\n' >"$work/cfg/vornicade.ini"
     # The settings dialog opens after the report; the error dialog stays on top of it.
@@ -148,6 +179,25 @@ case $case in
     # Closing the error dialog ends the program.
     xdotool windowactivate --sync "$id" 2>/dev/null || true
     xdotool key --window "$id" alt+F4
+    finish 20
+    [ "$rc" = "0" ] || fail "closing the error dialog should end the program with exit code 0, got: $rc"
+    ;;
+  error_saver)
+    printf '[Zelkin Wumpets]\r\nfirstrun=1\r\nwumpet1=1\r\nspeed=40000\r\n' >"$work/cfg/vornicade.ini"
+    start /s "--config-dir=$cfg"
+    id=$(wait_window "Error Code: ZW-") || fail "no error dialog"
+    sleep 2
+    import -window root "$work/error-saver.png"
+    eval "$(xdotool getwindowgeometry --shell "$id")"
+    # The dialog's face is the button grey; the saver under it would show its tiles.
+    face=$(convert "$work/error-saver.png" -crop "40x10+$((X + 20))+$((Y + HEIGHT - 14))" -format '%[fx:round(255*mean)]' info:)
+    colours=$(convert "$work/error-saver.png" -crop "40x10+$((X + 20))+$((Y + HEIGHT - 14))" -format '%k' info:)
+    echo "dialog corner: mean $face, $colours colours"
+    [ "$colours" -le 2 ] && [ "$face" -ge 150 ] || fail "the error dialog is covered by the saver window (see $work/error-saver.png)"
+    # Wine may have made the dialog's X window anew when it went back on top: find it again.
+    id=$(wait_window "Error Code: ZW-") || fail "the error dialog went away"
+    xdotool windowactivate --sync "$id" 2>/dev/null || true
+    xdotool key --window "$id" alt+F4 2>/dev/null || true
     finish 20
     [ "$rc" = "0" ] || fail "closing the error dialog should end the program with exit code 0, got: $rc"
     ;;

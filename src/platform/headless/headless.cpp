@@ -254,9 +254,8 @@ Handle create_window(WindowKind kind, WindowEvents* events, int monitor) {
 }
 }  // namespace
 
-Handle window_create(WindowKind kind, WindowEvents* events) { return create_window(kind, events, 0); }
-Handle window_create_on_monitor(WindowEvents* events, int monitor) {
-  return create_window(WindowKind::Saver, events, monitor);
+Handle window_create(WindowKind kind, WindowEvents* events, int monitor) {
+  return create_window(kind, events, kind == WindowKind::Saver ? monitor : 0);
 }
 void window_show(Handle wnd) {
   if (auto* w = headless::win(wnd)) w->state.visible = true;
@@ -299,29 +298,16 @@ bool window_client_rect(Handle wnd, Rect& rect) {
   rect = Rect{0, 0, w->state.pos.right - w->state.pos.left, w->state.pos.bottom - w->state.pos.top};
   return true;
 }
-std::int32_t window_get_style(Handle wnd) {
+bool preview_embed(Handle wnd, Handle host, const Rect& client) {
+  log("preview_embed " + std::to_string(wnd) + " " + std::to_string(host) + " " + std::to_string(client.right) + " " +
+      std::to_string(client.bottom));
   auto* w = headless::win(wnd);
-  return w ? w->state.style : 0;
-}
-void window_set_style(Handle wnd, std::int32_t style) {
-  if (auto* w = headless::win(wnd)) w->state.style = style;
-  log("window_set_style " + std::to_string(wnd) + " " + std::to_string(style));
-}
-void window_set_parent(Handle wnd, Handle parent) {
-  if (auto* w = headless::win(wnd)) w->state.parent = parent;
-  log("window_set_parent " + std::to_string(wnd) + " " + std::to_string(parent));
-}
-void window_set_owner(Handle wnd, Handle owner) {
-  log("window_set_owner " + std::to_string(wnd) + " " + std::to_string(owner));
-}
-void window_set_pos(Handle wnd, Handle insert_after, int x, int y, int w, int h, std::uint32_t flags) {
-  if (auto* win = headless::win(wnd)) {
-    if (!(flags & kSwpNoMove)) win->state.pos = Rect{x, y, x + w, y + h};
-    if (flags & kSwpShowWindow) win->state.visible = true;
-    if (win->image && !(flags & kSwpNoSize) && w > 0 && h > 0) win->image->grow(w, h);
-  }
-  log("window_set_pos " + std::to_string(wnd) + " " + std::to_string(insert_after) + " " + std::to_string(x) +
-      " " + std::to_string(y) + " " + std::to_string(w) + " " + std::to_string(h) + " " + std::to_string(flags));
+  if (!w || !headless::win(host)) return false;
+  w->state.parent = host;
+  w->state.pos = Rect{0, 0, client.right, client.bottom};
+  w->state.visible = true;
+  if (w->image && client.right > 0 && client.bottom > 0) w->image->grow(client.right, client.bottom);
+  return true;
 }
 
 Handle label_create(Handle wnd, const LabelStyle&) {

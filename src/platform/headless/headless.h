@@ -68,7 +68,6 @@ struct WindowState {
   std::string title;
   plat::Handle parent = 0;
   plat::Rect pos{};
-  std::int32_t style = 0;
   plat::Handle dc = 0;
   int refreshes = 0;
 };

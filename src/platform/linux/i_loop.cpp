@@ -184,8 +184,6 @@ void pump() {
     x_pump(handlers);
   }
   if (unsigned long lost = x_take_lost_window()) x_window_gone(lost);
-  for (plat::Handle h : window_handles())
-    if (Window* w = window(h); w && w->orphan) destroyed(h);
   present_pending();
 }
 

@@ -614,10 +614,7 @@ Handle create_window(WindowKind kind, WindowEvents* events, int monitor) {
 
 }  // namespace
 
-Handle window_create(WindowKind kind, WindowEvents* events) { return create_window(kind, events, 0); }
-Handle window_create_on_monitor(WindowEvents* events, int monitor) {
-  return create_window(WindowKind::Saver, events, monitor);
-}
+Handle window_create(WindowKind kind, WindowEvents* events, int monitor) { return create_window(kind, events, monitor); }
 
 void window_show(Handle wnd) {
   linuxvideo::Window* w = linuxvideo::window(wnd);
@@ -711,54 +708,24 @@ bool window_client_rect(Handle wnd, Rect& rect) {
   return true;
 }
 
-std::int32_t window_get_style(Handle wnd) {
+bool preview_embed(Handle wnd, Handle host, const Rect& client) {
   linuxvideo::Window* w = linuxvideo::window(wnd);
-  return w ? w->style : 0;
-}
-
-void window_set_style(Handle wnd, std::int32_t style) {
-  if (linuxvideo::Window* w = linuxvideo::window(wnd)) w->style = style;
-}
-
-void window_set_parent(Handle wnd, Handle parent) {
-  linuxvideo::Window* w = linuxvideo::window(wnd);
-  if (!w) return;
-  w->parent = parent;
-  if (w->kind != WindowKind::Preview || linuxvideo::rendering()) return;
-  Rect host{};
-  // A preview with no host to live in would be an invisible process: it unloads at once.
-  if (parent <= 0 || !window_client_rect(parent, host) || linuxvideo::window(parent)) {
-    w->orphan = true;
-    return;
-  }
-  const auto host_id = static_cast<unsigned long>(parent);
-  w->xchild = linuxvideo::x_create_child(host_id, w->image->width, w->image->height);
-  linuxvideo::x_watch(host_id);
-  if (!w->xchild) w->orphan = true;
-}
-
-void window_set_owner(Handle wnd, Handle owner) {
-  if (linuxvideo::Window* w = linuxvideo::window(wnd)) w->owner = owner;
-}
-
-void window_set_pos(Handle wnd, Handle, int x, int y, int width, int height, std::uint32_t flags) {
-  linuxvideo::Window* w = linuxvideo::window(wnd);
-  if (!w) return;
-  if (!(flags & kSwpNoMove)) {
-    w->x = x;
-    w->y = y;
-  }
-  int cw = w->image->width, ch = w->image->height;
-  if (!(flags & kSwpNoSize) && width > 0 && height > 0) {
-    if (!w->sdl) w->image->grow(width, height);
-    cw = width;
-    ch = height;
-  }
-  if (flags & kSwpShowWindow) w->visible = true;
-  if (w->xchild) linuxvideo::x_move_resize(w->xchild, w->x, w->y, cw, ch, w->visible);
-  if (w->sdl && !w->foreign && !(flags & kSwpNoMove)) SDL_SetWindowPosition(w->sdl, w->x, w->y);
-  if (w->sdl && !w->foreign && (flags & kSwpShowWindow)) SDL_ShowWindow(w->sdl);
+  if (!w || w->kind != WindowKind::Preview) return false;
+  w->parent = host;
+  if (client.right > 0 && client.bottom > 0) w->image->grow(client.right, client.bottom);
+  w->x = w->y = 0;
+  w->visible = true;
   w->dirty = true;
+  if (linuxvideo::rendering()) return true;  // the picture is the window
+  // An X window of another program only: ours would take the preview along when it ends.
+  Rect size{};
+  if (host <= 0 || linuxvideo::window(host) || !window_client_rect(host, size)) return false;
+  const auto host_id = static_cast<unsigned long>(host);
+  w->xchild = linuxvideo::x_create_child(host_id, w->image->width, w->image->height);
+  if (!w->xchild) return false;
+  linuxvideo::x_watch(host_id);
+  linuxvideo::x_move_resize(w->xchild, 0, 0, w->image->width, w->image->height, true);
+  return true;
 }
 
 Handle label_create(Handle wnd, const LabelStyle& style) {

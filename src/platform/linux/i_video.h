@@ -28,9 +28,7 @@ struct Window {
   bool visible = false;
   bool dirty = false;  // the image changed since it was last shown
   std::string title;
-  std::int32_t style = 0;
-  plat::Handle parent = 0;
-  plat::Handle owner = 0;
+  plat::Handle parent = 0;  // preview: the host window it lives in
   int x = 0, y = 0;
 
   // The persistent image the window's DC draws into. For an SDL window it borrows the window
@@ -42,7 +40,6 @@ struct Window {
   bool borrowed = false;
   unsigned long foreign = 0;  // an X window of another program we draw into (--window-id, --root)
   unsigned long xchild = 0;   // preview: our X window inside the host
-  bool orphan = false;        // preview: its host is not a window; it unloads at once
   bool pressed = false;       // a mouse button went down in the window
   // What the window last showed: its image's identity and version, so that the next refresh
   // sends only the rectangles drawn since.

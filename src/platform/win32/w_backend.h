@@ -69,6 +69,7 @@ struct Dialog {
   HWND tooltip = nullptr;
   int default_button = -1;
   bool quiet = false;  // a program-side change is under way: report nothing
+  bool topmost = false;  // stays above every saver window, even one shown later
 };
 
 struct Backend {
@@ -79,9 +80,11 @@ struct Backend {
   int exit_status = 0;  // what the process ends with (set_exit_status)
 
   std::vector<GdiEntry> gdi = std::vector<GdiEntry>(1);  // element 0 is never handed out
-  std::array<Window, 16> windows{};
-  std::array<Label, 8> labels{};   // handle = index; element 0 unused
-  std::array<Timer, 16> timers{};  // handle = index; element 0 unused; SetTimer id = handle
+  // A saver window, its label and its frame timer for every monitor, the music timer, and the
+  // preview's window and timer; element 0 unused (handle = index; SetTimer id = handle).
+  std::array<Window, plat::kMaxMonitors + 2> windows{};
+  std::array<Label, plat::kMaxMonitors + 2> labels{};
+  std::array<Timer, plat::kMaxMonitors + 4> timers{};
   HWND timer_window = nullptr;     // message-only window that receives every WM_TIMER
   // Test hook WUMPETS_HOLD_AFTER_FRAMES=N: after the saver window has shown N frames no timer
   // ticks any more, so that the picture stays as it is for a screenshot.
@@ -91,7 +94,7 @@ struct Backend {
   std::array<wumpets::PixelBuffer::Area, wumpets::PixelBuffer::kChanges> areas{};
 
   // The monitors, the primary one first (EnumDisplayMonitors), found once.
-  std::array<RECT, 16> monitors{};
+  std::array<RECT, plat::kMaxMonitors> monitors{};
   int monitor_count = 0;
 
   std::vector<std::unique_ptr<Dialog>> dialogs;
@@ -130,6 +133,8 @@ void paint_labels(plat::Handle wnd, HDC target);
 
 // Dialogs (w_dialogs.cpp): the event loop offers every message to them first.
 bool dialog_message(MSG& msg);
+// Puts the topmost dialogs back above everything, after a saver window came up over them.
+void raise_topmost_dialogs();
 
 // Settings-folder choice, exposed for the back-end tests (w_system.cpp). `windows_dir` is the
 // Windows directory; `appdata` the user's roaming application-data folder.

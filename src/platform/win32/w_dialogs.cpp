@@ -314,6 +314,14 @@ void create_control(Dialog& d, int i, bool starts_group) {
 
 }  // namespace
 
+void raise_topmost_dialogs() {
+  // A topmost window shown later goes above the topmost ones before it: the error dialog would
+  // sit under a saver window made after the report.
+  for (auto& d : B().dialogs)
+    if (d->topmost && IsWindowVisible(d->hwnd))
+      SetWindowPos(d->hwnd, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_SHOWWINDOW);
+}
+
 bool dialog_message(MSG& msg) {
   if (B().dialogs.empty()) return false;
   HWND root = GetAncestor(msg.hwnd, GA_ROOT);
@@ -423,8 +431,10 @@ void dialog_move(Handle h, float left, float top) {
 }
 
 void dialog_set_topmost(Handle h, bool topmost) {
-  if (win32::Dialog* d = win32::dialog(h))
+  if (win32::Dialog* d = win32::dialog(h)) {
+    d->topmost = topmost;
     SetWindowPos(d->hwnd, topmost ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  }
 }
 
 namespace {

@@ -205,12 +205,8 @@ Size monitor_size(int monitor) {
   return Size{r.right - r.left, r.bottom - r.top};
 }
 
-Handle window_create(WindowKind kind, WindowEvents* events) {
-  return kind == WindowKind::Saver ? window_create_on_monitor(events, 0) : win32::create_window(kind, events, 0);
-}
-
-Handle window_create_on_monitor(WindowEvents* events, int monitor) {
-  return win32::create_window(WindowKind::Saver, events, monitor);
+Handle window_create(WindowKind kind, WindowEvents* events, int monitor) {
+  return win32::create_window(kind, events, kind == WindowKind::Saver ? monitor : 0);
 }
 
 }  // namespace plat
@@ -266,7 +262,10 @@ void window_show(Handle wnd) {
   win32::Window* w = win32::window(wnd);
   if (!w) return;
   ShowWindow(w->hwnd, SW_SHOW);
-  if (w->kind == WindowKind::Saver) SetForegroundWindow(w->hwnd);
+  if (w->kind == WindowKind::Saver) {
+    SetForegroundWindow(w->hwnd);
+    win32::raise_topmost_dialogs();
+  }
   UpdateWindow(w->hwnd);
 }
 
@@ -334,28 +333,19 @@ bool window_client_rect(Handle wnd, Rect& rect) {
   return true;
 }
 
-std::int32_t window_get_style(Handle wnd) {
-  return static_cast<std::int32_t>(GetWindowLongPtrA(win32::hwnd_of(wnd), GWL_STYLE));
-}
-
-void window_set_style(Handle wnd, std::int32_t style) {
+bool preview_embed(Handle wnd, Handle host, const Rect& client) {
+  HWND w = win32::hwnd_of(wnd), parent = win32::hwnd_of(host);
+  if (!w || !IsWindow(parent)) return false;
   // Our borderless windows start as pop-ups; a window is a child or a pop-up, never both.
-  std::uint32_t bits = static_cast<std::uint32_t>(style);
-  if (bits & WS_CHILD) bits &= ~static_cast<std::uint32_t>(WS_POPUP);
-  SetWindowLongPtrA(win32::hwnd_of(wnd), GWL_STYLE, static_cast<LONG_PTR>(bits));
-}
-
-void window_set_parent(Handle wnd, Handle parent) { SetParent(win32::hwnd_of(wnd), win32::hwnd_of(parent)); }
-
-void window_set_owner(Handle wnd, Handle owner) {
+  const auto style = static_cast<std::uint32_t>(GetWindowLongPtrA(w, GWL_STYLE));
+  SetWindowLongPtrA(w, GWL_STYLE, static_cast<LONG_PTR>((style & ~static_cast<std::uint32_t>(WS_POPUP)) | WS_CHILD));
+  if (!SetParent(w, parent)) return false;
   // SetWindowLongA cannot set the owner of a 64-bit window; the pointer-sized call can.
-  SetWindowLongPtrA(win32::hwnd_of(wnd), GWLP_HWNDPARENT, reinterpret_cast<LONG_PTR>(win32::hwnd_of(owner)));
-}
-
-void window_set_pos(Handle wnd, Handle insert_after, int x, int y, int w, int h, std::uint32_t flags) {
+  SetWindowLongPtrA(w, GWLP_HWNDPARENT, reinterpret_cast<LONG_PTR>(parent));
   // The image grows first, so that the WM_PAINT that showing the window brings finds it.
-  if (win32::Window* win = win32::window(wnd); win && !(flags & SWP_NOSIZE) && w > 0 && h > 0) grow_dc(win->dc, w, h);
-  SetWindowPos(win32::hwnd_of(wnd), win32::hwnd_of(insert_after), x, y, w, h, flags);
+  if (win32::Window* win = win32::window(wnd); win && client.right > 0 && client.bottom > 0)
+    grow_dc(win->dc, client.right, client.bottom);
+  return SetWindowPos(w, nullptr, 0, 0, client.right, client.bottom, SWP_NOZORDER | SWP_NOACTIVATE | SWP_SHOWWINDOW) != 0;
 }
 
 Handle label_create(Handle wnd, const LabelStyle& style) {
