@@ -107,6 +107,11 @@ E=$(window "Error Code: ZW- 6- Starter/X_GetData")
 if [ -z "$E" ]; then
   fail "no error dialog"; cat "$TMP/out.log"
 else
+  sleep 1
+  n=$(xdotool search --onlyvisible --name "^Error Code" 2>/dev/null | wc -l)
+  [ "$n" -eq 1 ] && [ "$(grep -c "Error Code: ZW- 6- Starter/X_GetData" "$TMP/out.log")" -eq 1 ] &&
+    pass "two monitors, one error: one dialog and one line on standard error" ||
+    fail "two monitors, one error: $n dialogs; $(cat "$TMP/out.log")"
   xdotool windowraise "$E"
   eval "$(xdotool getwindowgeometry --shell "$E")"
   xdotool mousemove $((X + 215)) $((Y + 85)) click 1  # Report This Bug Now
