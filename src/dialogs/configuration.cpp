@@ -182,7 +182,11 @@ void Configuration::cmdOK_Click() {
     put("speed", position == bar.max ? "1" : std::to_string(int_sub(static_cast<Integer>(bar.max), position)));
     for (int n = 0; n <= 5; ++n) put("musicchoice" + std::to_string(n), flag_text(value(musicchk(n))));
     put("message", flag_text(value(messagecheck)));
-    PutIniData(st, kIniFile, kIniSection, entries);
+    // A save that failed is said aloud, and the dialog stays with everything chosen in it.
+    if (const plat::ProfileWrite written = PutIniData(st, kIniFile, kIniSection, entries); !written) {
+      tell_unsaved(written);
+      return;
+    }
     unload();
   });
 }
@@ -370,7 +374,10 @@ void MessageEntry::Form_KeyPress(Integer keyascii) {
 }
 
 void MessageEntry::apply_Click() {
-  PutIniData(cfg.st, kIniFile, kIniSection, "messagetext", text);
+  if (const plat::ProfileWrite written = PutIniData(cfg.st, kIniFile, kIniSection, "messagetext", text); !written) {
+    tell_unsaved(written);  // the text stays in the box
+    return;
+  }
   cfg.show();
   plat::dialog_hide(dialog);
   visible = false;

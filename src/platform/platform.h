@@ -161,12 +161,20 @@ char path_separator();            // what ends a folder name: '\\' or '/'
 // Reads a value of at most (size - 1) characters; def when the file, section or key is missing.
 std::string profile_get(const std::string& section, const std::string& key, const std::string& def,
                         int size, const std::string& file);
-bool profile_put(const std::string& section, const std::string& key, const std::string& value,
-                 const std::string& file);
+// What a write of the settings file came to: done, or the file's full path and why it could not
+// be written, in words a user can act on ("the file is read-only").
+struct ProfileWrite {
+  bool ok = true;
+  std::string path;
+  std::string reason;
+  explicit operator bool() const { return ok; }
+};
+ProfileWrite profile_put(const std::string& section, const std::string& key, const std::string& value,
+                         const std::string& file);
 // Writes every entry (key, value) into section as one change: all of them, or none when the file
-// cannot be written, in which case the old file stays whole. False on failure.
+// cannot be written, in which case the old file stays whole and no temporary file is left.
 using ProfileEntries = std::vector<std::pair<std::string, std::string>>;
-bool profile_put_all(const std::string& section, const ProfileEntries& entries, const std::string& file);
+ProfileWrite profile_put_all(const std::string& section, const ProfileEntries& entries, const std::string& file);
 std::string data_directory();  // the folder of the pictures and songs, with a trailing separator
 
 // ---------------------------------------------------------------------------------------------

@@ -22,14 +22,26 @@ std::string sys_GetIni(Starter& st, const std::string& file, const std::string& 
   return value;
 }
 
-void PutIniData(Starter& st, const std::string& file, const std::string& section,
-                const std::string& key, const std::string& value) {
-  guarded(st, "Starter/PutIniData", [&] { plat::profile_put(section, key, value, file); });
+plat::ProfileWrite PutIniData(Starter& st, const std::string& file, const std::string& section,
+                              const std::string& key, const std::string& value) {
+  plat::ProfileWrite result;
+  result.ok = false;
+  guarded(st, "Starter/PutIniData", [&] { result = plat::profile_put(section, key, value, file); });
+  return result;
 }
 
-void PutIniData(Starter& st, const std::string& file, const std::string& section,
-                const plat::ProfileEntries& entries) {
-  guarded(st, "Starter/PutIniData", [&] { plat::profile_put_all(section, entries, file); });
+plat::ProfileWrite PutIniData(Starter& st, const std::string& file, const std::string& section,
+                              const plat::ProfileEntries& entries) {
+  plat::ProfileWrite result;
+  result.ok = false;
+  guarded(st, "Starter/PutIniData", [&] { result = plat::profile_put_all(section, entries, file); });
+  return result;
+}
+
+void tell_unsaved(const plat::ProfileWrite& failed) {
+  plat::message_box(kIniSection, "The settings could not be saved in\n" + failed.path + "\nbecause " +
+                                     (failed.reason.empty() ? "it cannot be written" : failed.reason) +
+                                     ".\nNothing was changed: put that right and Apply again, or Cancel.");
 }
 
 namespace {

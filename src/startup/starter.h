@@ -114,11 +114,14 @@ void X_GetData(Starter& st);
 void sys_GetDirectories(Starter& st);
 std::string sys_GetIni(Starter& st, const std::string& file, const std::string& section,
                        const std::string& key);
-void PutIniData(Starter& st, const std::string& file, const std::string& section,
-                const std::string& key, const std::string& value);
+// A write is checked: a failure comes back with the file's path and the reason.
+plat::ProfileWrite PutIniData(Starter& st, const std::string& file, const std::string& section,
+                              const std::string& key, const std::string& value);
 // Many keys as one change: all are written or, when the file cannot be written, none.
-void PutIniData(Starter& st, const std::string& file, const std::string& section,
-                const plat::ProfileEntries& entries);
+plat::ProfileWrite PutIniData(Starter& st, const std::string& file, const std::string& section,
+                              const plat::ProfileEntries& entries);
+// Tells the user in a message box what could not be saved, where and why.
+void tell_unsaved(const plat::ProfileWrite& failed);
 
 // Window centring (centre.cpp): both move the window to the middle of the primary screen and
 // differ only in their error label.

@@ -225,12 +225,14 @@ TEST(ProfileFile, ValuesStayOnOneLineAndAFailedWriteLeavesTheOldFile) {
   EXPECT_EQ(profile::read(path, "S", "messagetext", "", 128), "line one firstrun=0  line three");
   // A write that cannot be made reports failure and leaves the old file as it was. It fails
   // for root too: on POSIX systems the file-size limit stops it as a full disk would (the
-  // temporary file has a fresh name each time); on Windows a folder stands where the
-  // temporary file would go.
+  // temporary file has a fresh name each time); on Windows the file is marked read-only.
 #if defined(_WIN32)
-  fx::fs::create_directories(dir / "v.ini.tmp");
-  EXPECT_FALSE(profile::write(path, "S", "messagetext", "new"));
-  fx::fs::remove_all(dir / "v.ini.tmp");
+  fx::fs::permissions(path, fx::fs::perms::owner_read | fx::fs::perms::group_read | fx::fs::perms::others_read);
+  std::string why;
+  EXPECT_FALSE(profile::write(path, "S", "messagetext", "new", &why));
+  EXPECT_EQ(why, "the file is read-only");
+  fx::fs::permissions(path, fx::fs::perms::owner_all);
+  for (const auto& e : fx::fs::directory_iterator(dir)) EXPECT_EQ(e.path().filename(), "v.ini") << "left behind";
 #else
   std::signal(SIGXFSZ, SIG_IGN);
   struct rlimit saved {};

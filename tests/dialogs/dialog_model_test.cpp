@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <csignal>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <fstream>
 #include <set>
@@ -401,6 +402,60 @@ TEST_F(DialogTest, CancelAndClosingWriteNothing) {
 #if !defined(_WIN32)  // the file-size limit is POSIX's
 // Apply writes every key in one change: one write of all of them, and when that write fails (a
 // full disk; here the file-size limit) the old file stays whole rather than half new.
+// A save that fails is said aloud: a message box names the file and the reason, the dialog stays
+// with every choice in it, the file stays as it was and no temporary file is left; Cancel leaves.
+TEST_F(DialogTest, AFailedSaveIsSaidAloudAndKeepsTheDialog) {
+  struct Case {
+    const char* name;
+    std::function<void(const fs::path&)> make;
+    const char* reason;
+  } cases[] = {
+      {"read-only",
+       [](const fs::path& f) {
+         std::ofstream(f) << "[Zelkin Wumpets]\nfirstrun=1\nwumpet1=1\nspeed=60\n";
+         fs::permissions(f, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+       },
+       "the file is read-only"},
+      {"over 1 MB",
+       [](const fs::path& f) {
+         std::ofstream out(f);
+         out << "[Zelkin Wumpets]\nfirstrun=1\nwumpet1=1\nspeed=60\n[Notes]\n";
+         for (int i = 0; i < 30000; ++i) out << "line" << i << "=some words that fill the file up\n";
+       },
+       "the file is larger than a settings file can be (1 MB)"},
+      {"UTF-16 without a mark",
+       [](const fs::path& f) {
+         std::ofstream out(f, std::ios::binary);
+         for (char c : std::string("[Zelkin Wumpets]\r\nfirstrun=1\r\n")) out << c << '\0';
+       },
+       "the file is not a text file of settings"},
+      {"a folder", [](const fs::path& f) { fs::create_directory(f); }, "it is not a plain file"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    restart();
+    const fs::path file = dir_ / "vornicade.ini";
+    c.make(file);
+    const auto before = fs::is_regular_file(file) ? settings_text() : std::string("<folder>");
+    ASSERT_NE(open(), 0);
+    click("hippiecheck");
+    const int hippie = value("hippiecheck");
+    EXPECT_NO_THROW(click("cmdOK"));
+    ASSERT_EQ(hd::message_boxes().size(), 1u);
+    const std::string& text = hd::message_boxes()[0].second;
+    EXPECT_NE(text.find(dir_.string()), std::string::npos) << text;
+    EXPECT_NE(text.find("vornicade.ini"), std::string::npos) << text;
+    EXPECT_NE(text.find(c.reason), std::string::npos) << text;
+    EXPECT_TRUE(hd::dialog(cfgdlg_)->visible) << "the dialog stays";
+    EXPECT_EQ(value("hippiecheck"), hippie) << "with its choices";
+    EXPECT_EQ(fs::is_regular_file(file) ? settings_text() : std::string("<folder>"), before);
+    for (const auto& e : fs::directory_iterator(dir_))
+      EXPECT_EQ(e.path().filename(), "vornicade.ini") << "left behind: " << e.path();
+    EXPECT_THROW(click("cmdCancel"), headless::ProcessEnded);
+    if (fs::exists(file)) fs::permissions(file, fs::perms::owner_all);
+  }
+}
+
 TEST_F(DialogTest, ApplyIsOneChangeThatFailsWhole) {
   const std::string old = "[Zelkin Wumpets]\nfirstrun=1\nwumpet1=1\nspeed=60\n";
   {
@@ -414,13 +469,15 @@ TEST_F(DialogTest, ApplyIsOneChangeThatFailsWhole) {
   struct rlimit small = saved;
   small.rlim_cur = 120;  // room for the old file, not for the new one
   ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
-  const auto puts = apply();
+  headless::clear_calls();
+  EXPECT_NO_THROW(click("cmdOK")) << "a failed save keeps the dialog";
   ::setrlimit(RLIMIT_FSIZE, &saved);
-  EXPECT_EQ(puts.size(), 30u);
   int transactions = 0;
   for (const auto& c : headless::calls()) transactions += c == "profile_put_all 30";
   EXPECT_EQ(transactions, 1);
   EXPECT_EQ(settings_text(), old);
+  ASSERT_EQ(hd::message_boxes().size(), 1u);
+  EXPECT_NE(hd::message_boxes()[0].second.find("its folder cannot be written"), std::string::npos);
   // With room, the same Apply writes all of it.
   restart();
   ASSERT_NE(open(), 0);
@@ -476,6 +533,22 @@ TEST_F(MessageTest, ApplyThenCancelKeepsTheTextButNotTheSwitch) {
   wumpets::X_GetData(again);
   EXPECT_EQ(again.scene.messagetext, "new words");
   EXPECT_EQ(again.scene.message, 0) << "the switch keeps its old saved value";
+}
+
+TEST_F(MessageTest, AFailedApplyIsSaidAloudAndKeepsTheText) {
+  write_settings({"firstrun=1", "message=1", "messagetext=old"});
+  fs::permissions(dir_ / "vornicade.ini", fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+  ASSERT_NE(open(), 0);
+  const plat::Handle m = change();
+  hd::type_text(m, "Text1", "new words");
+  hd::click(m, "Apply");
+  ASSERT_EQ(hd::message_boxes().size(), 1u);
+  EXPECT_NE(hd::message_boxes()[0].second.find("the file is read-only"), std::string::npos);
+  EXPECT_TRUE(hd::dialog(m)->visible) << "the message dialog stays";
+  EXPECT_EQ(text1(m).text, "new words");
+  EXPECT_FALSE(hd::dialog(cfgdlg_)->visible);
+  EXPECT_NE(settings_text().find("messagetext=old"), std::string::npos);
+  fs::permissions(dir_ / "vornicade.ini", fs::perms::owner_all);
 }
 
 TEST_F(MessageTest, EnterAppliesAndAnEmptyTextIsWritten) {

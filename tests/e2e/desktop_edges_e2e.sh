@@ -13,6 +13,8 @@
 #   6. Failures end with a failing status: "/c" with no display; "/s" whose song cannot be
 #      played (named on standard error). "--mute" needs no song. An incomplete data folder
 #      beside the program that is passed over is named.
+#   7. A read-only settings file: "Apply Changes" says in a message box that it could not save
+#      and where; the settings dialog stays.
 # Usage: desktop_edges_e2e.sh PATH/TO/zelkin-wumpets
 set -uo pipefail
 
@@ -211,6 +213,34 @@ cp "$(dirname "$PROG")/data/d_buffer.bmp" "$TMP/moved/bin/data/"
 grep -q "moved/bin/data/ is missing d_0.Mid; the pictures and songs come from .*moved/bin/../share/zelkin-wumpets/data/" \
   "$TMP/moved.log" && pass "the passed-over data folder is named: $(cat "$TMP/moved.log")" ||
   fail "passed-over data folder: $(cat "$TMP/moved.log")"
+
+# --- 7. A save that fails is said aloud ---------------------------------------------------------
+printf '[Zelkin Wumpets]\nfirstrun=1\nwumpet1=1\nspeed=60\n' >"$INI"
+chmod 444 "$INI"
+before=$(cat "$INI")
+start /c
+D=$(window "Zelkin Wumpets Version .*")
+if [ -z "$D" ]; then
+  fail "no settings dialog"
+else
+  xdotool key --window "$D" Return  # "&Apply Changes"
+  B=$(window "Zelkin Wumpets")
+  if [ -n "$B" ]; then
+    sleep 0.5
+    import -window root "$SHOTS/unsaved.png"
+    pass "a message box came up: $(xdotool getwindowname "$B")"
+    xdotool key --window "$B" Return
+    sleep 0.5
+    [ -n "$(xdotool search --onlyvisible --name "^Zelkin Wumpets Version" 2>/dev/null)" ] && kill -0 "$APP_PID" 2>/dev/null &&
+      pass "the settings dialog stays after the failed save" || fail "the settings dialog is gone after the failed save"
+  else
+    fail "no message box after a failed save"
+  fi
+  [ "$(cat "$INI")" = "$before" ] && [ "$(ls -A "$TMP/cfg")" = "vornicade.ini" ] && pass "the file is as it was, nothing left beside it" ||
+    fail "after the failed save: $(ls -A "$TMP/cfg")"
+fi
+stop
+chmod 644 "$INI"
 
 [ "$failures" -eq 0 ] && echo "all desktop edge checks passed" || echo "$failures failed"
 exit $((failures > 0))

@@ -32,7 +32,9 @@ inline constexpr int kMaxSide = 32767;
 std::uint64_t pixel_limit(int screen_width, int screen_height);
 
 // head: the file's first bytes (up to kHeadBytes); file_size: the whole file's size in bytes.
-// True when the picture may be decoded; info then describes it.
+// True when the picture may be decoded; info then describes it. A file larger than any picture
+// within the bound could be is refused too, so a caller reads the head, checks, and only then
+// the rest.
 bool check(const unsigned char* head, std::size_t head_size, std::uint64_t file_size, std::uint64_t max_pixels,
            Info& info);
 

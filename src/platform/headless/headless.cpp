@@ -352,15 +352,21 @@ std::string profile_get(const std::string& section, const std::string& key, cons
   log("profile_get " + key);
   return profile::read(S().config.config_dir + "/" + file, section, key, def, size);
 }
-bool profile_put(const std::string& section, const std::string& key, const std::string& value,
-                 const std::string& file) {
+ProfileWrite profile_put(const std::string& section, const std::string& key, const std::string& value,
+                         const std::string& file) {
   log("profile_put " + key + "=" + value);
-  return profile::write(S().config.config_dir + "/" + file, section, key, value);
+  ProfileWrite result;
+  result.path = S().config.config_dir + "/" + file;
+  result.ok = profile::write(result.path, section, key, value, &result.reason);
+  return result;
 }
-bool profile_put_all(const std::string& section, const ProfileEntries& entries, const std::string& file) {
+ProfileWrite profile_put_all(const std::string& section, const ProfileEntries& entries, const std::string& file) {
   log("profile_put_all " + std::to_string(entries.size()));
   for (const auto& [key, value] : entries) log("profile_put " + key + "=" + value);
-  return profile::write_all(S().config.config_dir + "/" + file, section, entries);
+  ProfileWrite result;
+  result.path = S().config.config_dir + "/" + file;
+  result.ok = profile::write_all(result.path, section, entries, &result.reason);
+  return result;
 }
 std::string data_directory() { return S().config.data_dir; }
 

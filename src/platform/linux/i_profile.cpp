@@ -34,13 +34,16 @@ std::string profile_get(const std::string& section, const std::string& key, cons
   return profile::read(settings_path(file), section, key, def, size);
 }
 
-bool profile_put(const std::string& section, const std::string& key, const std::string& value,
-                 const std::string& file) {
-  return profile::write(settings_path(file), section, key, value);
+ProfileWrite profile_put(const std::string& section, const std::string& key, const std::string& value,
+                         const std::string& file) {
+  return profile_put_all(section, {{key, value}}, file);
 }
 
-bool profile_put_all(const std::string& section, const ProfileEntries& entries, const std::string& file) {
-  return profile::write_all(settings_path(file), section, entries);
+ProfileWrite profile_put_all(const std::string& section, const ProfileEntries& entries, const std::string& file) {
+  ProfileWrite result;
+  result.path = settings_path(file);
+  result.ok = profile::write_all(result.path, section, entries, &result.reason);
+  return result;
 }
 
 // The folder of the pictures and songs: --data-dir, else data/ next to the program (a build),

@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstring>
 #include <cstdlib>
 #include <ctime>
 
@@ -168,11 +169,12 @@ std::string read(const std::string& path, const std::string& section, const std:
 }
 
 bool write(const std::string& path, const std::string& section, const std::string& key,
-           const std::string& value) {
-  return write_all(path, section, {{key, value}});
+           const std::string& value, std::string* why) {
+  return write_all(path, section, {{key, value}}, why);
 }
 
-bool write_all(const std::string& path, const std::string& section, const Entries& entries) {
+bool write_all(const std::string& path, const std::string& section, const Entries& entries, std::string* why) {
+  std::string reason;
   const std::string target = resolve_links(path);
   make_parent_dirs(target);
   // Writers take turns under an advisory lock on the folder: the file itself is replaced by
@@ -188,7 +190,13 @@ bool write_all(const std::string& path, const std::string& section, const Entrie
   const int fd = ::open(target.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK);
   if (fd >= 0) {
     // A file we may not write, cannot read, or that is not a settings file stays as it is.
-    ok = ::fstat(fd, &sb) == 0 && may_write(target, sb) && parse(fd, lines);
+    ok = ::fstat(fd, &sb) == 0;
+    if (!ok) reason = std::strerror(errno);
+    if (ok && !S_ISREG(sb.st_mode)) ok = false, reason = "it is not a plain file";
+    if (ok && !may_write(target, sb)) ok = false, reason = "the file is read-only";
+    if (ok && static_cast<std::uint64_t>(sb.st_size) > kMaxFileBytes)
+      ok = false, reason = "the file is larger than a settings file can be (1 MB)";
+    if (ok && !parse(fd, lines)) ok = false, reason = "the file is not a text file of settings";
     ::close(fd);
   } else if (errno == ENOENT) {
     const mode_t mask = ::umask(0);  // a new file gets the mode the user's mask allows
@@ -198,14 +206,17 @@ bool write_all(const std::string& path, const std::string& section, const Entrie
     sb.st_gid = ::getegid();
   } else {
     ok = false;  // a link planted after it was resolved, a folder in its place, no permission
+    reason = errno == ELOOP ? "it is a link that cannot be followed" : std::strerror(errno);
   }
   if (ok) {
     for (const auto& [key, value] : entries) set_value(lines, section, key, value);
     std::string text;
     for (const std::string& l : lines) text += l + "\n";
     ok = replace(target, sb, text);
+    if (!ok) reason = std::string("its folder cannot be written: ") + std::strerror(errno);
   }
   if (dir >= 0) ::close(dir);  // releases the lock
+  if (!ok && why) *why = reason;
   return ok;
 }
 

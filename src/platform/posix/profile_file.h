@@ -24,10 +24,12 @@ using Entries = std::vector<std::pair<std::string, std::string>>;
 std::string read(const std::string& path, const std::string& section, const std::string& key,
                  const std::string& def, int size);
 
-// False when the file could not be written (the old file is then untouched).
+// False when the file could not be written (the old file is then untouched); `why` then says
+// why, in words a user can act on.
 bool write(const std::string& path, const std::string& section, const std::string& key,
-           const std::string& value);
-bool write_all(const std::string& path, const std::string& section, const Entries& entries);
+           const std::string& value, std::string* why = nullptr);
+bool write_all(const std::string& path, const std::string& section, const Entries& entries,
+               std::string* why = nullptr);
 
 // How many times a file's text was parsed since the start (a load must parse it once).
 std::uint64_t parses();

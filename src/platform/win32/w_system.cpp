@@ -11,6 +11,8 @@
 #include <array>
 #include <cstdlib>
 
+#include "platform/posix/profile_file.h"
+
 namespace win32 {
 
 Backend& B() {
@@ -78,7 +80,9 @@ std::string choose_settings_dir(const std::string& windows_dir, const std::strin
   CreateDirectoryA(mine.c_str(), nullptr);
   const std::string shared = with_backslash(windows_dir) + "vornicade.ini";
   const std::string own = with_backslash(mine) + "vornicade.ini";
-  if (!is_file(own) && is_file(shared)) CopyFileA(shared.c_str(), own.c_str(), TRUE);
+  // The copy is the user's to write, whatever attributes the shared file has.
+  if (!is_file(own) && is_file(shared) && CopyFileA(shared.c_str(), own.c_str(), TRUE))
+    SetFileAttributesA(own.c_str(), FILE_ATTRIBUTE_NORMAL);
   return mine;
 }
 
@@ -168,29 +172,18 @@ std::string profile_get(const std::string& section, const std::string& key, cons
   return std::string(buf.data(), n);
 }
 
-bool profile_put(const std::string& section, const std::string& key, const std::string& value,
-                 const std::string& file) {
-  return WritePrivateProfileStringA(section.c_str(), key.c_str(), value.c_str(), settings_path(file).c_str()) != 0;
+ProfileWrite profile_put(const std::string& section, const std::string& key, const std::string& value,
+                         const std::string& file) {
+  return profile_put_all(section, {{key, value}}, file);
 }
 
-// One change for every entry: they go into a copy of the file beside it (a fresh, uniquely named
-// one), written with the system's own calls, which then replaces the file. A failure on the way
-// leaves the old file whole.
-bool profile_put_all(const std::string& section, const ProfileEntries& entries, const std::string& file) {
-  const std::string path = settings_path(file);
-  const std::string folder = path.substr(0, path.find_last_of('\\'));
-  char tmp[MAX_PATH + 1] = {};
-  CreateDirectoryA(folder.c_str(), nullptr);  // the first settings ever written
-  if (GetTempFileNameA(folder.c_str(), "zw", 0, tmp) == 0) return false;  // created empty
-  bool ok = CopyFileA(path.c_str(), tmp, FALSE) != 0 || GetLastError() == ERROR_FILE_NOT_FOUND;
-  for (const auto& [key, value] : entries) {
-    if (!ok) break;
-    ok = WritePrivateProfileStringA(section.c_str(), key.c_str(), value.c_str(), tmp) != 0;
-  }
-  WritePrivateProfileStringA(nullptr, nullptr, nullptr, tmp);  // flushes any cached copy
-  ok = ok && MoveFileExA(tmp, path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
-  if (!ok) DeleteFileA(tmp);
-  return ok;
+// The same one-change writer as everywhere (w_profile_file.cpp): a fresh file beside the old one
+// that then replaces it; a failure leaves the old file whole, no temporary file, and a reason.
+ProfileWrite profile_put_all(const std::string& section, const ProfileEntries& entries, const std::string& file) {
+  ProfileWrite result;
+  result.path = settings_path(file);
+  result.ok = profile::write_all(result.path, section, entries, &result.reason);
+  return result;
 }
 
 std::string data_directory() {
