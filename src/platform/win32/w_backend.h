@@ -69,6 +69,7 @@ struct Dialog {
   HWND tooltip = nullptr;
   int default_button = -1;
   bool quiet = false;  // a program-side change is under way: report nothing
+  HWND focus = nullptr;  // the control whose focus was last reported or set
 };
 
 struct Backend {
