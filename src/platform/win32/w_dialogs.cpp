@@ -553,6 +553,9 @@ void control_focus(Handle h, int i) {
   if (HWND w = control(d, i)) {
     SetFocus(w);
     d->focus = w;
+    // An option button checked as it takes the focus would otherwise lose the focus mark,
+    // drawn once before the check's repaint.
+    InvalidateRect(w, nullptr, TRUE);
   }
 }
 
