@@ -169,7 +169,7 @@ bool DialogKeys::key(plat::Handle dialog, const plat::KeyEvent& k, plat::DialogE
     case Key::Tab: tab(dialog, k.shift, target); return true;
     case Key::Escape: events.on_close_request(dialog); return true;
     case Key::Enter: {
-      int c = has_focus && kind == plat::ControlKind::PushButton ? focus_ : default_;
+      const int c = has_focus && kind == plat::ControlKind::PushButton ? focus_ : default_;
       if (c >= 0 && focusable(c, target)) events.on_control(dialog, c, 0, "");
       return true;  // a one-line text box takes no line break
     }
@@ -192,7 +192,7 @@ bool DialogKeys::key(plat::Handle dialog, const plat::KeyEvent& k, plat::DialogE
         arrow(dialog, k.key == Key::Left || k.key == Key::Up, events, target);
       return true;
     case Key::Char:
-    case Key::Other: return kind != plat::ControlKind::TextBox ? true : false;
+    case Key::Other: return kind != plat::ControlKind::TextBox;
   }
   return true;
 }
