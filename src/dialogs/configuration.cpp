@@ -134,7 +134,7 @@ void Configuration::Form_Load() {
     }
 
     show();
-    plat::control_focus(dialog, cmdOK);
+    keys.set_focus(dialog, cmdOK);
   });
 }
 
@@ -194,7 +194,7 @@ void Configuration::cmdOK_Click() {
 void Configuration::cmdCancel_Click() { unload(); }
 
 void Configuration::change_Click() {
-  plat::control_focus(dialog, cfg::cmdOK);
+  keys.set_focus(dialog, cfg::cmdOK);
   messageentry.show();
   plat::dialog_hide(dialog);
   visible = false;
@@ -346,6 +346,10 @@ void Configuration::on_control(plat::Handle, int control, int value, const std::
 
 void Configuration::on_close_request(plat::Handle) { unload(); }
 
+bool Configuration::on_key(plat::Handle h, const plat::KeyEvent& key) { return keys.key(h, key, *this, *this); }
+
+void Configuration::on_focus(plat::Handle, int control) { keys.focus_moved(control); }
+
 // ---------------------------------------------------------------------------------------------
 // messageentry
 
@@ -367,7 +371,7 @@ void MessageEntry::Form_Load() {
   plat::dialog_set_topmost(dialog, true);
 }
 
-void MessageEntry::Form_Activate() { plat::control_focus(dialog, msg::Text1); }
+void MessageEntry::Form_Activate() { keys.set_focus(dialog, msg::Text1); }
 
 void MessageEntry::Form_KeyPress(Integer keyascii) {
   if (keyascii == 13) apply_Click();
@@ -393,6 +397,7 @@ void MessageEntry::unload() {
   dialog = 0;
   visible = false;
   text.clear();
+  keys.reset();
 }
 
 void MessageEntry::on_control(plat::Handle, int control, int, const std::string& new_text) {
@@ -409,6 +414,10 @@ void MessageEntry::on_keypress(plat::Handle, int ch) {
 }
 
 void MessageEntry::on_activate(plat::Handle) { Form_Activate(); }
+
+bool MessageEntry::on_key(plat::Handle h, const plat::KeyEvent& key) { return keys.key(h, key, *this, *this); }
+
+void MessageEntry::on_focus(plat::Handle, int control) { keys.focus_moved(control); }
 
 // Closing the window through its frame counts as Cancel, so the settings dialog comes back.
 void MessageEntry::on_close_request(plat::Handle) { Cancel_Click(); }

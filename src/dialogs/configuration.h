@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "dialogs/keyboard.h"
 #include "dialogs/layouts.h"
 #include "platform/dialogs.h"
 #include "runtime/numbers.h"
@@ -21,13 +22,14 @@ namespace wumpets {
 struct Starter;
 struct Configuration;
 
-struct MessageEntry final : plat::DialogEvents {
+struct MessageEntry final : plat::DialogEvents, KeyTarget {
   explicit MessageEntry(Configuration& owner) : cfg(owner) {}
 
   Configuration& cfg;
   plat::Handle dialog = 0;  // 0 while not loaded
   bool visible = false;
   std::string text;  // what Text1 holds
+  DialogKeys keys{messageentry_layout(), -1};  // Enter is the key preview's: it applies
 
   void show();  // "Change": loads the form the first time (and after Cancel), then shows it
 
@@ -41,12 +43,15 @@ struct MessageEntry final : plat::DialogEvents {
   void on_keypress(plat::Handle dialog, int ch) override;
   void on_activate(plat::Handle dialog) override;
   void on_close_request(plat::Handle dialog) override;
+  bool on_key(plat::Handle dialog, const plat::KeyEvent& key) override;
+  void on_focus(plat::Handle dialog, int control) override;
+  bool key_open() const override { return visible; }
 
  private:
   void unload();
 };
 
-struct Configuration final : plat::DialogEvents {
+struct Configuration final : plat::DialogEvents, KeyTarget {
   explicit Configuration(Starter& owner);
 
   Starter& st;
@@ -59,6 +64,7 @@ struct Configuration final : plat::DialogEvents {
   std::vector<ControlState> controls;  // by control index (cfg::...)
   int shown_picture = 0;               // which pic(n) the preview box holds a copy of
   MessageEntry messageentry{*this};
+  DialogKeys keys{configuration_layout(), cfg::cmdOK};
 
   // Creates the window and runs Form_Load, which shows it (or reports and leaves it hidden).
   void load();
@@ -92,6 +98,11 @@ struct Configuration final : plat::DialogEvents {
 
   void on_control(plat::Handle dialog, int control, int value, const std::string& text) override;
   void on_close_request(plat::Handle dialog) override;
+  bool on_key(plat::Handle dialog, const plat::KeyEvent& key) override;
+  void on_focus(plat::Handle dialog, int control) override;
+  int key_value(int control) const override { return value(control); }
+  bool key_enabled(int control) const override { return enabled(control); }
+  bool key_open() const override { return visible; }
 
  private:
   void click(int control);  // runs the control's click procedure, if it has one

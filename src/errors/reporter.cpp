@@ -44,6 +44,7 @@ void BugReportForm::show(const std::string& code) {
   if (!visible) {
     plat::dialog_show(dialog);
     visible = true;
+    keys.set_focus(dialog, bug::Command1);
   }
 }
 
@@ -56,6 +57,10 @@ void BugReportForm::on_close_request(plat::Handle) {
   visible = false;
   X_Cleanup_and_end(*st);
 }
+
+bool BugReportForm::on_key(plat::Handle h, const plat::KeyEvent& key) { return keys.key(h, key, *this, *this); }
+
+void BugReportForm::on_focus(plat::Handle, int control) { keys.focus_moved(control); }
 
 std::string site_page(const std::string& path) { return plat::site_address() + path; }
 

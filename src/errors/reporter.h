@@ -6,6 +6,8 @@
 
 #include <string>
 
+#include "dialogs/keyboard.h"
+#include "dialogs/layouts.h"
 #include "platform/dialogs.h"
 
 namespace wumpets {
@@ -20,16 +22,20 @@ void sys_ReportError(Starter& st, const std::string& label, int number);
 // The error dialog: modeless, on top and centred; loaded by the first report, its title
 // replaced by each later one. "Report This Bug Now" opens the bug-report page; closing it runs
 // the shutdown.
-struct BugReportForm final : plat::DialogEvents {
+struct BugReportForm final : plat::DialogEvents, KeyTarget {
   explicit BugReportForm(Starter* owner) : st(owner) {}
   void show(const std::string& code);
   void on_control(plat::Handle dialog, int control, int value, const std::string& text) override;
   void on_close_request(plat::Handle dialog) override;
+  bool on_key(plat::Handle dialog, const plat::KeyEvent& key) override;
+  void on_focus(plat::Handle dialog, int control) override;
+  bool key_open() const override { return visible; }
   Starter* st;
   plat::Handle dialog = 0;
   bool visible = false;
   std::string title = "Error Code:";
   int reports = 0;
+  DialogKeys keys{bugreport_layout(), -1};
 };
 
 // The maker's web site (our own pages shipped with the program) and its pages.

@@ -4,6 +4,11 @@
 //
 // A control is named by its index in the layout's list. Everything runs on the one thread; the
 // back end's event loop delivers the events below one at a time.
+//
+// Keys: the back end reports every key pressed in a dialog as it is (on_key) and does nothing of
+// its own with it; the core's one keyboard model (dialogs/keyboard.h) moves the focus, which the
+// back end draws where control_focus() says, and presses, toggles and selects controls. Only when
+// on_key returns false does the key go on to the focused control (the text box's editing keys).
 #pragma once
 
 #include <cstdint>
@@ -16,12 +21,11 @@ namespace plat {
 
 enum class ControlKind {
   Frame,         // a captioned border that holds other controls
-  CheckBox,      // value 0 or 1; toggles when clicked or on the space bar
+  CheckBox,      // value 0 or 1; toggles when clicked
   OptionButton,  // value 0 or 1; one selected per container
-  PushButton,    // pressed by a click, the space bar, or Enter while it has the focus
+  PushButton,    // pressed by a click
   Label,
-  HScrollBar,  // value between min and max, arrows at both ends; with the focus, Left/Right move it
-               // by small_step, Page Up/Page Down by large_step, Home/End to min/max
+  HScrollBar,  // value between min and max, arrows at both ends
   TextBox,     // one line of text
   PictureBox,  // a sunken box showing one picture
   Image,       // a picture holder; hidden ones are a store of pictures to copy from
@@ -60,9 +64,23 @@ struct DialogSpec {
   int client_width = 0, client_height = 0;  // twips
   std::vector<ControlSpec> controls;
   // The controls that take the keyboard focus, in the order Tab visits them (Shift+Tab goes
-  // back), across frames: one order for the whole dialog. The core derives it from the tab
-  // numbers; a back end skips the disabled ones and wraps around at either end.
+  // back), across frames: one order for the whole dialog, derived from the tab numbers.
   std::vector<int> tab_order;
+};
+
+// A key as the keyboard gave it. Tab with Shift is Shift+Tab; a letter typed with Alt held is
+// Char with alt set (an access key).
+enum class Key {
+  Other,  // any key the model has no use for (Backspace, Delete, ...): the focused control's
+  Tab, Enter, Escape, Space, Left, Right, Up, Down, Home, End, PageUp, PageDown,
+  Char,  // a typed character, `ch`
+};
+
+struct KeyEvent {
+  Key key = Key::Other;
+  int ch = 0;  // Char: the character code (Latin-1)
+  bool shift = false;
+  bool alt = false;
 };
 
 // What the user did in a dialog.
@@ -72,12 +90,16 @@ class DialogEvents {
   // user sees (a check box toggled, an option selected, a scroll bar moved, a text typed); `value`
   // is the new value and `text` the new text of a text box.
   virtual void on_control(Handle dialog, int control, int value, const std::string& text) = 0;
-  // A character was typed anywhere in the dialog; it is reported before the focused control
-  // gets it (the key preview).
+  // A key was pressed while the dialog had the keyboard. True: the dialog used it; false: the
+  // back end gives it to the focused control (a text box types or edits with it).
+  virtual bool on_key(Handle /*dialog*/, const KeyEvent& /*key*/) { return false; }
+  // The user put the focus on a control with the mouse; the back end has drawn it there.
+  virtual void on_focus(Handle /*dialog*/, int /*control*/) {}
+  // A character was typed anywhere in the dialog; the keyboard model reports it before the
+  // focused control gets it (the key preview).
   virtual void on_keypress(Handle /*dialog*/, int /*ch*/) {}
   virtual void on_activate(Handle /*dialog*/) {}
-  // The user closed the window through its frame, or pressed Escape (which every dialog treats
-  // as its close box).
+  // The user closed the window through its frame (the keyboard model sends Escape here too).
   virtual void on_close_request(Handle dialog) = 0;
 
  protected:

@@ -702,3 +702,232 @@ TEST(DialogLayout, EveryCaptionFitsItsControlAndNoControlCoversAnother) {
 }
 
 }  // namespace
+
+// ---------------------------------------------------------------------------------------------
+// The keyboard, the same model in every dialog: key sequences as a keyboard reports them.
+
+namespace {
+
+// "Tab", "S-Tab", "Enter", "Esc", "Space", arrows, "Home", "End", "PgUp", "PgDn", "A-x" (Alt+x),
+// or one character typed.
+plat::KeyEvent key_of(const std::string& token) {
+  using plat::Key;
+  plat::KeyEvent k;
+  const std::pair<const char*, Key> named[] = {
+      {"Tab", Key::Tab},     {"Enter", Key::Enter},   {"Esc", Key::Escape}, {"Space", Key::Space},
+      {"Left", Key::Left},   {"Right", Key::Right},   {"Up", Key::Up},      {"Down", Key::Down},
+      {"Home", Key::Home},   {"End", Key::End},       {"PgUp", Key::PageUp}, {"PgDn", Key::PageDown}};
+  std::string t = token;
+  if (t.rfind("S-", 0) == 0) {
+    k.shift = true;
+    t = t.substr(2);
+  }
+  if (t.rfind("A-", 0) == 0 && t.size() == 3) {
+    k.alt = true;
+    k.key = Key::Char;
+    k.ch = static_cast<unsigned char>(t[2]);
+    return k;
+  }
+  for (const auto& [name, key] : named)
+    if (t == name) k.key = key;
+  if (k.key == Key::Other && t.size() == 1) {
+    k.key = Key::Char;
+    k.ch = static_cast<unsigned char>(t[0]);
+  }
+  EXPECT_NE(k.key, Key::Other) << "bad key token " << token;
+  return k;
+}
+
+std::vector<std::string> tokens(const std::string& keys) {
+  std::vector<std::string> out;
+  std::istringstream in(keys);
+  for (std::string t; in >> t;) out.push_back(t);
+  return out;
+}
+
+std::string focus_name(plat::Handle h) {
+  const hd::DialogState* d = hd::dialog(h);
+  return d && d->focus >= 0 ? d->controls[static_cast<std::size_t>(d->focus)].desc.name : "<none>";
+}
+
+}  // namespace
+
+class KeyboardTest : public DialogTest {
+ protected:
+  // Sends the keys to a dialog; true when one of them ended the program. `focus_` is where the
+  // focus was after the last key that did not end it.
+  bool send(plat::Handle h, const std::string& keys) {
+    for (const std::string& t : tokens(keys)) {
+      try {
+        hd::key(h, key_of(t));
+      } catch (const headless::ProcessEnded&) {
+        return true;
+      }
+      focus_ = focus_name(h);
+    }
+    return false;
+  }
+  std::vector<std::pair<std::string, std::string>> puts() const {
+    std::vector<std::pair<std::string, std::string>> out;
+    for (const auto& c : headless::calls()) {
+      if (c.rfind("profile_put ", 0) != 0) continue;
+      const std::string kv = c.substr(12);
+      const std::size_t eq = kv.find('=');
+      out.emplace_back(kv.substr(0, eq), kv.substr(eq + 1));
+    }
+    return out;
+  }
+  std::string focus_;
+};
+
+// From the first-run settings the focus starts on "&Apply Changes"; the tab order is
+// cmdOK, cmdCancel, [backcheck(3)], trailcheck, congacheck, preview, speedchk, [backcheck(0)],
+// messagecheck, change, [backcheck(1)], [backcheck(2)], transcheck, overlapcheck, musicchk(0..5),
+// the dancers and objects ... notes2check; the brackets are the one stop of the background group.
+TEST_F(KeyboardTest, SettingsDialogKeyTable) {
+  struct Case {
+    const char* what;
+    std::vector<std::string> settings;  // after "firstrun=1", "speed=60"
+    const char* keys;
+    const char* focus;  // after the last key that left the dialog open
+    bool ends;          // the program ended (Apply, Cancel, Escape)
+    std::vector<std::pair<std::string, std::string>> saved;  // keys Apply wrote; empty: nothing written
+  };
+  const Case cases[] = {
+      {"Tab reaches the selected background, Down selects the next", {}, "Tab Tab Tab Tab Tab Tab Down Enter",
+       "backcheck(1)", true, {{"background", " 1"}}},
+      {"Aztec Skeleton", {}, "Tab Tab Tab Tab Tab Tab Right Enter", "backcheck(1)", true, {{"background", " 1"}}},
+      {"Flower Power", {}, "Tab Tab Tab Tab Tab Tab Down Down Enter", "backcheck(2)", true,
+       {{"background", " 2"}}},
+      {"Solid Black, going back around", {}, "Tab Tab Tab Tab Tab Tab Up Enter", "backcheck(3)", true,
+       {{"background", " 3"}}},
+      {"Human Skulls, all the way round", {"background= 2"}, "S-Tab A-a", "notes2check", true,
+       {{"background", " 2"}}},
+      {"the arrows wrap forwards", {"background= 3"}, "Tab Tab Down Enter", "backcheck(0)", true,
+       {{"background", " 0"}}},
+      {"the group's stop is its selected button", {"background= 3"}, "Tab Tab", "backcheck(3)", false, {}},
+      {"after a choice Tab comes back to it", {}, "Tab Tab Tab Tab Tab Tab Down Down S-Tab Tab", "backcheck(2)",
+       false, {}},
+      {"Space on an option keeps it", {}, "Tab Tab Tab Tab Tab Tab Space Enter", "backcheck(0)", true,
+       {{"background", " 0"}}},
+      {"Enter on a check box presses Apply Changes", {}, "Tab Tab Space Enter", "trailcheck", true,
+       {{"trailing", "1"}, {"semitransparent", "0"}}},
+      {"Space toggles a check box twice", {"hippie=1"}, "S-Tab S-Tab S-Tab Space Space Enter", "hippiecheck", true,
+       {{"hippie", "1"}}},
+      {"Space clears a check box", {"hippie=1"}, "S-Tab S-Tab S-Tab Space Enter", "hippiecheck", true,
+       {{"hippie", "0"}}},
+      {"Enter on Cancel presses Cancel", {}, "Tab Enter", "cmdCancel", true, {}},
+      {"Space on Cancel presses it", {}, "Tab Space", "cmdCancel", true, {}},
+      {"Escape is the close box", {}, "Tab Tab Space Esc", "trailcheck", true, {}},
+      {"Alt+C is Cancel", {}, "Tab Tab Space A-c", "trailcheck", true, {}},
+      {"Alt+A is Apply, capital or not", {}, "Tab Tab Space A-A", "trailcheck", true, {{"trailing", "1"}}},
+      {"Alt with an unmarked letter does nothing", {}, "A-z", "cmdOK", false, {}},
+      {"a typed letter does nothing", {}, "Tab Tab x q", "trailcheck", false, {}},
+      {"Tab passes over the disabled Change", {}, "Tab Tab Tab Tab Tab Tab Tab Tab", "transcheck", false, {}},
+      {"an enabled Change is a stop", {"message=1"}, "Tab Tab Tab Tab Tab Tab Tab Tab", "change", false, {}},
+      {"Tab passes over the box trails disabled", {"trailing=1"}, "Tab Tab Tab Tab Tab Tab Tab Tab",
+       "overlapcheck", false, {}},
+      {"Shift+Tab wraps to the last", {}, "S-Tab", "notes2check", false, {}},
+      {"Tab wraps to the first", {}, "S-Tab Tab", "cmdOK", false, {}},
+      {"the scroll bar: Right is a small step", {}, "Tab Tab Tab Tab Tab Right Enter", "speedchk", true,
+       {{"speed", "59"}}},
+      {"the scroll bar: Left, Page Up", {}, "Tab Tab Tab Tab Tab Left PgUp Enter", "speedchk", true,
+       {{"speed", "62"}}},
+      {"the scroll bar: Home is Slow", {}, "Tab Tab Tab Tab Tab Home Enter", "speedchk", true, {{"speed", "140"}}},
+      {"the scroll bar: End is Fast", {}, "Tab Tab Tab Tab Tab End Right Enter", "speedchk", true,
+       {{"speed", "1"}}},
+      {"arrows on a check box leave it alone", {}, "Tab Tab Down Up Left Right Enter", "trailcheck", true,
+       {{"trailing", "0"}, {"background", " 0"}}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.what) + ": " + c.keys);
+    restart();
+    std::vector<std::string> lines = {"firstrun=1", "speed=60"};
+    lines.insert(lines.end(), c.settings.begin(), c.settings.end());
+    write_settings(lines);
+    const std::string before = settings_text();
+    ASSERT_NE(open(), 0);
+    focus_ = focus_name(cfgdlg_);
+    headless::clear_calls();
+    const bool ended = send(cfgdlg_, c.keys);
+    EXPECT_EQ(focus_, c.focus);
+    EXPECT_EQ(ended, c.ends);
+    const auto written = puts();
+    if (c.saved.empty()) {
+      EXPECT_TRUE(written.empty()) << written.size() << " keys written";
+      EXPECT_EQ(settings_text(), before);
+    } else {
+      EXPECT_EQ(written.size(), 30u) << "Apply writes every key";
+      for (const auto& [key, value] : c.saved) EXPECT_EQ(saved(written, key), value) << key;
+    }
+  }
+}
+
+TEST_F(KeyboardTest, EscapeWithNoSettingsFileCreatesNone) {
+  ASSERT_NE(open(), 0);
+  EXPECT_TRUE(send(cfgdlg_, "Tab Tab Tab Tab Tab Tab Down Down Esc"));
+  EXPECT_FALSE(fs::exists(dir_ / "vornicade.ini"));
+}
+
+TEST_F(KeyboardTest, MessageDialogKeys) {
+  struct Case {
+    const char* what;
+    const char* keys;
+    const char* focus;
+    bool applied;     // "messagetext" written with `text`
+    const char* text;
+    bool reopened_settings;  // the settings dialog is back on screen
+  };
+  const Case cases[] = {
+      {"typed letters go into the text box, Enter applies", "h i Space ! Enter", "Text1", true, "oldhi !", true},
+      {"Tab runs Text1, Apply, Cancel and round", "Tab Tab Tab", "Text1", false, "", false},
+      {"Shift+Tab goes back to Cancel", "S-Tab", "Cancel", false, "", false},
+      {"the key preview sees Enter first, even on Cancel", "x S-Tab Enter", "Cancel", true, "oldx", true},
+      {"Space presses the focused Cancel", "x S-Tab Space", "Cancel", false, "", true},
+      {"Escape is Cancel", "x Esc", "Text1", false, "", true},
+      {"Alt+C is Cancel", "x A-c", "Cancel", false, "", true},
+      {"Alt+A is Apply", "x A-a", "Apply", true, "oldx", true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.what) + ": " + c.keys);
+    restart();
+    write_settings({"firstrun=1", "message=1", "messagetext=old"});
+    ASSERT_NE(open(), 0);
+    click("change");
+    const plat::Handle m = hd::find_dialog("Form1");
+    ASSERT_NE(m, 0);
+    focus_ = focus_name(m);
+    headless::clear_calls();
+    EXPECT_FALSE(send(m, c.keys));
+    EXPECT_EQ(focus_, c.focus);
+    const auto written = puts();
+    if (c.applied) {
+      ASSERT_EQ(written.size(), 1u);
+      EXPECT_EQ(saved(written, "messagetext"), c.text);
+    } else {
+      EXPECT_TRUE(written.empty());
+    }
+    EXPECT_EQ(hd::dialog(cfgdlg_)->visible, c.reopened_settings);
+    EXPECT_EQ(hd::dialog(m)->visible, !c.reopened_settings);
+  }
+}
+
+TEST_F(KeyboardTest, ErrorDialogTakesTheSameKeys) {
+  struct Case {
+    const char* keys;
+    bool ends;
+    std::size_t pages;
+  };
+  const Case cases[] = {{"Tab S-Tab", false, 0}, {"Space", false, 1}, {"Enter", false, 1}, {"Esc", true, 0}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.keys);
+    restart();
+    write_settings({"firstrun=1", "speed=141"});
+    ASSERT_NE(open(), 0);
+    const plat::Handle err = hd::find_dialog("Error Code:");
+    ASSERT_NE(err, 0);
+    EXPECT_EQ(focus_name(err), "Command1");
+    EXPECT_EQ(send(err, c.keys), c.ends);
+    EXPECT_EQ(headless::opened_pages().size(), c.pages);
+  }
+}

@@ -5,8 +5,9 @@
 #   2. "Change" opens the message dialog, whose Apply saves "messagetext"; "&Cancel" ends.
 #   3. A settings overflow shows the error dialog; its button opens the bug page.
 #   4. "/h" and "/w" open their pages.
-#   5. The keyboard: Tab and Shift+Tab through the whole settings dialog in its tab order, the
-#      speed bar moved with its keys and saved, Enter on a focused button, Escape.
+#   5. The keyboard: Tab and Shift+Tab through the whole settings dialog in its tab order (the
+#      background options one stop), the speed bar moved with its keys and saved, Enter on a
+#      focused button, a background chosen with the arrows, Escape.
 #   6. An error in saver mode: the error dialog stays in sight over the saver's window.
 #   7. The note of "/a" is centred.
 #   8. At 192 dpi (the screen's size) and at 144 (Xft.dpi) the dialog grows to match.
@@ -231,7 +232,8 @@ grep -q "the page is file://.*/site/support.htm" "$TMP/out.log" && pass "without
 # Cancel 1, Solid Black 3, trails 5, conga 6, the preview 8, the speed bar 10, Human Skulls 15,
 # the message 16, Change 17, Aztec Skeleton 18, Flower Power 19, semi-transparent 20, overlap 21,
 # the songs 22..27, the dancers 1, 3, 2, 4 (30..33), the colour changers 34, dancer 5 (35), then
-# the objects 36..45. Frames and labels take no focus; "Change" is disabled on a first run.
+# the objects 36..45. Frames and labels take no focus; "Change" is disabled on a first run. The
+# four background options are one group and one stop: the selected one ("Human Skulls" here).
 TAB_ORDER=(cmdOK cmdCancel "backcheck(3)" trailcheck congacheck preview speedchk "backcheck(0)" messagecheck
   change "backcheck(1)" "backcheck(2)" transcheck overlapcheck "musicchk(0)" "musicchk(1)" "musicchk(2)"
   "musicchk(3)" "musicchk(4)" "musicchk(5)" "wumpetcheck(1)" "wumpetcheck(3)" "wumpetcheck(2)"
@@ -250,7 +252,9 @@ if [ -z "$W" ]; then
   fail "the settings dialog did not open for the keyboard"
 else
   reachable=()
-  for c in "${TAB_ORDER[@]}"; do [ "$c" != change ] && reachable+=("$c"); done
+  for c in "${TAB_ORDER[@]}"; do
+    case "$c" in change | "backcheck(1)" | "backcheck(2)" | "backcheck(3)") ;; *) reachable+=("$c") ;; esac
+  done
   n=${#reachable[@]}
   expected="cmdOK"
   for ((i = 1; i < n; i++)); do expected+=" ${reachable[$i]}"; done
@@ -264,13 +268,13 @@ else
   [ "$got" = "$expected " ] && pass "Tab and Shift+Tab follow the tab order across the frames ($n stops)" ||
     { fail "focus order"; echo "  expected: $expected"; echo "  got:      $got"; }
   # The speed bar: Home and End, the arrows and the page keys (one step each, as laid out).
-  keys Tab Tab Tab Tab Tab Tab
+  keys Tab Tab Tab Tab Tab
   [ "$(focus_log | awk '{print $NF}')" = speedchk ] && pass "the speed bar takes the focus in its place" ||
-    fail "focus after six Tabs: $(focus_log | awk '{print $NF}')"
+    fail "focus after five Tabs: $(focus_log | awk '{print $NF}')"
   shot speed-focus
   keys End Home Right Right Right Right Left Page_Down Page_Up Page_Down
   shot speed-moved
-  keys shift+Tab shift+Tab shift+Tab shift+Tab shift+Tab shift+Tab
+  keys shift+Tab shift+Tab shift+Tab shift+Tab shift+Tab
   [ "$(focus_log | awk '{print $NF}')" = cmdOK ] || fail "focus did not come back to Apply Changes"
   # Shift+Tab from the first stop wraps to the last; the space bar checks it.
   keys shift+Tab space Tab
@@ -280,6 +284,40 @@ else
     { fail "speed after the keys:"; grep speed "$INI"; }
   grep -q "^notes2=1$" "$INI" 2>/dev/null && pass "the space bar checked the box reached by Shift+Tab" ||
     { fail "notes2 after the space bar:"; grep notes2 "$INI"; }
+fi
+[ -n "$APP_PID" ] && { kill "$APP_PID"; wait "$APP_PID" 2>/dev/null; APP_PID=""; }
+
+# A background from the keyboard alone: Tab to the selected option, the arrows choose, Enter
+# presses "&Apply Changes" from wherever the focus is.
+rm -f "$INI"
+start /c
+W=$(window "Zelkin Wumpets Version 6.0")
+if [ -n "$W" ]; then
+  focus_window "$W"
+  keys Tab Tab Tab Tab Tab Tab Down Down
+  [ "$(focus_log | awk '{print $NF}')" = "backcheck(2)" ] && pass "the arrows move to Flower Power" ||
+    fail "focus after Tabs and arrows: $(focus_log | awk '{print $NF}')"
+  shot keys-flower-power
+  keys Return
+  ended && pass "Enter on an option applies and ends" || fail "still running after Enter on an option"
+  grep -q "^background= 2$" "$INI" 2>/dev/null && pass "Flower Power chosen with the keys is saved" ||
+    { fail "background after the keys:"; grep background "$INI"; }
+else
+  fail "no settings dialog for the background keys"
+fi
+[ -n "$APP_PID" ] && { kill "$APP_PID"; wait "$APP_PID" 2>/dev/null; APP_PID=""; }
+
+# Escape on a first run: the program ends and no settings file is made.
+rm -f "$INI"
+start /c
+W=$(window "Zelkin Wumpets Version 6.0")
+if [ -n "$W" ]; then
+  focus_window "$W"
+  keys Tab Tab Tab Tab Tab Tab Down Down space Escape
+  ended && pass "Escape after choices ends" || fail "still running after Escape"
+  [ ! -e "$INI" ] && pass "Escape made no settings file" || { fail "a settings file after Escape:"; cat "$INI"; }
+else
+  fail "no settings dialog for Escape"
 fi
 [ -n "$APP_PID" ] && { kill "$APP_PID"; wait "$APP_PID" 2>/dev/null; APP_PID=""; }
 

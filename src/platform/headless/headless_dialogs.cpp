@@ -87,7 +87,10 @@ void click(plat::Handle h, const std::string& name) {
     default:
       break;
   }
-  d->focus = ctl.desc.tab >= 0 ? c : d->focus;
+  if (ctl.desc.tab >= 0 && plat::kind_takes_focus(ctl.desc.kind) && d->focus != c) {
+    d->focus = c;
+    d->events->on_focus(h, c);
+  }
   d->events->on_control(h, c, ctl.value, ctl.text);
 }
 
@@ -109,19 +112,26 @@ void type_text(plat::Handle h, const std::string& name, const std::string& text)
   d->events->on_control(h, c, 0, ctl.text);
 }
 
-void press_key(plat::Handle h, int ch) {
+void key(plat::Handle h, const plat::KeyEvent& k) {
   DialogState* d = live(h);
   if (!d || !d->visible) return;
-  d->events->on_keypress(h, ch);
-  // A one-line text box takes no line break; other keys would be typed into it.
+  if (d->events->on_key(h, k)) return;
   d = live(h);
-  if (d && d->visible && ch != 13 && d->focus >= 0) {
+  if (d && d->visible && d->focus >= 0 && (k.key == plat::Key::Char || k.key == plat::Key::Space)) {
     ControlState& ctl = d->controls[static_cast<std::size_t>(d->focus)];
     if (ctl.desc.kind == plat::ControlKind::TextBox) {
-      ctl.text += static_cast<char>(ch);
+      ctl.text += k.key == plat::Key::Space ? ' ' : static_cast<char>(k.ch);
       d->events->on_control(h, d->focus, 0, ctl.text);
     }
   }
+}
+
+void press_key(plat::Handle h, int ch) {
+  plat::KeyEvent k;
+  k.key = ch == 13 ? plat::Key::Enter : ch == 27 ? plat::Key::Escape : ch == 9 ? plat::Key::Tab
+          : ch == 32 ? plat::Key::Space : plat::Key::Char;
+  k.ch = ch;
+  key(h, k);
 }
 
 void close(plat::Handle h) {

@@ -45,7 +45,10 @@ const ControlState& control(plat::Handle dialog, const std::string& name);
 void click(plat::Handle dialog, const std::string& name);  // toggles a check box, selects an option
 void scroll_to(plat::Handle dialog, const std::string& name, int value);
 void type_text(plat::Handle dialog, const std::string& name, const std::string& text);  // replaces it
-void press_key(plat::Handle dialog, int ch);  // the key preview first, then the focused control
+// A key pressed in the dialog, as a keyboard reports it: the dialog's keyboard model decides;
+// a key it leaves goes to the focused control (a text box types the character).
+void key(plat::Handle dialog, const plat::KeyEvent& key);
+void press_key(plat::Handle dialog, int ch);  // a typed character: 13 Enter, 27 Escape, 9 Tab
 void close(plat::Handle dialog);              // through the window frame
 
 // Message boxes shown, title and text.

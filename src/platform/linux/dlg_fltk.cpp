@@ -4,10 +4,11 @@
 // pictures are drawn at a whole-number scale, so they stay crisp. FLTK shares the one thread with
 // the saver: the event loop asks dialogs_active() and lets dialogs_wait() wait.
 //
-// The keyboard works as in the classic dialogs: Tab and Shift+Tab follow the layout's one tab
-// order across frames; Enter presses the focused push button; Escape is the close box; the speed
-// bar moves with the arrow keys, Page Up/Down and Home/End. WUMPETS_TRACE_FOCUS=1 (tests) writes
-// "focus: NAME" to standard error whenever the focus moves to another control.
+// Keys are the core's (dialogs/keyboard.h): every key pressed in a dialog goes to it as a raw key
+// before FLTK sees it, and FLTK's own navigation, shortcuts and radio groups never run; a key the
+// core leaves goes straight to the focused widget (the text box's editing). A control the mouse
+// focuses is reported. WUMPETS_TRACE_FOCUS=1 (tests) writes "focus: NAME" to standard error
+// whenever the focus moves to another control.
 #include <FL/Enumerations.H>
 #include <FL/Fl.H>
 #include <FL/Fl_BMP_Image.H>
@@ -357,7 +358,7 @@ class PictureBox : public Fl_Box {
 
 // The classic horizontal scroll bar: two arrow buttons, a sunken dithered trough between them
 // and a raised square thumb, with the focus mark on the thumb. The mouse works as FLTK's own bar
-// (whose geometry this draws); the keys are the classic ones.
+// (whose geometry this draws); its keys are the core's.
 class SpeedBar : public Fl_Scrollbar {
  public:
   SpeedBar(int x, int y, int w, int h) : Fl_Scrollbar(x, y, w, h) {
@@ -370,28 +371,7 @@ class SpeedBar : public Fl_Scrollbar {
     switch (event) {
       case FL_FOCUS:
       case FL_UNFOCUS: redraw(); return 1;
-      case FL_KEYBOARD: {
-        if (Fl::focus() != this) return 0;
-        const double lo = minimum(), hi = maximum();
-        double v = value();
-        switch (Fl::event_key()) {
-          case FL_Left:
-          case FL_Up: v -= small_step; break;
-          case FL_Right:
-          case FL_Down: v += small_step; break;
-          case FL_Page_Up: v -= large_step; break;
-          case FL_Page_Down: v += large_step; break;
-          case FL_Home: v = lo; break;
-          case FL_End: v = hi; break;
-          default: return 0;
-        }
-        v = std::clamp(v, std::min(lo, hi), std::max(lo, hi));
-        if (v != value()) {
-          value(v);
-          do_callback();
-        }
-        return 1;
-      }
+      case FL_KEYBOARD: return 0;  // the core moves it
       case FL_PUSH: {
         const int arrow = w() < 3 * h() ? w() / 3 : h();
         pushed_ = Fl::event_x() < x() + arrow ? 1 : Fl::event_x() >= x() + w() - arrow ? 2 : 0;
@@ -537,24 +517,6 @@ int control_of(const Dialog& d, const Fl_Widget* w) {
   return -1;
 }
 
-// Tab and Shift+Tab: the next control of the layout's one tab order that can take the focus,
-// around the end; disabled and hidden controls are passed over.
-void move_focus(Dialog& d, bool backwards) {
-  const auto& order = d.desc.tab_order;
-  const int n = static_cast<int>(order.size());
-  if (n == 0) return;
-  int at = -1;
-  const int current = control_of(d, Fl::focus());
-  for (int i = 0; i < n; ++i)
-    if (order[static_cast<std::size_t>(i)] == current) at = i;
-  if (at < 0) at = backwards ? 0 : n - 1;
-  for (int step = 1; step <= n; ++step) {
-    const int i = ((at + (backwards ? -step : step)) % n + n) % n;
-    Fl_Widget* w = d.widgets[static_cast<std::size_t>(order[static_cast<std::size_t>(i)])];
-    if (w && w->visible_r() && w->active_r() && w->take_focus()) return;
-  }
-}
-
 // Test hook: the name of each control that gets the focus (a window losing and regaining the
 // keyboard does not count as a move).
 void trace_focus() {
@@ -570,42 +532,73 @@ void trace_focus() {
   }
 }
 
-// The dialogs' keys, before the focused control sees them: the key preview (a dialog sees each
-// typed character first), then Tab and Shift+Tab, Enter on a push button and Escape.
+// The key as the keyboard gave it.
+plat::KeyEvent raw_key() {
+  using plat::Key;
+  plat::KeyEvent k;
+  const int key = Fl::event_key();
+  k.shift = Fl::event_state(FL_SHIFT) != 0;
+  k.alt = Fl::event_state(FL_ALT) != 0;
+  switch (key) {
+    case FL_Tab: k.key = Key::Tab; break;
+    case 0xfe20: k.key = Key::Tab; k.shift = true; break;  // ISO_Left_Tab: Shift+Tab
+    case FL_Enter:
+    case FL_KP_Enter: k.key = Key::Enter; break;
+    case FL_Escape: k.key = Key::Escape; break;
+    case ' ': k.key = Key::Space; break;
+    case FL_Left: k.key = Key::Left; break;
+    case FL_Right: k.key = Key::Right; break;
+    case FL_Up: k.key = Key::Up; break;
+    case FL_Down: k.key = Key::Down; break;
+    case FL_Home: k.key = Key::Home; break;
+    case FL_End: k.key = Key::End; break;
+    case FL_Page_Up: k.key = Key::PageUp; break;
+    case FL_Page_Down: k.key = Key::PageDown; break;
+    default:
+      if (k.alt && key > ' ' && key < 127) {
+        k.key = Key::Char;
+        k.ch = key;
+      } else if (Fl::event_length() > 0 && !Fl::event_state(FL_CTRL | FL_META)) {
+        k.key = Key::Char;
+        k.ch = static_cast<unsigned char>(Fl::event_text()[0]);
+      }
+      break;
+  }
+  return k;
+}
+
+// Every key pressed in a dialog goes to the core first; what it leaves goes to the focused
+// widget alone, so that FLTK's navigation and shortcuts never act.
 int dialog_key(Fl_Window* w) {
   Dialog* d = of_window(w);
   if (!d) return -1;
   const plat::Handle h = d->handle;
-  if (Fl::event_length() > 0) {
-    d->events->on_keypress(h, static_cast<unsigned char>(Fl::event_text()[0]));
-    d = live(h);
-    if (!d || !d->window->visible()) return 1;  // the key closed or hid the dialog
-  }
-  const int key = Fl::event_key();
-  const bool plain = !Fl::event_state(FL_CTRL | FL_ALT | FL_META);
-  if ((key == FL_Tab || key == 0xfe20 /* ISO_Left_Tab */) && plain) {
-    move_focus(*d, key == 0xfe20 || Fl::event_state(FL_SHIFT));
-    return 1;
-  }
-  if ((key == FL_Enter || key == FL_KP_Enter) && plain) {
-    const int c = control_of(*d, Fl::focus());
-    if (c >= 0 && d->desc.controls[static_cast<std::size_t>(c)].kind == plat::ControlKind::PushButton) {
-      Fl_Widget* b = Fl::focus();
-      if (b->active_r()) b->do_callback();
+  if (d->events->on_key(h, raw_key())) return 1;
+  d = live(h);
+  if (d && Fl::focus() && control_of(*d, Fl::focus()) >= 0) Fl::focus()->handle(FL_KEYBOARD);
+  return 1;
+}
+
+// A control the mouse put the focus on.
+void report_focus(Fl_Widget* before) {
+  Fl_Widget* now = Fl::focus();
+  if (!now || now == before) return;
+  for (auto& [h, d] : linuxplat::F().dialogs) {
+    if (d->dead) continue;
+    const int c = control_of(*d, now);
+    if (c >= 0) {
+      d->events->on_focus(h, c);
+      return;
     }
-    return 1;  // Enter has no other meaning in these dialogs
   }
-  if (key == FL_Escape && plain) {
-    d->events->on_close_request(h);
-    return 1;
-  }
-  return -1;
 }
 
 int dispatch(int event, Fl_Window* w) {
   int handled = -1;
   if (event == FL_KEYBOARD && w) handled = dialog_key(w);
+  Fl_Widget* before = Fl::focus();
   const int r = handled >= 0 ? handled : Fl::handle_(event, w);
+  if (event == FL_PUSH) report_focus(before);
   trace_focus();
   return r;
 }
@@ -950,6 +943,11 @@ void message_box(const std::string& title, const std::string& text) {
     bool closed = false;
     void on_control(Handle, int control, int, const std::string&) override { closed = closed || control == 1; }
     void on_close_request(Handle) override { closed = true; }
+    // Its one button takes Enter and Space; Escape is the close box.
+    bool on_key(Handle, const KeyEvent& k) override {
+      closed = closed || k.key == Key::Enter || k.key == Key::Space || k.key == Key::Escape;
+      return true;
+    }
   } events;
   const Handle h = dialog_create(layout, &events);
   if (h == 0) return;

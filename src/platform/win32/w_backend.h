@@ -70,6 +70,7 @@ struct Dialog {
   int default_button = -1;
   bool quiet = false;  // a program-side change is under way: report nothing
   bool topmost = false;  // stays above every saver window, even one shown later
+  HWND focus = nullptr;  // the control whose focus was last reported or set
 };
 
 struct Backend {

@@ -2,8 +2,9 @@
 // (one CreateWindowExA per control), in MS Sans Serif 8 on the system's button face, with
 // tooltips, access keys, the default button and the tab order the layout numbers. Twips become
 // pixels with the screen's real twips per pixel. Called by the core's dialog models; the event
-// loop offers every message to dialog_message first (IsDialogMessage: Tab, arrows, Enter,
-// access keys).
+// loop offers every message to dialog_message first, which hands each key pressed in a dialog to
+// the core's keyboard model as a raw key (no IsDialogMessage: its navigation, grouping and
+// default button are the model's); only a key the model leaves reaches the focused control.
 #include "platform/win32/w_backend.h"
 
 #include <commctrl.h>
@@ -165,6 +166,15 @@ LRESULT CALLBACK dialog_proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
       const int i = id - kFirstId;
       if (i < 0 || i >= static_cast<int>(d->controls.size())) return 0;
       const plat::ControlKind kind = d->layout.controls[static_cast<std::size_t>(i)].kind;
+      if (kind == plat::ControlKind::OptionButton && code == BN_CLICKED) {
+        // Plain option buttons: the click selects it and clears the others of its frame.
+        const int parent = d->layout.controls[static_cast<std::size_t>(i)].parent;
+        for (std::size_t k = 0; k < d->controls.size(); ++k) {
+          const plat::ControlSpec& o = d->layout.controls[k];
+          if (o.kind == plat::ControlKind::OptionButton && o.parent == parent && d->controls[k])
+            SendMessageA(d->controls[k], BM_SETCHECK, static_cast<int>(k) == i ? BST_CHECKED : BST_UNCHECKED, 0);
+        }
+      }
       if (kind == plat::ControlKind::TextBox ? code == EN_CHANGE : code == BN_CLICKED) report(*d, i);
       return 0;
     }
@@ -269,7 +279,7 @@ void create_control(Dialog& d, int i, bool starts_group) {
   switch (c.kind) {
     case plat::ControlKind::Frame: style |= BS_GROUPBOX; break;
     case plat::ControlKind::CheckBox: style |= BS_AUTOCHECKBOX; break;
-    case plat::ControlKind::OptionButton: style |= BS_AUTORADIOBUTTON; break;
+    case plat::ControlKind::OptionButton: style |= BS_RADIOBUTTON; break;  // grouped by frame, below
     case plat::ControlKind::PushButton: style |= i == d.default_button ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON; break;
     case plat::ControlKind::Label:
       cls = "STATIC";
@@ -322,18 +332,85 @@ void raise_topmost_dialogs() {
       SetWindowPos(d->hwnd, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_SHOWWINDOW);
 }
 
+namespace {
+
+// The raw key of a key-down message; Key::Other for a key the model has no name for.
+plat::KeyEvent key_down(WPARAM vk) {
+  using plat::Key;
+  plat::KeyEvent k;
+  k.shift = GetKeyState(VK_SHIFT) < 0;
+  switch (vk) {
+    case VK_TAB: k.key = Key::Tab; break;
+    case VK_RETURN: k.key = Key::Enter; break;
+    case VK_ESCAPE: k.key = Key::Escape; break;
+    case VK_SPACE: k.key = Key::Space; break;
+    case VK_LEFT: k.key = Key::Left; break;
+    case VK_RIGHT: k.key = Key::Right; break;
+    case VK_UP: k.key = Key::Up; break;
+    case VK_DOWN: k.key = Key::Down; break;
+    case VK_HOME: k.key = Key::Home; break;
+    case VK_END: k.key = Key::End; break;
+    case VK_PRIOR: k.key = Key::PageUp; break;
+    case VK_NEXT: k.key = Key::PageDown; break;
+    default: break;
+  }
+  return k;
+}
+
+// A control the mouse (or anything but the model) put the focus on.
+void report_focus(Dialog& d) {
+  HWND now = GetFocus();
+  if (now == d.focus) return;
+  d.focus = now;
+  const int i = index_of(d, now);
+  if (i >= 0) d.events->on_focus(handle_of(d.hwnd), i);
+}
+
+}  // namespace
+
 bool dialog_message(MSG& msg) {
   if (B().dialogs.empty()) return false;
   HWND root = GetAncestor(msg.hwnd, GA_ROOT);
   Dialog* d = dialog_of(root);
   if (!d) return false;
-  // Every character typed in a dialog reaches the dialog before the focused control.
-  if (msg.message == WM_CHAR) {
-    d->events->on_keypress(handle_of(root), static_cast<int>(msg.wParam));
-    d = dialog_of(root);
-    if (!d) return true;
+  report_focus(*d);
+  d = dialog_of(root);
+  if (!d) return true;
+  const plat::Handle h = handle_of(root);
+  if (msg.message == WM_KEYDOWN || msg.message == WM_SYSKEYDOWN)
+    // A keyboard user sees the focus and the access keys from the first key on, as the
+    // system's own dialogs show them.
+    for (HWND w : d->controls)
+      if (w) SendMessageA(w, WM_UPDATEUISTATE, MAKEWPARAM(UIS_CLEAR, UISF_HIDEFOCUS | UISF_HIDEACCEL), 0);
+  switch (msg.message) {
+    case WM_KEYDOWN: {
+      const plat::KeyEvent k = key_down(msg.wParam);
+      // Letters and the like come as WM_CHAR once translated; the model sees them there.
+      if (k.key == plat::Key::Other) return false;
+      return d->events->on_key(h, k);  // false: the focused control (a text box) takes it
+    }
+    case WM_SYSKEYDOWN: {
+      // Alt+letter: an access key. Alt+F4 and the rest stay the window system's.
+      const auto vk = static_cast<int>(msg.wParam);
+      if (!((vk >= 'A' && vk <= 'Z') || (vk >= '0' && vk <= '9'))) return false;
+      plat::KeyEvent k;
+      k.key = plat::Key::Char;
+      k.alt = true;
+      k.ch = vk;
+      return d->events->on_key(h, k);
+    }
+    case WM_CHAR: {
+      // Tab, Enter, Escape and Space were the model's at key-down; the char is what a text box
+      // that was left the key-down types.
+      const auto ch = static_cast<int>(msg.wParam);
+      if (ch == '\t' || ch == '\r' || ch == 27 || ch == ' ') return false;
+      plat::KeyEvent k;
+      k.key = plat::Key::Char;
+      k.ch = ch & 0xFF;
+      return d->events->on_key(h, k);
+    }
+    default: return false;
   }
-  return IsDialogMessageA(root, &msg) != FALSE;
 }
 
 }  // namespace win32
@@ -370,17 +447,8 @@ Handle dialog_create(const DialogSpec& desc, DialogEvents* events) {
                                CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, d->hwnd, nullptr, B().instance, nullptr);
   win32::Dialog& dr = *d;
   B().dialogs.push_back(std::move(d));
-  // Option buttons that follow one another in one container form one group (arrow keys move
-  // within it, selecting one clears the others); every other control is a group of its own.
-  int previous = -1;
-  for (int i : win32::creation_order(dr.layout)) {
-    const ControlSpec& c = dr.layout.controls[static_cast<std::size_t>(i)];
-    const bool joins = previous >= 0 && c.kind == ControlKind::OptionButton &&
-                       dr.layout.controls[static_cast<std::size_t>(previous)].kind == ControlKind::OptionButton &&
-                       dr.layout.controls[static_cast<std::size_t>(previous)].parent == c.parent;
-    win32::create_control(dr, i, !joins);
-    if (!(c.kind == ControlKind::Image && !c.visible)) previous = i;
-  }
+  // Every control its own group: the core's keyboard model groups option buttons by frame.
+  for (int i : win32::creation_order(dr.layout)) win32::create_control(dr, i, true);
   return win32::handle_of(dr.hwnd);
 }
 
@@ -491,7 +559,14 @@ void control_copy_picture(Handle h, int to, int from) {
 }
 
 void control_focus(Handle h, int i) {
-  if (HWND w = control(win32::dialog(h), i)) SetFocus(w);
+  win32::Dialog* d = win32::dialog(h);
+  if (HWND w = control(d, i)) {
+    SetFocus(w);
+    d->focus = w;
+    // An option button checked as it takes the focus would otherwise lose the focus mark,
+    // drawn once before the check's repaint.
+    InvalidateRect(w, nullptr, TRUE);
+  }
 }
 
 void message_box(const std::string& title, const std::string& text) {
