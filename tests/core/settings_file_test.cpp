@@ -149,14 +149,13 @@ TEST_F(SettingsFile, TwoWritersAtOnceLoseNothing) {
     }
 }
 
-TEST_F(SettingsFile, TooLargeOrUtf16FilesReadAsEmptyAndAreNeverWritten) {
+TEST_F(SettingsFile, TooLargeOrUnmarkedUtf16FilesReadAsEmptyAndAreNeverWritten) {
   std::string utf16;
   for (char c : std::string("[Zelkin Wumpets]\r\nfirstrun=1\r\n")) utf16 += std::string{c, '\0'};
   const std::vector<std::pair<const char*, std::string>> files = {
       {"over the size bound", std::string(profile::kMaxFileBytes + 1, '\n')},
-      {"UTF-16 with its mark", "\xFF\xFE" + utf16},
       {"UTF-16 without a mark", utf16},
-      {"UTF-16 big-endian mark, no NUL", "\xFE\xFF[Zelkin Wumpets]\nfirstrun=1\n"},
+      {"NULs with text after them", std::string("[Zelkin Wumpets]\nfirstrun=1\n\0\0speed=5\n", 35)},
   };
   for (const auto& [what, text] : files) {
     SCOPED_TRACE(what);
@@ -164,6 +163,52 @@ TEST_F(SettingsFile, TooLargeOrUtf16FilesReadAsEmptyAndAreNeverWritten) {
     EXPECT_EQ(profile::read(ini_, kSection, "firstrun", "none", 128), "none");
     EXPECT_FALSE(profile::write_all(ini_, kSection, {{"speed", "9"}}));
     EXPECT_TRUE(text_of(ini_) == text) << "the file was changed";
+  }
+}
+
+// Files stored another way are read through and written back the same way, every other line
+// kept: UTF-16 with its mark (which Windows reads and writes itself), UTF-8 after a mark (what
+// Notepad writes), and a file with a tail of NULs (what a crash in the middle of a write leaves),
+// which is read up to the damage and written back clean.
+TEST_F(SettingsFile, MarkedAndDamagedFilesAreReadThroughAndKeepTheirForm) {
+  auto utf16 = [](const std::string& text, bool big) {
+    std::string out = big ? "\xFE\xFF" : "\xFF\xFE";
+    for (char c : text) out += big ? std::string{'\0', c} : std::string{c, '\0'};
+    return out;
+  };
+  const std::string body = "; notes\r\n[Zelkin Wumpets]\r\nfirstrun=1\r\nmessagetext=Caf\xC3\xA9\r\n[Other]\r\nkeep=yes\r\n";
+  std::string cafe16 = utf16(body, false);  // the é as one UTF-16 unit, as Windows stores it
+  const std::size_t at = cafe16.find(std::string("\xC3\0\xA9\0", 4));
+  cafe16.replace(at, 4, std::string("\xE9\0", 2));
+  struct Case {
+    const char* what;
+    std::string text;
+    std::string starts;  // what the written file starts with
+  } cases[] = {
+      {"UTF-16 little-endian with its mark", cafe16, "\xFF\xFE;\0"},
+      {"UTF-16 big-endian with its mark", utf16("[Zelkin Wumpets]\nfirstrun=1\nmessagetext=Cafe\n", true),
+       "\xFE\xFF\0["},
+      {"UTF-8 with its mark", "\xEF\xBB\xBF" + body, "\xEF\xBB\xBF; notes"},
+      {"a tail of NULs", body + std::string(300, '\0'), "; notes"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    put_text(ini_, c.text);
+    EXPECT_EQ(profile::read(ini_, kSection, "firstrun", "none", 128), "1");
+    const std::string word = profile::read(ini_, kSection, "messagetext", "", 128);
+    EXPECT_TRUE(word == "Caf\xC3\xA9" || word == "Cafe") << word;
+    ASSERT_TRUE(profile::write_all(ini_, kSection, {{"speed", "9"}}));
+    const std::string written = text_of(ini_);
+    EXPECT_EQ(written.substr(0, c.starts.size()), c.starts);
+    EXPECT_EQ(profile::read(ini_, kSection, "speed", "", 128), "9");
+    EXPECT_EQ(profile::read(ini_, kSection, "firstrun", "", 128), "1");
+    EXPECT_EQ(profile::read(ini_, kSection, "messagetext", "", 128), word);
+    if (c.text.find("[Other]") != std::string::npos || c.text.find(std::string("[\0O", 3)) != std::string::npos) {
+      EXPECT_EQ(profile::read(ini_, "Other", "keep", "", 128), "yes");
+    }
+    if (c.starts[0] != '\xFF' && c.starts[0] != '\xFE') {
+      EXPECT_EQ(written.find('\0'), std::string::npos) << "written back clean";
+    }
   }
 }
 

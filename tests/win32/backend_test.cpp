@@ -202,6 +202,21 @@ TEST_F(Backend, ProfileRoundTripInTheChosenFolder) {
   EXPECT_EQ(plat::profile_get("Zelkin Wumpets", "messagetext", "", 128, "vornicade.ini"), std::string(127, 'x'));
   EXPECT_EQ(plat::profile_get("Zelkin Wumpets", "missing", "", 128, "vornicade.ini"), "");
   EXPECT_EQ(plat::profile_get("Other", "speed", "dflt", 128, "vornicade.ini"), "dflt");
+
+  // A UTF-16 file with its mark, as Windows writes one: Apply keeps it UTF-16, and the system's
+  // own reader reads what it wrote.
+  std::string utf16 = "\xFF\xFE";
+  for (char c : std::string("[Zelkin Wumpets]\r\nfirstrun=1\r\nspeed=33\r\n[Other]\r\nkeep=yes\r\n"))
+    utf16 += std::string{c, '\0'};
+  std::ofstream(dir_ / "vornicade.ini", std::ios::binary | std::ios::trunc) << utf16;
+  EXPECT_EQ(plat::profile_get("Zelkin Wumpets", "speed", "", 128, "vornicade.ini"), "33");
+  EXPECT_TRUE(plat::profile_put_all("Zelkin Wumpets", {{"speed", "45"}, {"hippie", "1"}}, "vornicade.ini"));
+  std::ifstream in(dir_ / "vornicade.ini", std::ios::binary);
+  const std::string written((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  EXPECT_EQ(written.substr(0, 4), std::string("\xFF\xFE[\0", 4)) << "still UTF-16 with its mark";
+  EXPECT_EQ(plat::profile_get("Zelkin Wumpets", "speed", "", 128, "vornicade.ini"), "45");
+  EXPECT_EQ(plat::profile_get("Zelkin Wumpets", "hippie", "", 128, "vornicade.ini"), "1");
+  EXPECT_EQ(plat::profile_get("Other", "keep", "", 128, "vornicade.ini"), "yes");
   win32::B().settings_dir.clear();
 }
 

@@ -38,10 +38,10 @@ bool read_text(int fd, std::string& text) {
   }
 }
 
-bool parse(int fd, std::vector<std::string>& lines) {
+bool parse(int fd, std::vector<std::string>& lines, Encoding* encoding = nullptr) {
   std::string text;
   ++parse_count;
-  return read_text(fd, text) && split_lines(text, lines);
+  return read_text(fd, text) && split_lines(text, lines, encoding);
 }
 
 // The parsed lines of the file last read, and what identified it.
@@ -186,6 +186,7 @@ bool write_all(const std::string& path, const std::string& section, const Entrie
   }
   struct stat sb {};
   std::vector<std::string> lines;
+  Encoding encoding = Encoding::Plain;
   bool ok = true;
   const int fd = ::open(target.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK);
   if (fd >= 0) {
@@ -196,7 +197,7 @@ bool write_all(const std::string& path, const std::string& section, const Entrie
     if (ok && !may_write(target, sb)) ok = false, reason = "the file is read-only";
     if (ok && static_cast<std::uint64_t>(sb.st_size) > kMaxFileBytes)
       ok = false, reason = "the file is larger than a settings file can be (1 MB)";
-    if (ok && !parse(fd, lines)) ok = false, reason = "the file is not a text file of settings";
+    if (ok && !parse(fd, lines, &encoding)) ok = false, reason = "the file is not a text file of settings";
     ::close(fd);
   } else if (errno == ENOENT) {
     const mode_t mask = ::umask(0);  // a new file gets the mode the user's mask allows
@@ -210,9 +211,7 @@ bool write_all(const std::string& path, const std::string& section, const Entrie
   }
   if (ok) {
     for (const auto& [key, value] : entries) set_value(lines, section, key, value);
-    std::string text;
-    for (const std::string& l : lines) text += l + "\n";
-    ok = replace(target, sb, text);
+    ok = replace(target, sb, join_lines(lines, "\n", encoding));
     if (!ok) reason = std::string("its folder cannot be written: ") + std::strerror(errno);
   }
   if (dir >= 0) ::close(dir);  // releases the lock

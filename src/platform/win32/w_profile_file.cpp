@@ -25,19 +25,23 @@ bool is_file_or_missing(const std::string& path, bool& exists) {
 
 std::uint64_t parse_count = 0;
 
-bool read_lines(const std::string& path, std::vector<std::string>& lines) {
+bool read_lines(const std::string& path, std::vector<std::string>& lines, Encoding* encoding = nullptr) {
   ++parse_count;
   HANDLE h = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
                          FILE_ATTRIBUTE_NORMAL, nullptr);
   if (h == INVALID_HANDLE_VALUE) return false;
+  // The size first: a file larger than any settings file is never read.
+  LARGE_INTEGER size{};
+  bool ok = GetFileSizeEx(h, &size) && static_cast<std::uint64_t>(size.QuadPart) <= kMaxFileBytes;
   std::string text;
   char buf[4096];
   DWORD n = 0;
-  bool ok = true;
-  while ((ok = ReadFile(h, buf, sizeof buf, &n, nullptr) != FALSE) && n > 0) text.append(buf, n);
+  while (ok && (ok = ReadFile(h, buf, sizeof buf, &n, nullptr) != FALSE) && n > 0) {
+    text.append(buf, n);
+    ok = text.size() <= kMaxFileBytes;
+  }
   CloseHandle(h);
-  // Too large, or UTF-16: not a settings file, never rewritten.
-  return ok && split_lines(text, lines);
+  return ok && split_lines(text, lines, encoding);
 }
 
 }  // namespace
@@ -82,7 +86,8 @@ bool write_all(const std::string& path, const std::string& section, const Entrie
   const DWORD attributes = exists ? GetFileAttributesA(path.c_str()) : 0;
   if (exists && (attributes & FILE_ATTRIBUTE_READONLY)) return fail("the file is read-only");
   std::vector<std::string> lines;
-  if (exists && !read_lines(path, lines)) {
+  Encoding encoding = Encoding::Plain;
+  if (exists && !read_lines(path, lines, &encoding)) {
     WIN32_FILE_ATTRIBUTE_DATA data{};
     const bool large = GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data) &&
                        (data.nFileSizeHigh != 0 || data.nFileSizeLow > kMaxFileBytes);
@@ -101,8 +106,7 @@ bool write_all(const std::string& path, const std::string& section, const Entrie
     DeleteFileA(tmp);
     return fail("its folder cannot be written: " + reason);
   }
-  std::string text;
-  for (const std::string& l : lines) text += l + "\r\n";
+  const std::string text = join_lines(lines, "\r\n", encoding);
   DWORD written = 0;
   bool ok = WriteFile(h, text.data(), static_cast<DWORD>(text.size()), &written, nullptr) && written == text.size();
   ok = FlushFileBuffers(h) && ok;
