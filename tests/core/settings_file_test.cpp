@@ -2,6 +2,8 @@
 // temporary names, a full disk, two writers at once, files that are too large or not text; and
 // the reader, which parses a file once per load.
 #include <gtest/gtest.h>
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -45,9 +47,11 @@ class SettingsFile : public ::testing::Test {
     return sb.st_mode & 07777;
   }
   // Names in the folder: a temporary file left behind would show here.
+  // The folder's files, but for the writers' lock files, which stay as lock files do.
   std::vector<std::string> names() const {
     std::vector<std::string> v;
-    for (const auto& e : fs::directory_iterator(dir_)) v.push_back(e.path().filename().string());
+    for (const auto& e : fs::directory_iterator(dir_))
+      if (!e.path().filename().string().ends_with(".lock")) v.push_back(e.path().filename().string());
     std::sort(v.begin(), v.end());
     return v;
   }
@@ -211,6 +215,51 @@ TEST_F(SettingsFile, MarkedAndDamagedFilesAreReadThroughAndKeepTheirForm) {
     }
   }
 }
+
+#if !defined(_WIN32)
+// Other users cannot stop or redirect a save. A lock held elsewhere makes a bounded wait that
+// ends in a failure with its reason, never a hang; a lock file that is a link is not ours; in a
+// shared folder anyone may write (sticky, like /tmp), a link another user planted is not
+// followed.
+TEST_F(SettingsFile, OtherUsersCannotHoldOrRedirectASave) {
+  put_text(ini_, "[Zelkin Wumpets]\nfirstrun=1\n");
+  const std::string lock = (dir_ / ".vornicade.ini.lock").string();
+  {
+    const int fd = ::open(lock.c_str(), O_RDWR | O_CREAT, 0600);
+    ASSERT_GE(fd, 0);
+    ASSERT_EQ(::flock(fd, LOCK_EX), 0);  // a second open file description: it holds the lock
+    std::string why;
+    EXPECT_FALSE(profile::write_all(ini_, kSection, {{"speed", "9"}}, &why));
+    EXPECT_NE(why.find("another program holds its lock"), std::string::npos) << why;
+    ::close(fd);
+  }
+  EXPECT_TRUE(profile::write_all(ini_, kSection, {{"speed", "9"}})) << "free again";
+  fs::remove(lock);
+  fs::create_symlink(dir_ / "elsewhere", lock);
+  std::string why;
+  EXPECT_FALSE(profile::write_all(ini_, kSection, {{"speed", "8"}}, &why));
+  EXPECT_NE(why.find("is not one of ours"), std::string::npos) << why;
+  EXPECT_FALSE(fs::exists(dir_ / "elsewhere"));
+  fs::remove(lock);
+
+  // A shared sticky folder: a link owned by another user (nobody) is not followed.
+  if (::geteuid() != 0) GTEST_SKIP() << "making a link of another user's needs root";
+  const fs::path shared = dir_ / "shared";
+  fs::create_directory(shared);
+  ::chmod(shared.c_str(), 01777);
+  put_text((dir_ / "notes.txt").string(), "mine\n");
+  fs::create_symlink(dir_ / "notes.txt", shared / "vornicade.ini");
+  ASSERT_EQ(::lchown((shared / "vornicade.ini").c_str(), 65534, 65534), 0);
+  why.clear();
+  EXPECT_FALSE(profile::write_all((shared / "vornicade.ini").string(), kSection, {{"speed", "7"}}, &why));
+  EXPECT_EQ(why, "it is a link another user made in a shared folder");
+  EXPECT_EQ(text_of((dir_ / "notes.txt").string()), "mine\n");
+  // Our own link there is followed.
+  ASSERT_EQ(::lchown((shared / "vornicade.ini").c_str(), ::geteuid(), ::getegid()), 0);
+  EXPECT_TRUE(profile::write_all((shared / "vornicade.ini").string(), kSection, {{"speed", "7"}}));
+  EXPECT_NE(text_of((dir_ / "notes.txt").string()).find("speed=7"), std::string::npos);
+}
+#endif
 
 namespace {
 class SettingsLoad : public fx::Headless {};

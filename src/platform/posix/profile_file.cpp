@@ -93,17 +93,47 @@ std::string folder_of(const std::string& path) {
 }
 
 // Where the text of `path` really lives: symbolic links followed to their end, so that a
-// settings file kept elsewhere and linked here is updated there and stays linked.
-std::string resolve_links(std::string path) {
+// settings file kept elsewhere and linked here is updated there and stays linked. As the kernel
+// does, a link in a shared folder that anyone may write (sticky, like /tmp) is followed only when
+// it is ours or the folder owner's: false for one another user planted there.
+bool resolve_links(std::string& path) {
   for (int depth = 0; depth < 40; ++depth) {
     char buf[PATH_MAX];
     const ssize_t n = ::readlink(path.c_str(), buf, sizeof buf - 1);
-    if (n <= 0) return path;  // not a link, or missing
+    if (n <= 0) return true;  // not a link, or missing
+    struct stat link {}, dir {};
+    if (::lstat(path.c_str(), &link) == 0 && ::stat(folder_of(path).c_str(), &dir) == 0 &&
+        (dir.st_mode & S_ISVTX) && (dir.st_mode & S_IWOTH) && link.st_uid != ::geteuid() && link.st_uid != dir.st_uid)
+      return false;
     std::string to(buf, static_cast<std::size_t>(n));
     if (to[0] != '/') to = folder_of(path) + "/" + to;
     path = to;
   }
-  return path;  // a loop of links: opening it with O_NOFOLLOW fails
+  return true;  // a loop of links: opening it with O_NOFOLLOW fails
+}
+
+// Writers take turns under a lock file of our own beside the settings file (the file itself is
+// replaced by every write, so a lock on it would be lost to a waiting writer). It is opened
+// without following links and must be ours, and the wait is bounded: no other user can hold a
+// lock we wait on, and a lock held too long is a failed write the user is told about.
+int take_write_lock(const std::string& target, std::string& reason) {
+  std::string name = target.substr(target.rfind('/') == std::string::npos ? 0 : target.rfind('/') + 1);
+  const std::string path = folder_of(target) + "/." + name + ".lock";
+  const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK, 0600);
+  struct stat sb {};
+  if (fd < 0 || ::fstat(fd, &sb) != 0 || !S_ISREG(sb.st_mode) || sb.st_uid != ::geteuid()) {
+    if (fd >= 0) ::close(fd);
+    reason = "its lock file " + path + " is not one of ours";
+    return -1;
+  }
+  for (int tries = 0; tries < 150; ++tries) {  // three seconds
+    if (::flock(fd, LOCK_EX | LOCK_NB) == 0) return fd;
+    if (errno != EWOULDBLOCK && errno != EINTR) break;
+    ::usleep(20000);
+  }
+  ::close(fd);
+  reason = "another program holds its lock (" + path + ")";
+  return -1;
 }
 
 void make_parent_dirs(const std::string& path) {
@@ -175,14 +205,16 @@ bool write(const std::string& path, const std::string& section, const std::strin
 
 bool write_all(const std::string& path, const std::string& section, const Entries& entries, std::string* why) {
   std::string reason;
-  const std::string target = resolve_links(path);
+  std::string target = path;
+  if (!resolve_links(target)) {
+    if (why) *why = "it is a link another user made in a shared folder";
+    return false;
+  }
   make_parent_dirs(target);
-  // Writers take turns under an advisory lock on the folder: the file itself is replaced by
-  // every write, so a lock on it would be lost to a waiting writer each time.
-  const int dir = ::open(folder_of(target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (dir >= 0) {
-    while (::flock(dir, LOCK_EX) != 0 && errno == EINTR) {
-    }
+  const int lock = take_write_lock(target, reason);
+  if (lock < 0) {
+    if (why) *why = reason;
+    return false;
   }
   struct stat sb {};
   std::vector<std::string> lines;
@@ -214,7 +246,7 @@ bool write_all(const std::string& path, const std::string& section, const Entrie
     ok = replace(target, sb, join_lines(lines, "\n", encoding));
     if (!ok) reason = std::string("its folder cannot be written: ") + std::strerror(errno);
   }
-  if (dir >= 0) ::close(dir);  // releases the lock
+  ::close(lock);  // releases the lock
   if (!ok && why) *why = reason;
   return ok;
 }
