@@ -31,22 +31,22 @@ void DialogKeys::focus_moved(int control) {
 
 bool DialogKeys::focusable(int c, const KeyTarget& t) const {
   if (c < 0 || c >= static_cast<int>(layout_.controls.size())) return false;
-  const plat::ControlSpec& s = spec(c);
+  const plat::ControlSpec& s = control_at(c);
   if (s.tab < 0 || !plat::kind_takes_focus(s.kind)) return false;
   // A control inside a disabled or hidden frame is out of reach too.
-  for (int i = c; i >= 0; i = spec(i).parent)
-    if (!spec(i).visible || !t.key_enabled(i)) return false;
+  for (int i = c; i >= 0; i = control_at(i).parent)
+    if (!control_at(i).visible || !t.key_enabled(i)) return false;
   return true;
 }
 
 bool DialogKeys::tab_stop(int c, const KeyTarget& t) const {
   if (!focusable(c, t)) return false;
-  if (spec(c).kind != plat::ControlKind::OptionButton) return true;
+  if (control_at(c).kind != plat::ControlKind::OptionButton) return true;
   // The group's stop: its selected button, else its first reachable one in tab order.
   int first = -1;
   for (int o : layout_.tab_order) {
-    const plat::ControlSpec& s = spec(o);
-    if (s.kind != plat::ControlKind::OptionButton || s.parent != spec(c).parent || !focusable(o, t)) continue;
+    const plat::ControlSpec& s = control_at(o);
+    if (s.kind != plat::ControlKind::OptionButton || s.parent != control_at(c).parent || !focusable(o, t)) continue;
     if (t.key_value(o) == 1) return o == c;
     if (first < 0) first = o;
   }
@@ -72,10 +72,10 @@ void DialogKeys::tab(plat::Handle dialog, bool backwards, const KeyTarget& t) {
 void DialogKeys::arrow(plat::Handle dialog, bool backwards, plat::DialogEvents& events, const KeyTarget& t) {
   // The group in layout order, which is the order the buttons stand on screen.
   const int n = static_cast<int>(layout_.controls.size());
-  const int parent = spec(focus_).parent;
+  const int parent = control_at(focus_).parent;
   for (int step = 1; step < n; ++step) {
     const int c = ((focus_ + (backwards ? -step : step)) % n + n) % n;
-    if (spec(c).kind == plat::ControlKind::OptionButton && spec(c).parent == parent && focusable(c, t)) {
+    if (control_at(c).kind == plat::ControlKind::OptionButton && control_at(c).parent == parent && focusable(c, t)) {
       set_focus(dialog, c);
       act(dialog, c, events, t);
       return;
@@ -85,7 +85,7 @@ void DialogKeys::arrow(plat::Handle dialog, bool backwards, plat::DialogEvents& 
 
 // What a click does to the control, reported to the dialog as a click is.
 void DialogKeys::act(plat::Handle dialog, int c, plat::DialogEvents& events, const KeyTarget& t) {
-  switch (spec(c).kind) {
+  switch (control_at(c).kind) {
     case plat::ControlKind::CheckBox: {
       const int value = t.key_value(c) == 1 ? 0 : 1;
       plat::control_set_value(dialog, c, value);
@@ -94,7 +94,7 @@ void DialogKeys::act(plat::Handle dialog, int c, plat::DialogEvents& events, con
     }
     case plat::ControlKind::OptionButton:
       for (int o = 0; o < static_cast<int>(layout_.controls.size()); ++o)
-        if (o != c && spec(o).kind == plat::ControlKind::OptionButton && spec(o).parent == spec(c).parent)
+        if (o != c && control_at(o).kind == plat::ControlKind::OptionButton && control_at(o).parent == control_at(c).parent)
           plat::control_set_value(dialog, o, 0);
       plat::control_set_value(dialog, c, 1);
       events.on_control(dialog, c, 1, "");
@@ -107,12 +107,12 @@ void DialogKeys::act(plat::Handle dialog, int c, plat::DialogEvents& events, con
 bool DialogKeys::access_key(plat::Handle dialog, int ch, plat::DialogEvents& events, const KeyTarget& t) {
   const int letter = lower(ch);
   for (int c = 0; c < static_cast<int>(layout_.controls.size()); ++c) {
-    const plat::ControlSpec& s = spec(c);
+    const plat::ControlSpec& s = control_at(c);
     if (s.kind == plat::ControlKind::TextBox || access_letter(s.caption) != letter) continue;
     if (s.kind == plat::ControlKind::Frame || s.kind == plat::ControlKind::Label) {
       // Goes to the first reachable control after it in tab order.
       for (int o : layout_.tab_order)
-        if (spec(o).tab > s.tab && focusable(o, t)) {
+        if (control_at(o).tab > s.tab && focusable(o, t)) {
           set_focus(dialog, o);
           return true;
         }
@@ -127,7 +127,7 @@ bool DialogKeys::access_key(plat::Handle dialog, int ch, plat::DialogEvents& eve
 }
 
 bool DialogKeys::scroll(plat::Handle dialog, plat::Key key, plat::DialogEvents& events, const KeyTarget& t) {
-  const plat::ControlSpec& s = spec(focus_);
+  const plat::ControlSpec& s = control_at(focus_);
   int v = t.key_value(focus_);
   switch (key) {
     case plat::Key::Left:
@@ -164,7 +164,7 @@ bool DialogKeys::key(plat::Handle dialog, const plat::KeyEvent& k, plat::DialogE
     if (!target.key_open()) return true;
   }
   const bool has_focus = focus_ >= 0 && focus_ < static_cast<int>(layout_.controls.size());
-  const plat::ControlKind kind = has_focus ? spec(focus_).kind : plat::ControlKind::Label;
+  const plat::ControlKind kind = has_focus ? control_at(focus_).kind : plat::ControlKind::Label;
   switch (k.key) {
     case Key::Tab: tab(dialog, k.shift, target); return true;
     case Key::Escape: events.on_close_request(dialog); return true;

@@ -52,7 +52,7 @@ class DialogKeys {
   void act(plat::Handle dialog, int c, plat::DialogEvents& events, const KeyTarget& t);
   bool access_key(plat::Handle dialog, int ch, plat::DialogEvents& events, const KeyTarget& t);
   bool scroll(plat::Handle dialog, plat::Key key, plat::DialogEvents& events, const KeyTarget& t);
-  const plat::ControlSpec& spec(int c) const { return layout_.controls[static_cast<std::size_t>(c)]; }
+  const plat::ControlSpec& control_at(int c) const { return layout_.controls[static_cast<std::size_t>(c)]; }
 
   const plat::DialogSpec& layout_;
   int default_ = -1;
