@@ -355,18 +355,12 @@ std::string profile_get(const std::string& section, const std::string& key, cons
 ProfileWrite profile_put(const std::string& section, const std::string& key, const std::string& value,
                          const std::string& file) {
   log("profile_put " + key + "=" + value);
-  ProfileWrite result;
-  result.path = S().config.config_dir + "/" + file;
-  result.ok = profile::write(result.path, section, key, value, &result.reason);
-  return result;
+  return profile::write_reported(S().config.config_dir + "/" + file, section, {{key, value}});
 }
 ProfileWrite profile_put_all(const std::string& section, const ProfileEntries& entries, const std::string& file) {
   log("profile_put_all " + std::to_string(entries.size()));
   for (const auto& [key, value] : entries) log("profile_put " + key + "=" + value);
-  ProfileWrite result;
-  result.path = S().config.config_dir + "/" + file;
-  result.ok = profile::write_all(result.path, section, entries, &result.reason);
-  return result;
+  return profile::write_reported(S().config.config_dir + "/" + file, section, entries);
 }
 std::string data_directory() { return S().config.data_dir; }
 

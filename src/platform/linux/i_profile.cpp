@@ -40,10 +40,7 @@ ProfileWrite profile_put(const std::string& section, const std::string& key, con
 }
 
 ProfileWrite profile_put_all(const std::string& section, const ProfileEntries& entries, const std::string& file) {
-  ProfileWrite result;
-  result.path = settings_path(file);
-  result.ok = profile::write_all(result.path, section, entries, &result.reason);
-  return result;
+  return profile::write_reported(settings_path(file), section, entries);
 }
 
 // The folder of the pictures and songs: --data-dir, else data/ next to the program (a build),

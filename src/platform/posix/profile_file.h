@@ -16,6 +16,8 @@
 #include <utility>
 #include <vector>
 
+#include "platform/platform.h"
+
 namespace profile {
 
 using Entries = std::vector<std::pair<std::string, std::string>>;
@@ -30,6 +32,14 @@ bool write(const std::string& path, const std::string& section, const std::strin
            const std::string& value, std::string* why = nullptr);
 bool write_all(const std::string& path, const std::string& section, const Entries& entries,
                std::string* why = nullptr);
+
+// A write as the platform interface reports it: done, or the file's path and the reason.
+inline plat::ProfileWrite write_reported(const std::string& path, const std::string& section, const Entries& entries) {
+  plat::ProfileWrite result;
+  result.path = path;
+  result.ok = write_all(path, section, entries, &result.reason);
+  return result;
+}
 
 // How many times a file's text was parsed since the start (a load must parse it once).
 std::uint64_t parses();

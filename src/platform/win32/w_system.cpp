@@ -180,10 +180,7 @@ ProfileWrite profile_put(const std::string& section, const std::string& key, con
 // The same one-change writer as everywhere (w_profile_file.cpp): a fresh file beside the old one
 // that then replaces it; a failure leaves the old file whole, no temporary file, and a reason.
 ProfileWrite profile_put_all(const std::string& section, const ProfileEntries& entries, const std::string& file) {
-  ProfileWrite result;
-  result.path = settings_path(file);
-  result.ok = profile::write_all(result.path, section, entries, &result.reason);
-  return result;
+  return profile::write_reported(settings_path(file), section, entries);
 }
 
 std::string data_directory() {
