@@ -50,6 +50,7 @@ VIAddVersionKey /LANG=1033 "CompanyName" "${PUBLISHER}"
 VIAddVersionKey /LANG=1033 "LegalCopyright" "MIT License"
 
 ; The header of the progress page once it is done: what really happened.
+Var OutcomeTitle
 Var Outcome
 
 !ifdef ICON
@@ -68,10 +69,12 @@ Var Outcome
 
 !insertmacro MUI_PAGE_WELCOME
 !insertmacro MUI_PAGE_LICENSE "${LICENSE}"
+!define MUI_INSTFILESPAGE_FINISHHEADER_TEXT "$OutcomeTitle"
 !define MUI_INSTFILESPAGE_FINISHHEADER_SUBTEXT "$Outcome"
 !insertmacro MUI_PAGE_INSTFILES
 !insertmacro MUI_PAGE_FINISH
 !insertmacro MUI_UNPAGE_CONFIRM
+!define MUI_INSTFILESPAGE_FINISHHEADER_TEXT "$OutcomeTitle"
 !define MUI_INSTFILESPAGE_FINISHHEADER_SUBTEXT "$Outcome"
 !insertmacro MUI_UNPAGE_INSTFILES
 ; The last page offers the restart when files wait for it; the details stay readable before it.
@@ -189,6 +192,7 @@ FunctionEnd
 !macroend
 
 Section "${PRODUCT}"
+  StrCpy $OutcomeTitle "$(MUI_TEXT_FINISH_TITLE)"
   StrCpy $Outcome "$(MUI_TEXT_FINISH_SUBTITLE)"
   !insertmacro REAL_SYSTEM_FOLDER
   Call EndRunningSaver
@@ -220,6 +224,7 @@ Section "${PRODUCT}"
   WriteRegDWORD HKLM "${UNINST_KEY}" "NoRepair" 1
   WriteRegDWORD HKLM "${UNINST_KEY}" "EstimatedSize" ${SIZE_KB}
   ${If} ${RebootFlag}
+    StrCpy $OutcomeTitle "Restart Needed"
     StrCpy $Outcome "Setup is finished once Windows restarts: a file in use is replaced then."
   ${EndIf}
 SectionEnd
@@ -244,6 +249,7 @@ Function un.onInit
 FunctionEnd
 
 Section "Uninstall"
+  StrCpy $OutcomeTitle "$(MUI_UNTEXT_FINISH_TITLE)"
   StrCpy $Outcome "$(MUI_UNTEXT_FINISH_SUBTITLE)"
   !insertmacro REAL_SYSTEM_FOLDER
   Call un.EndRunningSaver
@@ -272,6 +278,7 @@ Section "Uninstall"
   ${EndIf}
   ${If} ${RebootFlag}
     DetailPrint "Files still in use are removed when Windows restarts."
+    StrCpy $OutcomeTitle "Restart Needed"
     StrCpy $Outcome "Files still in use are removed when Windows restarts."
   ${EndIf}
 SectionEnd
