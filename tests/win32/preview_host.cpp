@@ -4,6 +4,10 @@
 // checked in-process by the back-end tests): a child of the host's client size appears under
 // it, never takes the focus, and the saver ends when the host closes.
 //   preview_host.exe SAVER [ARGS...]      exit code 0 when every check passes
+//   preview_host.exe --hold SAVER [ARGS...]
+//       the preview as the screen saver settings keep it running: once the checks pass ("ready"
+//       is printed), the host stays open until someone else ends the saver (two minutes at
+//       most); exit code 0 when it was ended
 #include <windows.h>
 
 #include <cstdio>
@@ -25,7 +29,12 @@ int fail(const char* what) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc < 2) return fail("usage: preview_host SAVER [ARGS...]");
+  const bool hold = argc > 1 && std::string(argv[1]) == "--hold";
+  if (hold) {
+    --argc;
+    ++argv;
+  }
+  if (argc < 2) return fail("usage: preview_host [--hold] SAVER [ARGS...]");
   HWND host = make_host_window("Preview host", 100, 100);
   if (!host) return fail("no host window");
   SetForegroundWindow(host);
@@ -62,6 +71,20 @@ int main(int argc, char** argv) {
   GetWindowThreadProcessId(child, &owner_pid);
   if (owner_pid != pi.dwProcessId) return fail("the child is not the saver's");
   if (WaitForSingleObject(pi.hProcess, 0) != WAIT_TIMEOUT) return fail("the saver ended while its host is open");
+
+  if (hold) {
+    std::printf("ready\n");
+    std::fflush(stdout);
+    for (int i = 0; i < 1200; ++i) {
+      pump(100);
+      if (WaitForSingleObject(pi.hProcess, 0) == WAIT_OBJECT_0) {
+        std::printf("the saver was ended while its host was open\n");
+        return 0;
+      }
+    }
+    TerminateProcess(pi.hProcess, 1);
+    return fail("nobody ended the saver");
+  }
 
   // The host closes: the saver's window goes with it, and the saver ends.
   DestroyWindow(host);

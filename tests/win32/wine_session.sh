@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # One Wine session shared by every test of a run: a private Xvfb and a fresh Wine prefix in a
 # temporary folder (making a prefix takes about ten seconds, so it is made once per run).
-#   wine_session.sh start STATE     make them; STATE is a folder that records where they are
+#   wine_session.sh start STATE [win32|win64]
+#                                   make them; STATE is a folder that records where they are; a
+#                                   win32 prefix is 32-bit Windows (for the 32-bit build)
 #   wine_session.sh stop STATE      stop the prefix's wineserver and Xvfb, delete the folder
 #   wine_session.sh run STATE PROGRAM [ARGS...]   run a Windows program in the session
 #   wine_session.sh env STATE       print the session's variables (for sourcing)
@@ -38,7 +40,7 @@ case $cmd in
     echo "$tmp/prefix" >"$state/prefix"
     load
     # The prefix: wineboot, then a wineserver that stays for the whole run.
-    wineboot -i >"$state/wineboot.log" 2>&1
+    WINEARCH=${1:-win64} wineboot -i >"$state/wineboot.log" 2>&1
     wineserver -p >/dev/null 2>&1 </dev/null || true
     echo "Wine session: prefix $WINEPREFIX on display $DISPLAY"
     ;;
