@@ -5,6 +5,7 @@
 // through wl::Events. Nothing here allocates once a surface is configured, except libwayland
 // itself, which makes a small message record for each request and event.
 #include "platform/linux/wl_display.h"
+#include "platform/linux/wl_frames.h"
 
 #include <fcntl.h>
 #include <poll.h>
@@ -27,18 +28,6 @@
 namespace wl {
 
 namespace {
-
-// Rectangles a buffer is behind the newest frame by; past this many, all of it.
-constexpr int kMaxStale = 32;
-
-struct Buffer {
-  wl_buffer* buffer = nullptr;
-  std::uint32_t* pixels = nullptr;
-  bool busy = false;  // the compositor holds it until it sends release
-  bool all_stale = false;
-  int stale_count = 0;
-  std::array<Rect, kMaxStale> stale{};
-};
 
 struct Output {
   bool live = false;
@@ -70,8 +59,8 @@ struct Surface {
   int pool_fd = -1;
   void* map = nullptr;
   std::size_t map_size = 0;
-  std::array<Buffer, 2> buffers{};
-  int latest = -1;  // the buffer with the newest frame
+  std::array<wl_buffer*, 2> buffers{};
+  FramePair frames;
 };
 
 struct Seat {
@@ -126,19 +115,19 @@ int slot_of(wl_surface* surface) {
 // ---- buffers ----
 
 void free_buffers(Surface& s) {
-  for (Buffer& b : s.buffers) {
-    if (b.buffer) wl_buffer_destroy(b.buffer);
-    b = Buffer{};
+  for (wl_buffer*& b : s.buffers) {
+    if (b) wl_buffer_destroy(b);
+    b = nullptr;
   }
   if (s.map) munmap(s.map, s.map_size);
   if (s.pool_fd >= 0) ::close(s.pool_fd);
   s.map = nullptr;
   s.map_size = 0;
   s.pool_fd = -1;
-  s.latest = -1;
+  s.frames = FramePair{};
 }
 
-void buffer_release(void* data, wl_buffer*) { static_cast<Buffer*>(data)->busy = false; }
+void buffer_release(void* data, wl_buffer*) { *static_cast<bool*>(data) = false; }
 const wl_buffer_listener kBufferListener{buffer_release};
 
 // Two buffers of the surface's size, made when it is configured (never per frame).
@@ -162,33 +151,18 @@ bool make_buffers(Surface& s, int width, int height) {
   s.map = map;
   s.map_size = one * 2;
   wl_shm_pool* pool = wl_shm_create_pool(D().shm, fd, static_cast<std::int32_t>(one * 2));
+  auto* pixels = static_cast<std::uint32_t*>(map);
+  s.frames.reset(pixels, pixels + one / 4, width, height);
   for (int i = 0; i < 2; ++i) {
-    Buffer& b = s.buffers[static_cast<std::size_t>(i)];
-    b.buffer = wl_shm_pool_create_buffer(pool, static_cast<std::int32_t>(one) * i, width, height, width * 4,
-                                         WL_SHM_FORMAT_XRGB8888);
-    b.pixels = reinterpret_cast<std::uint32_t*>(static_cast<char*>(map) + one * static_cast<std::size_t>(i));
-    wl_buffer_add_listener(b.buffer, &kBufferListener, &b);
+    wl_buffer*& b = s.buffers[static_cast<std::size_t>(i)];
+    b = wl_shm_pool_create_buffer(pool, static_cast<std::int32_t>(one) * i, width, height, width * 4,
+                                  WL_SHM_FORMAT_XRGB8888);
+    wl_buffer_add_listener(b, &kBufferListener, s.frames.busy_flag(i));
   }
   wl_shm_pool_destroy(pool);
   s.width = width;
   s.height = height;
   return true;
-}
-
-// A rectangle clipped to the surface; false when nothing is left.
-bool clip(const Surface& s, Rect& r) {
-  const int x0 = std::max(r.x, 0), y0 = std::max(r.y, 0);
-  const int x1 = std::min(r.x + r.width, s.width), y1 = std::min(r.y + r.height, s.height);
-  if (x1 <= x0 || y1 <= y0) return false;
-  r = Rect{x0, y0, x1 - x0, y1 - y0};
-  return true;
-}
-
-void copy_rect(const Surface& s, const Buffer& from, Buffer& to, const Rect& r) {
-  for (int y = r.y; y < r.y + r.height; ++y) {
-    const std::size_t at = static_cast<std::size_t>(y) * static_cast<std::size_t>(s.width) + static_cast<std::size_t>(r.x);
-    std::memcpy(to.pixels + at, from.pixels + at, static_cast<std::size_t>(r.width) * 4);
-  }
 }
 
 // ---- surfaces: configure and close ----
@@ -500,7 +474,8 @@ void registry_global(void*, wl_registry*, std::uint32_t global, const char* ifac
     d.compositor = static_cast<wl_compositor*>(bind(global, &wl_compositor_interface, version, 4));
   } else if (std::strcmp(iface, wl_shm_interface.name) == 0 && !d.shm) {
     d.shm = static_cast<wl_shm*>(bind(global, &wl_shm_interface, version, 1));
-  } else if (std::strcmp(iface, zwlr_layer_shell_v1_interface.name) == 0 && !d.layer_shell) {
+  } else if (std::strcmp(iface, zwlr_layer_shell_v1_interface.name) == 0 && !d.layer_shell &&
+             !std::getenv("WUMPETS_WAYLAND_NO_LAYER_SHELL")) {
     d.layer_shell_version = std::min<std::uint32_t>(version, 4);
     d.layer_shell = static_cast<zwlr_layer_shell_v1*>(bind(global, &zwlr_layer_shell_v1_interface, version, 4));
   } else if (std::strcmp(iface, xdg_wm_base_interface.name) == 0 && !d.wm_base) {
@@ -694,70 +669,27 @@ int surface_output(int slot) { return surface_ok(slot) ? surf(slot).output : 0; 
 int surface_width(int slot) { return surface_ok(slot) ? surf(slot).width : 0; }
 int surface_height(int slot) { return surface_ok(slot) ? surf(slot).height : 0; }
 
-namespace {
-
-// The buffer the next frame is drawn in: the newest one if the compositor let it go, else the
-// other once it is brought up to the newest frame. -1 when both are held.
-int pick_buffer(Surface& s) {
-  if (s.latest >= 0 && !s.buffers[static_cast<std::size_t>(s.latest)].busy) return s.latest;
-  for (int i = 0; i < 2; ++i)
-    if (!s.buffers[static_cast<std::size_t>(i)].busy) return i;
-  return -1;
-}
-
-}  // namespace
-
 bool ready(int slot) {
   if (!surface_ok(slot)) return false;
-  Surface& s = surf(slot);
-  return s.configured && !s.closed && !s.frame && pick_buffer(s) >= 0;
+  const Surface& s = surf(slot);
+  return s.configured && !s.closed && !s.frame && s.frames.free();
 }
 
 std::uint32_t* begin_frame(int slot, int& stride) {
   if (!ready(slot)) return nullptr;
   Surface& s = surf(slot);
-  const int i = pick_buffer(s);
-  Buffer& b = s.buffers[static_cast<std::size_t>(i)];
-  if (s.latest >= 0 && i != s.latest) {
-    const Buffer& newest = s.buffers[static_cast<std::size_t>(s.latest)];
-    if (b.all_stale) {
-      std::memcpy(b.pixels, newest.pixels, static_cast<std::size_t>(s.width) * static_cast<std::size_t>(s.height) * 4);
-    } else {
-      for (int r = 0; r < b.stale_count; ++r) copy_rect(s, newest, b, b.stale[static_cast<std::size_t>(r)]);
-    }
-  }
-  b.all_stale = false;
-  b.stale_count = 0;
-  s.latest = i;  // it holds the newest frame now, and the caller draws on
   stride = s.width;
-  return b.pixels;
+  return s.frames.begin();
 }
 
 void commit(int slot, const Rect* damaged, int n) {
   if (!surface_ok(slot)) return;
   Surface& s = surf(slot);
-  if (!s.configured || s.latest < 0) return;
-  Buffer& b = s.buffers[static_cast<std::size_t>(s.latest)];
-  Buffer& other = s.buffers[static_cast<std::size_t>(1 - s.latest)];
-  wl_surface_attach(s.surface, b.buffer, 0, 0);
-  if (!damaged) {
-    wl_surface_damage_buffer(s.surface, 0, 0, s.width, s.height);
-    other.all_stale = true;
-  } else {
-    for (int k = 0; k < n; ++k) {
-      Rect r = damaged[k];
-      if (!clip(s, r)) continue;
-      wl_surface_damage_buffer(s.surface, r.x, r.y, r.width, r.height);
-      // The other buffer misses this change until it is drawn in next.
-      if (other.stale_count < kMaxStale)
-        other.stale[static_cast<std::size_t>(other.stale_count++)] = r;
-      else
-        other.all_stale = true;
-    }
-  }
+  if (!s.configured || s.frames.current() < 0) return;
+  wl_surface_attach(s.surface, s.buffers[static_cast<std::size_t>(s.frames.current())], 0, 0);
+  s.frames.commit(damaged, n, [&](const Rect& r) { wl_surface_damage_buffer(s.surface, r.x, r.y, r.width, r.height); });
   s.frame = wl_surface_frame(s.surface);
   wl_callback_add_listener(s.frame, &kFrameListener, reinterpret_cast<void*>(static_cast<std::intptr_t>(slot)));
-  b.busy = true;
   wl_surface_commit(s.surface);
   wl_display_flush(D().display);
 }
