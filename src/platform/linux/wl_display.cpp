@@ -69,6 +69,7 @@ struct Seat {
   wl_keyboard* keyboard = nullptr;
   wl_pointer* pointer = nullptr;
   int pointer_surface = 0;
+  int keyboard_surface = 0;  // our surface with the keyboard's focus, or 0
 };
 
 struct Display {
@@ -372,17 +373,17 @@ void drop_output(int i) {
 void keyboard_keymap(void*, wl_keyboard*, std::uint32_t, std::int32_t fd, std::uint32_t) {
   ::close(fd);  // any key is a key: no keymap is needed
 }
-void keyboard_enter(void*, wl_keyboard*, std::uint32_t, wl_surface*, wl_array*) {}
-void keyboard_leave(void*, wl_keyboard*, std::uint32_t, wl_surface*) {}
-void keyboard_key(void*, wl_keyboard*, std::uint32_t, std::uint32_t, std::uint32_t, std::uint32_t state) {
-  // The keyboard is ours alone (exclusive), whichever surface has its focus: report it on the
-  // first surface if the focus is not one of ours.
+Seat& seat_of(void* data) { return D().seats[static_cast<std::size_t>(reinterpret_cast<std::intptr_t>(data))]; }
+
+// Keys already down when the focus came (the one that started the saver) are not news.
+void keyboard_enter(void* data, wl_keyboard*, std::uint32_t, wl_surface* surface, wl_array*) {
+  seat_of(data).keyboard_surface = slot_of(surface);
+}
+void keyboard_leave(void* data, wl_keyboard*, std::uint32_t, wl_surface*) { seat_of(data).keyboard_surface = 0; }
+void keyboard_key(void* data, wl_keyboard*, std::uint32_t, std::uint32_t, std::uint32_t, std::uint32_t state) {
   if (state != WL_KEYBOARD_KEY_STATE_PRESSED) return;
-  for (int s = 1; s <= kMaxSurfaces; ++s)
-    if (surface_ok(s)) {
-      events().key_pressed(s);
-      return;
-    }
+  const int slot = seat_of(data).keyboard_surface;
+  if (surface_ok(slot)) events().key_pressed(slot);
 }
 void keyboard_modifiers(void*, wl_keyboard*, std::uint32_t, std::uint32_t, std::uint32_t, std::uint32_t,
                         std::uint32_t) {}
@@ -390,8 +391,6 @@ void keyboard_repeat(void*, wl_keyboard*, std::int32_t, std::int32_t) {}
 
 const wl_keyboard_listener kKeyboardListener{keyboard_keymap, keyboard_enter,     keyboard_leave,
                                              keyboard_key,    keyboard_modifiers, keyboard_repeat};
-
-Seat& seat_of(void* data) { return D().seats[static_cast<std::size_t>(reinterpret_cast<std::intptr_t>(data))]; }
 
 int pixels(const Surface& s, wl_fixed_t v) { return wl_fixed_to_int(v) * s.scale; }
 
@@ -436,6 +435,7 @@ void seat_capabilities(void* data, wl_seat* ws, std::uint32_t caps) {
   } else if (!(caps & WL_SEAT_CAPABILITY_KEYBOARD) && seat.keyboard) {
     release ? wl_keyboard_release(seat.keyboard) : wl_keyboard_destroy(seat.keyboard);
     seat.keyboard = nullptr;
+    seat.keyboard_surface = 0;
   }
   if ((caps & WL_SEAT_CAPABILITY_POINTER) && !seat.pointer) {
     seat.pointer = wl_seat_get_pointer(ws);
@@ -653,8 +653,10 @@ int create_surface(int output, Mode mode, int width, int height, const char* tit
 void destroy_surface(int slot) {
   if (!surface_ok(slot)) return;
   Surface& s = surf(slot);
-  for (Seat& seat : D().seats)
+  for (Seat& seat : D().seats) {
     if (seat.pointer_surface == slot) seat.pointer_surface = 0;
+    if (seat.keyboard_surface == slot) seat.keyboard_surface = 0;
+  }
   if (s.frame) wl_callback_destroy(s.frame);
   if (s.layer) zwlr_layer_surface_v1_destroy(s.layer);
   if (s.toplevel) xdg_toplevel_destroy(s.toplevel);
