@@ -1,15 +1,18 @@
 #!/usr/bin/env bash
 # The Wayland module on a real compositor: sway, headless, with outputs of different sizes.
-#   wayland_e2e.sh PATH/TO/wl_probe
+#   wayland_e2e.sh PATH/TO/wl_probe PATH/TO/wl_click
 # Checks, from grim's screenshots: every output covered by a picture of its own size (the
 # probe's border at every edge, nothing of the desktop), animated, with exactly one whole bar
 # (partial frames leave no trace); an output created while the probe runs covered too; a typed
-# key (wtype) ends the probe; the same without layer-shell (full-screen windows) and --window.
+# key (wtype) ends the probe; a pointer (wl_click) is reported where it is, shows no cursor over
+# the probe, and its click ends it; the same without layer-shell (full-screen windows) and
+# --window.
 #
 # sway refuses to run as root: as root it runs as nobody, in a runtime folder of its own made
 # for that user (0700). Everything lives in a temporary folder; processes are ended by PID.
 set -euo pipefail
 probe=$(readlink -f "$1")
+click=$(readlink -f "$2")
 
 tmp=$(mktemp -d)
 chmod 755 "$tmp"
@@ -86,16 +89,17 @@ count_of() { awk -v c="$2" 'toupper($1) == toupper(c) { print $2; f = 1 } END { 
 
 border=4 bar=24  # wl_probe's kBorder and kBar
 
-# check_cover OUT NAME W H: grim's picture of output NAME is all the probe's, of W x H pixels.
+# check_cover OUT NAME W H [GRIM OPTION]: grim's picture of output NAME is all the probe's, of
+# W x H pixels.
 check_cover() {
-  local out=$1 name=$2 w=$3 h=$4 line bg bar_c edge shot hist
+  local out=$1 name=$2 w=$3 h=$4 line bg bar_c edge shot hist grim_opts=("${@:5}")
   line=$(grep -E "^covered $name ${w}x${h} " "$out" | tail -n 1)
   [ -n "$line" ] || fail "$name: the probe never covered it at ${w}x${h}"
   bg=$(sed 's/.* bg=\([0-9A-F]*\).*/\1/' <<<"$line")
   bar_c=$(sed 's/.* bar=\([0-9A-F]*\).*/\1/' <<<"$line")
   edge=$(sed 's/.* border=\([0-9A-F]*\).*/\1/' <<<"$line")
   shot="$tmp/$name.png"
-  grim -o "$name" "$shot" || fail "grim -o $name"
+  grim "${grim_opts[@]}" -o "$name" "$shot" || fail "grim -o $name"
   [ "$(identify -format '%wx%h' "$shot")" = "${w}x${h}" ] || fail "$name: the output is not ${w}x${h}"
   hist=$(histogram "$shot")
   [ "$(wc -l <<<"$hist")" -eq 3 ] || fail "$name: colours other than the probe's: $(tr '\n' ' ' <<<"$hist")"
@@ -190,6 +194,27 @@ done
   fail "the window is not shown whole at 320x240 (border $total_edge, bar $total_bar pixels)"
 pass "--window shows a whole 320x240 window"
 end_with_key "$out"
+
+# 4. A pointer: reported where it enters and moves, no cursor shown over the probe (grim -c
+# draws the cursor into the picture), a click ends it.
+out="$tmp/probe4.out"
+"$probe" --seconds 60 >"$out" 2>"$tmp/probe4.err" &
+probe_pid=$!
+wait_for "$out" "^covered HEADLESS-2 640x480 " || fail "the probe did not cover HEADLESS-2"
+"$click" HEADLESS-2 100 50 1500 >"$tmp/click.out" 2>&1 &
+click_pid=$!
+wait_for "$out" "^motion HEADLESS-2 105 55$" || fail "the pointer's motion was not reported"
+grep -q '^motion HEADLESS-2 100 50$' "$out" || fail "the pointer's place on entering was not reported"
+pass "pointer motion reported in the output's pixels"
+check_cover "$out" HEADLESS-2 640 480 -c
+pass "no cursor over the probe"
+wait "$click_pid" || fail "wl_click: $(cat "$tmp/click.out")"
+for _ in $(seq 50); do kill -0 "$probe_pid" 2>/dev/null || break; sleep 0.1; done
+status=0
+wait "$probe_pid" || status=$?
+probe_pid=""
+[ "$status" -eq 0 ] && grep -q '^button$' "$out" || fail "a click did not end the probe (status $status)"
+pass "a click ended it"
 
 kill -0 "$sway_pid" 2>/dev/null || fail "sway died"
 echo "wayland e2e: $checks checks passed"

@@ -9,7 +9,7 @@
 // and a border missing at an edge or black beyond it a surface not of the output's size.
 //
 //   wl_probe [--window WxH] [--seconds N]
-// Prints one line per event (output, configured, covered, closed, key, button); exits 0 on a
+// Prints one line per event (output, configured, covered, motion, closed, key, button); exits 0 on a
 // key or a click, 2 when the display cannot be used, 3 when nobody ended it within N seconds.
 #include <poll.h>
 
@@ -65,6 +65,7 @@ struct Probe final : wl::Events {
     std::printf("button\n");
     exit_code = 0;
   }
+  void pointer_moved(int s, int x, int y) override { std::printf("motion %s %d %d\n", name_of(s), x, y); }
   void configured(int s, int w, int h) override {
     View& v = views[static_cast<std::size_t>(s)];
     v.full = true;
