@@ -15,6 +15,7 @@
 #include <algorithm>
 #include <array>
 #include <cerrno>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -106,11 +107,15 @@ Surface& surf(int s) { return D().surfaces[static_cast<std::size_t>(s)]; }
 bool output_ok(int i) { return i >= 1 && i <= kMaxOutputs && D().outputs[i].live; }
 bool surface_ok(int s) { return s >= 1 && s <= kMaxSurfaces && D().surfaces[s].live; }
 
+// Listeners get the slot of their output, surface or seat as their data.
+void* tag(int slot) { return reinterpret_cast<void*>(static_cast<std::intptr_t>(slot)); }
+int slot_from(void* data) { return static_cast<int>(reinterpret_cast<std::intptr_t>(data)); }
+
 // Our wl_surfaces carry their slot as user data, so input events find their surface.
 int slot_of(wl_surface* surface) {
   if (!surface) return 0;
-  const auto slot = reinterpret_cast<std::intptr_t>(wl_surface_get_user_data(surface));
-  return surface_ok(static_cast<int>(slot)) && D().surfaces[slot].surface == surface ? static_cast<int>(slot) : 0;
+  const int slot = slot_from(wl_surface_get_user_data(surface));
+  return surface_ok(slot) && surf(slot).surface == surface ? slot : 0;
 }
 
 // ---- buffers ----
@@ -135,6 +140,10 @@ const wl_buffer_listener kBufferListener{buffer_release};
 bool make_buffers(Surface& s, int width, int height) {
   free_buffers(s);
   const std::size_t one = static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 4;
+  if (one * 2 > static_cast<std::size_t>(INT32_MAX)) {  // a pool's size is a 32-bit number
+    errno = EFBIG;
+    return false;
+  }
   const int fd = memfd_create("zelkin-wumpets-frame", MFD_CLOEXEC | MFD_ALLOW_SEALING);
   if (fd < 0) return false;
   if (ftruncate(fd, static_cast<off_t>(one * 2)) != 0) {
@@ -168,17 +177,17 @@ bool make_buffers(Surface& s, int width, int height) {
 
 // ---- surfaces: configure and close ----
 
-void apply_size(Surface& s, int logical_width, int logical_height, bool& resized) {
+// The buffers follow a configured size (layout units); true when they changed.
+bool apply_size(Surface& s, int logical_width, int logical_height) {
   const int width = logical_width * s.scale, height = logical_height * s.scale;
-  resized = false;
-  if (width <= 0 || height <= 0) return;
-  if (s.configured && width == s.width && height == s.height) return;
+  if (width <= 0 || height <= 0) return false;
+  if (s.configured && width == s.width && height == s.height) return false;
   if (!make_buffers(s, width, height)) {
     std::fprintf(stderr, "zelkin-wumpets: no shared memory for a %dx%d frame: %s\n", width, height, std::strerror(errno));
-    return;
+    return false;
   }
   s.configured = true;
-  resized = true;
+  return true;
 }
 
 void report_closed(int slot) {
@@ -189,7 +198,7 @@ void report_closed(int slot) {
 }
 
 void layer_configure(void* data, zwlr_layer_surface_v1* layer, std::uint32_t serial, std::uint32_t w, std::uint32_t h) {
-  const int slot = static_cast<int>(reinterpret_cast<std::intptr_t>(data));
+  const int slot = slot_from(data);
   if (!surface_ok(slot)) return;
   Surface& s = surf(slot);
   zwlr_layer_surface_v1_ack_configure(layer, serial);
@@ -199,20 +208,18 @@ void layer_configure(void* data, zwlr_layer_surface_v1* layer, std::uint32_t ser
     lw = o.rect.width / s.scale;
     lh = o.rect.height / s.scale;
   }
-  bool resized = false;
-  apply_size(s, lw, lh, resized);
-  if (resized) events().configured(slot, s.width, s.height);
+  if (apply_size(s, lw, lh)) events().configured(slot, s.width, s.height);
 }
 
 void layer_closed(void* data, zwlr_layer_surface_v1*) {
-  const int slot = static_cast<int>(reinterpret_cast<std::intptr_t>(data));
+  const int slot = slot_from(data);
   if (surface_ok(slot)) report_closed(slot);
 }
 
 const zwlr_layer_surface_v1_listener kLayerListener{layer_configure, layer_closed};
 
 void toplevel_configure(void* data, xdg_toplevel*, std::int32_t w, std::int32_t h, wl_array*) {
-  const int slot = static_cast<int>(reinterpret_cast<std::intptr_t>(data));
+  const int slot = slot_from(data);
   if (!surface_ok(slot)) return;
   Surface& s = surf(slot);
   if (s.mode == Mode::Cover && w > 0 && h > 0) {
@@ -222,7 +229,7 @@ void toplevel_configure(void* data, xdg_toplevel*, std::int32_t w, std::int32_t 
 }
 
 void toplevel_close(void* data, xdg_toplevel*) {
-  const int slot = static_cast<int>(reinterpret_cast<std::intptr_t>(data));
+  const int slot = slot_from(data);
   if (surface_ok(slot)) report_closed(slot);
 }
 
@@ -233,7 +240,7 @@ const xdg_toplevel_listener kToplevelListener{toplevel_configure, toplevel_close
                                               toplevel_capabilities};
 
 void xsurface_configure(void* data, xdg_surface* xs, std::uint32_t serial) {
-  const int slot = static_cast<int>(reinterpret_cast<std::intptr_t>(data));
+  const int slot = slot_from(data);
   if (!surface_ok(slot)) return;
   Surface& s = surf(slot);
   xdg_surface_ack_configure(xs, serial);
@@ -243,15 +250,13 @@ void xsurface_configure(void* data, xdg_surface* xs, std::uint32_t serial) {
     lw = o.rect.width / s.scale;
     lh = o.rect.height / s.scale;
   }
-  bool resized = false;
-  apply_size(s, lw, lh, resized);
-  if (resized) events().configured(slot, s.width, s.height);
+  if (apply_size(s, lw, lh)) events().configured(slot, s.width, s.height);
 }
 
 const xdg_surface_listener kXdgSurfaceListener{xsurface_configure};
 
 void frame_done(void* data, wl_callback* cb, std::uint32_t) {
-  const int slot = static_cast<int>(reinterpret_cast<std::intptr_t>(data));
+  const int slot = slot_from(data);
   wl_callback_destroy(cb);
   if (surface_ok(slot) && surf(slot).frame == cb)
     surf(slot).frame = nullptr;
@@ -270,11 +275,9 @@ void maybe_announce(int i) {
   if (D().opened) events().output_added(i);
 }
 
-int output_slot(void* data) { return static_cast<int>(reinterpret_cast<std::intptr_t>(data)); }
-
 void output_geometry(void* data, wl_output*, std::int32_t x, std::int32_t y, std::int32_t, std::int32_t,
                      std::int32_t, const char*, const char*, std::int32_t) {
-  Output& o = out(output_slot(data));
+  Output& o = out(slot_from(data));
   if (!o.has_place) {
     o.rect.x = x;
     o.rect.y = y;
@@ -283,20 +286,20 @@ void output_geometry(void* data, wl_output*, std::int32_t x, std::int32_t y, std
 
 void output_mode(void* data, wl_output*, std::uint32_t flags, std::int32_t w, std::int32_t h, std::int32_t) {
   if (!(flags & WL_OUTPUT_MODE_CURRENT)) return;
-  Output& o = out(output_slot(data));
+  Output& o = out(slot_from(data));
   o.rect.width = w;
   o.rect.height = h;
   o.has_mode = true;
 }
 
-void output_done(void* data, wl_output*) { maybe_announce(output_slot(data)); }
+void output_done(void* data, wl_output*) { maybe_announce(slot_from(data)); }
 
 void output_scale(void* data, wl_output*, std::int32_t factor) {
-  out(output_slot(data)).scale = std::max(factor, 1);
+  out(slot_from(data)).scale = std::max(factor, 1);
 }
 
 void output_name(void* data, wl_output*, const char* name) {
-  Output& o = out(output_slot(data));
+  Output& o = out(slot_from(data));
   std::snprintf(o.name, sizeof o.name, "%s", name);
 }
 
@@ -306,16 +309,16 @@ const wl_output_listener kOutputListener{output_geometry, output_mode,  output_d
                                          output_scale,    output_name, output_description};
 
 void xdg_output_position(void* data, zxdg_output_v1*, std::int32_t x, std::int32_t y) {
-  Output& o = out(output_slot(data));
+  Output& o = out(slot_from(data));
   o.rect.x = x;
   o.rect.y = y;
   o.has_place = true;
 }
 
 void xdg_output_size(void*, zxdg_output_v1*, std::int32_t, std::int32_t) {}
-void xdg_output_done(void* data, zxdg_output_v1*) { maybe_announce(output_slot(data)); }
+void xdg_output_done(void* data, zxdg_output_v1*) { maybe_announce(slot_from(data)); }
 void xdg_output_name(void* data, zxdg_output_v1*, const char* name) {
-  Output& o = out(output_slot(data));
+  Output& o = out(slot_from(data));
   if (!o.name[0]) std::snprintf(o.name, sizeof o.name, "%s", name);
 }
 void xdg_output_description(void*, zxdg_output_v1*, const char*) {}
@@ -327,7 +330,7 @@ void watch_place(int i) {
   Output& o = out(i);
   if (!D().xdg_outputs || o.xdg) return;
   o.xdg = zxdg_output_manager_v1_get_xdg_output(D().xdg_outputs, o.output);
-  zxdg_output_v1_add_listener(o.xdg, &kXdgOutputListener, reinterpret_cast<void*>(static_cast<std::intptr_t>(i)));
+  zxdg_output_v1_add_listener(o.xdg, &kXdgOutputListener, tag(i));
 }
 
 void add_output(std::uint32_t global, std::uint32_t version) {
@@ -340,7 +343,7 @@ void add_output(std::uint32_t global, std::uint32_t version) {
     o.global = global;
     o.output = static_cast<wl_output*>(
         wl_registry_bind(D().registry, global, &wl_output_interface, std::min<std::uint32_t>(version, 4)));
-    wl_output_add_listener(o.output, &kOutputListener, reinterpret_cast<void*>(static_cast<std::intptr_t>(i)));
+    wl_output_add_listener(o.output, &kOutputListener, tag(i));
     watch_place(i);
     return;
   }
@@ -373,7 +376,7 @@ void drop_output(int i) {
 void keyboard_keymap(void*, wl_keyboard*, std::uint32_t, std::int32_t fd, std::uint32_t) {
   ::close(fd);  // any key is a key: no keymap is needed
 }
-Seat& seat_of(void* data) { return D().seats[static_cast<std::size_t>(reinterpret_cast<std::intptr_t>(data))]; }
+Seat& seat_of(void* data) { return D().seats[static_cast<std::size_t>(slot_from(data))]; }
 
 // Keys already down when the focus came (the one that started the saver) are not news.
 void keyboard_enter(void* data, wl_keyboard*, std::uint32_t, wl_surface* surface, wl_array*) {
@@ -492,7 +495,7 @@ void registry_global(void*, wl_registry*, std::uint32_t global, const char* ifac
       if (d.seats[i].seat) continue;
       d.seats[i].global = global;
       d.seats[i].seat = static_cast<wl_seat*>(bind(global, &wl_seat_interface, version, 5));
-      wl_seat_add_listener(d.seats[i].seat, &kSeatListener, reinterpret_cast<void*>(static_cast<std::intptr_t>(i)));
+      wl_seat_add_listener(d.seats[i].seat, &kSeatListener, tag(i));
       break;
     }
   }
@@ -607,9 +610,8 @@ int create_surface(int output, Mode mode, int width, int height, const char* tit
   s = Surface{};
   s.live = true;
   s.mode = mode;
-  void* tag = reinterpret_cast<void*>(static_cast<std::intptr_t>(slot));
   s.surface = wl_compositor_create_surface(d.compositor);
-  wl_surface_set_user_data(s.surface, tag);
+  wl_surface_set_user_data(s.surface, tag(slot));
   if (mode == Mode::Cover) {
     s.output = output;
     // Buffers at the output's own resolution on a scaled output.
@@ -625,7 +627,7 @@ int create_surface(int output, Mode mode, int width, int height, const char* tit
   if (mode == Mode::Cover && d.layer_shell) {
     s.layer = zwlr_layer_shell_v1_get_layer_surface(d.layer_shell, s.surface, on, ZWLR_LAYER_SHELL_V1_LAYER_OVERLAY,
                                                     "zelkin-wumpets");
-    zwlr_layer_surface_v1_add_listener(s.layer, &kLayerListener, tag);
+    zwlr_layer_surface_v1_add_listener(s.layer, &kLayerListener, tag(slot));
     zwlr_layer_surface_v1_set_size(s.layer, 0, 0);  // anchored to all edges: the output's size
     zwlr_layer_surface_v1_set_anchor(s.layer, ZWLR_LAYER_SURFACE_V1_ANCHOR_TOP | ZWLR_LAYER_SURFACE_V1_ANCHOR_BOTTOM |
                                                   ZWLR_LAYER_SURFACE_V1_ANCHOR_LEFT | ZWLR_LAYER_SURFACE_V1_ANCHOR_RIGHT);
@@ -633,9 +635,9 @@ int create_surface(int output, Mode mode, int width, int height, const char* tit
     zwlr_layer_surface_v1_set_keyboard_interactivity(s.layer, ZWLR_LAYER_SURFACE_V1_KEYBOARD_INTERACTIVITY_EXCLUSIVE);
   } else {
     s.xsurface = xdg_wm_base_get_xdg_surface(d.wm_base, s.surface);
-    xdg_surface_add_listener(s.xsurface, &kXdgSurfaceListener, tag);
+    xdg_surface_add_listener(s.xsurface, &kXdgSurfaceListener, tag(slot));
     s.toplevel = xdg_surface_get_toplevel(s.xsurface);
-    xdg_toplevel_add_listener(s.toplevel, &kToplevelListener, tag);
+    xdg_toplevel_add_listener(s.toplevel, &kToplevelListener, tag(slot));
     xdg_toplevel_set_title(s.toplevel, title && *title ? title : "Zelkin Wumpets");
     xdg_toplevel_set_app_id(s.toplevel, "zelkin-wumpets");
     if (mode == Mode::Cover) {
@@ -691,7 +693,7 @@ void commit(int slot, const Rect* damaged, int n) {
   wl_surface_attach(s.surface, s.buffers[static_cast<std::size_t>(s.frames.current())], 0, 0);
   s.frames.commit(damaged, n, [&](const Rect& r) { wl_surface_damage_buffer(s.surface, r.x, r.y, r.width, r.height); });
   s.frame = wl_surface_frame(s.surface);
-  wl_callback_add_listener(s.frame, &kFrameListener, reinterpret_cast<void*>(static_cast<std::intptr_t>(slot)));
+  wl_callback_add_listener(s.frame, &kFrameListener, tag(slot));
   wl_surface_commit(s.surface);
   wl_display_flush(D().display);
 }
