@@ -107,6 +107,25 @@ inline constexpr int kMaxMonitors = 16;
 int monitor_count();
 Size monitor_size(int monitor);  // pixels; monitor 0 is the screen of screen_metrics()
 
+// Called by the saver mode's start-up before it loads its pictures: its full-screen windows
+// are about to be made, so a back end may choose how they are shown (a compositor's own
+// surfaces) and which monitors there are.
+void begin_saver_mode();
+
+// Monitors plugged in or out while the saver runs (a compositor's outputs). A monitor keeps its
+// number for the life of the process: a new one gets the next number (never above
+// kMaxMonitors - 1), one that goes away keeps its number and is not covered again. Called from
+// the event loop.
+class MonitorEvents {
+ public:
+  virtual void on_monitor_added(int /*monitor*/) {}
+  virtual void on_monitor_removed(int /*monitor*/) {}
+
+ protected:
+  ~MonitorEvents() = default;
+};
+void watch_monitors(MonitorEvents* events);  // null: no longer told
+
 // A saver window covers the given monitor; a preview window ignores it. 0 when no window can be
 // made (the caller then has no window, and nothing of it shows).
 Handle window_create(WindowKind kind, WindowEvents* events, int monitor = 0);

@@ -10,6 +10,7 @@ namespace wumpets {
 void Run_ScreenSaver(Starter& st) {
   guarded(st, "Starter/Run_ScreenSaver", [&] {
     st.runmode = kModeSaver;
+    plat::begin_saver_mode();
     X_Loadpics4screensaver(st);
     plat::show_cursor(false);
     st.winversion = sys_GetVersion32(st);
@@ -18,6 +19,7 @@ void Run_ScreenSaver(Starter& st) {
     sys_SetTFS(st, "disable");
     load_saver_form(st);
     load_other_views(st);
+    plat::watch_monitors(&st.monitorwatch);
   });
 }
 

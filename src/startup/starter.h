@@ -43,6 +43,17 @@ struct SaverView {
   std::shared_ptr<SaverForm> form;
 };
 
+struct Starter;
+
+// Monitors plugged in or out while the saver runs (monitors.cpp): a new one gets a view of the
+// saver, one unplugged stops drawing.
+struct MonitorWatch final : plat::MonitorEvents {
+  explicit MonitorWatch(Starter* starter) : st(starter) {}
+  void on_monitor_added(int monitor) override;
+  void on_monitor_removed(int monitor) override;
+  Starter* st;
+};
+
 struct Starter {
   // Forms point back at their Starter: it is never copied or moved.
   Starter() = default;
@@ -93,6 +104,7 @@ struct Starter {
   // the password and the shutdown are this state's, once.
   FixedArray<SaverView, plat::kMaxMonitors + 1> views;  // 1..viewcount
   int viewcount = 0;
+  MonitorWatch monitorwatch{this};
 };
 
 // Entry and modes.
@@ -103,7 +115,8 @@ void Run_Preview(Starter& st);
 void Run_Password(Starter& st);
 void Run_HelpPage(Starter& st);
 void Run_WebSite(Starter& st);
-// Saver mode's views of the monitors beside the primary one (monitors.cpp).
+// Saver mode's views of the monitors beside the primary one, each monitor that has none yet
+// (monitors.cpp).
 void load_other_views(Starter& st);
 
 // The one way out of the saver, preview, web-page and error paths.

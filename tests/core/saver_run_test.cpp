@@ -331,3 +331,47 @@ TEST_F(SaverRun, ErrorsOnSeveralMonitorsGoToOneDialogAndHideEveryView) {
   for (int v = 1; v <= st_.viewcount; ++v) EXPECT_FALSE(headless::window(view_window(st_, v))->visible) << v;
   EXPECT_TRUE(headless::error_dialog_visible());
 }
+
+// Monitors plugged in while the saver runs get a view of their own, drawn and shown; one
+// unplugged stops drawing and is hidden, while the rest (and the primary's music) go on.
+// Input on a plugged-in view still ends the whole saver.
+TEST_F(SaverRun, MonitorsPluggedInOrOutWhileItRuns) {
+  fresh_starter();
+  headless::reset(cfg_);
+  write_data_folder();
+  start_saver({"wumpet1=1", "musicchoice2=1", "speed=60"});
+  ASSERT_TRUE(headless::saver_mode_begun());
+  ASSERT_EQ(st_.viewcount, 1);
+
+  const int added = headless::plug_monitor(plat::Size{640, 480});
+  ASSERT_EQ(added, 1);
+  ASSERT_EQ(st_.viewcount, 2);
+  const SaverForm& v2 = *st_.views(2).form;
+  EXPECT_EQ(v2.scene.screenwidth, 640);
+  EXPECT_EQ(plat::dc_size(plat::window_dc(v2.window)).width, 640);
+  EXPECT_TRUE(headless::window(v2.window)->visible);
+  EXPECT_EQ(v2.scene.wumpetdc(1), st_.scene.wumpetdc(1)) << "the sheets are shared";
+  EXPECT_EQ(v2.scene.musicchoice(2), 0) << "the music plays from the primary view only";
+  headless::advance_ms(600);
+  EXPECT_GT(v2.framecounter, 5);
+
+  headless::unplug_monitor(added);
+  EXPECT_FALSE(headless::window(v2.window)->visible);
+  const auto frames = v2.framecounter;
+  const auto primary_frames = st_.saver->framecounter;
+  headless::advance_ms(600);
+  EXPECT_EQ(v2.framecounter, frames) << "an unplugged monitor's view stops drawing";
+  EXPECT_GT(st_.saver->framecounter, primary_frames);
+
+  // Unplugging the primary monitor stops its frames, not the music.
+  headless::unplug_monitor(0);
+  headless::clear_calls();
+  headless::advance_ms(10000);
+  EXPECT_GE(count_calls("media_command status song2 mode"), 1) << "the play list is still watched";
+
+  const int again = headless::plug_monitor(plat::Size{320, 200});
+  ASSERT_EQ(st_.viewcount, 3) << "a monitor plugged in again is a new one";
+  EXPECT_EQ(st_.views(3).form->scene.screenwidth, 320);
+  EXPECT_EQ(again, 2);
+  EXPECT_THROW(headless::key(st_.views(3).form->window, 'x', 'x'), headless::ProcessEnded);
+}

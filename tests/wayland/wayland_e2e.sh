@@ -8,20 +8,19 @@
 # the probe, and its click ends it; the same without layer-shell (full-screen windows) and
 # --window.
 #
-# sway refuses to run as root: as root it runs as nobody, in a runtime folder of its own made
-# for that user (0700). Everything lives in a temporary folder; processes are ended by PID.
+# sway runs as an unprivileged user (tests/lib/sway.sh). Everything lives in a temporary
+# folder; processes are ended by PID.
 set -euo pipefail
 probe=$(readlink -f "$1")
 click=$(readlink -f "$2")
 
 tmp=$(mktemp -d)
-chmod 755 "$tmp"
-sway_pid=""
+SWAY_PID=""
 probe_pid=""
 cleanup() {
   [ -n "$probe_pid" ] && kill "$probe_pid" 2>/dev/null || true
-  [ -n "$sway_pid" ] && kill "$sway_pid" 2>/dev/null || true
-  [ -n "$sway_pid" ] && wait "$sway_pid" 2>/dev/null || true
+  [ -n "$SWAY_PID" ] && kill "$SWAY_PID" 2>/dev/null || true
+  [ -n "$SWAY_PID" ] && wait "$SWAY_PID" 2>/dev/null || true
   rm -rf "$tmp"
 }
 trap cleanup EXIT
@@ -36,40 +35,13 @@ fail() {
 checks=0
 pass() { checks=$((checks + 1)); echo "ok: $*"; }
 
-run="$tmp/run"
-home="$tmp/home"
-mkdir -m 700 "$run" "$home"
-cat >"$tmp/sway.conf" <<'EOF'
-xwayland disable
-output HEADLESS-1 mode 800x600 position 0 0
-output HEADLESS-2 mode 640x480 position 800 0
-EOF
-chmod 644 "$tmp/sway.conf"
-as_user=()
-if [ "$(id -u)" -eq 0 ]; then
-  chown nobody:nogroup "$run" "$home"
-  as_user=(setpriv --reuid=nobody --regid=nogroup --clear-groups)
-fi
-env -i PATH=/usr/bin:/bin HOME="$home" XDG_RUNTIME_DIR="$run" XDG_CONFIG_HOME="$home/.config" \
-  WLR_BACKENDS=headless WLR_LIBINPUT_NO_DEVICES=1 WLR_RENDERER=pixman \
-  "${as_user[@]}" sway -c "$tmp/sway.conf" >"$tmp/sway.log" 2>&1 &
-sway_pid=$!
-
-# The clients talk to that sway only, whatever this shell had.
-unset DISPLAY WAYLAND_DISPLAY SWAYSOCK
-export XDG_RUNTIME_DIR="$run" HOME="$home"
-for _ in $(seq 100); do
-  WAYLAND_DISPLAY=$(cd "$run" && ls wayland-* 2>/dev/null | grep -v '\.lock$' | head -n 1 || true)
-  SWAYSOCK=$(ls "$run"/sway-ipc.*.sock 2>/dev/null | head -n 1 || true)
-  [ -n "$WAYLAND_DISPLAY" ] && [ -n "$SWAYSOCK" ] && break
-  kill -0 "$sway_pid" 2>/dev/null || fail "sway did not start"
-  sleep 0.1
-done
-[ -n "$WAYLAND_DISPLAY" ] && [ -n "$SWAYSOCK" ] || fail "sway made no sockets"
-export WAYLAND_DISPLAY SWAYSOCK
+source "$(dirname "$0")/../lib/sway.sh"
+start_sway "$tmp" "output HEADLESS-1 mode 800x600 position 0 0
+output HEADLESS-2 mode 640x480 position 800 0" || fail "sway"
+export HOME="$tmp/home"
 swaymsg -q create_output || fail "swaymsg create_output"
 
-outputs() { swaymsg -t get_outputs -p | sed -n 's/^Output \([^ ]*\) .*/\1/p'; }
+outputs() { sway_outputs; }
 
 # wait_for FILE PATTERN [SECONDS]: a line of FILE matches PATTERN (grep -E) in time.
 wait_for() {
@@ -216,5 +188,5 @@ probe_pid=""
 [ "$status" -eq 0 ] && grep -q '^button$' "$out" || fail "a click did not end the probe (status $status)"
 pass "a click ended it"
 
-kill -0 "$sway_pid" 2>/dev/null || fail "sway died"
+kill -0 "$SWAY_PID" 2>/dev/null || fail "sway died"
 echo "wayland e2e: $checks checks passed"

@@ -53,6 +53,8 @@ struct State {
   std::map<std::string, long> song_lengths;
   std::map<plat::Handle, std::string> reg_keys;
   plat::Handle next_key = 1;
+  bool saver_mode = false;
+  plat::MonitorEvents* monitor_events = nullptr;
 };
 
 State& S() {
@@ -172,6 +174,17 @@ void error_dialog_close() { headless_dialogs::close(error_dialog()); }
 const std::vector<std::string>& opened_pages() { return S().pages; }
 void set_song_length(const std::string& path, long ms) { S().song_lengths[path] = ms; }
 
+int plug_monitor(plat::Size size) {
+  S().config.other_monitors.push_back(size);
+  const int monitor = static_cast<int>(S().config.other_monitors.size());
+  if (S().monitor_events) S().monitor_events->on_monitor_added(monitor);
+  return monitor;
+}
+void unplug_monitor(int monitor) {
+  if (S().monitor_events) S().monitor_events->on_monitor_removed(monitor);
+}
+bool saver_mode_begun() { return S().saver_mode; }
+
 plat::Handle create_host_window(int client_width, int client_height) {
   plat::Handle h = S().next_window++;
   Window w;
@@ -236,6 +249,9 @@ Size monitor_size(int monitor) {
   if (monitor <= 0 || monitor >= monitor_count()) return Size{S().config.screen_width, S().config.screen_height};
   return S().config.other_monitors[static_cast<std::size_t>(monitor - 1)];
 }
+
+void begin_saver_mode() { S().saver_mode = true; }
+void watch_monitors(MonitorEvents* events) { S().monitor_events = events; }
 
 namespace {
 Handle create_window(WindowKind kind, WindowEvents* events, int monitor) {

@@ -97,6 +97,12 @@ const std::vector<std::string>& opened_pages();
 // that does not exist fails at play, as a real sequencer does.
 void set_song_length(const std::string& path, long ms);
 
+// Monitors plugged in or out while the saver runs, told to whoever watches them. A new monitor
+// gets the next number, which plug_monitor returns; an unplugged one keeps its number.
+int plug_monitor(plat::Size size);
+void unplug_monitor(int monitor);
+bool saver_mode_begun();  // the saver mode's start-up said its windows are coming
+
 // A host window for the preview (a window of another program).
 plat::Handle create_host_window(int client_width, int client_height);
 

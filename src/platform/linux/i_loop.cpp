@@ -157,6 +157,12 @@ void x_window_gone(unsigned long id) {
 }
 
 void pump() {
+  if (!wayland_dispatch()) {
+    // The compositor is gone, and every surface with it: nothing of the saver can show.
+    std::fprintf(stderr, "zelkin-wumpets: the Wayland display closed the connection\n");
+    plat::set_exit_status(1);
+    close_all();
+  }
   if (sdl_started()) {
     SDL_Event e;
     while (SDL_PollEvent(&e)) {
@@ -194,10 +200,17 @@ void wait_for_events(int timeout_ms) {
     if (SDL_HasEvents(SDL_FIRSTEVENT, SDL_LASTEVENT)) return;
   }
   if (x_pending()) return;
-  std::array<pollfd, 3> fds{};
+  std::array<pollfd, 4> fds{};
   nfds_t nfds = 0;
   if (g_signal_pipe[0] >= 0) fds[nfds++] = pollfd{g_signal_pipe[0], POLLIN, 0};
   if (x_fd() >= 0) fds[nfds++] = pollfd{x_fd(), POLLIN, 0};
+  // The Wayland connection: events already read but not handled are handled first.
+  const nfds_t wl_index = nfds;
+  const bool wl = wayland_fd() >= 0;
+  if (wl) {
+    if (!wayland_prepare_poll()) return;
+    fds[nfds++] = pollfd{wayland_fd(), POLLIN, 0};
+  }
   bool sdl_fd_known = false;
   for (plat::Handle h : window_handles()) {
     Window* w = window(h);
@@ -212,7 +225,8 @@ void wait_for_events(int timeout_ms) {
   }
   // Without SDL's descriptor, look at its events now and then.
   if (sdl_started() && !sdl_fd_known && (timeout_ms < 0 || timeout_ms > 50)) timeout_ms = 50;
-  ::poll(fds.data(), nfds, timeout_ms);
+  const int ready = ::poll(fds.data(), nfds, timeout_ms);
+  if (wl) wayland_after_poll(ready > 0 && (fds[wl_index].revents & (POLLIN | POLLHUP | POLLERR)) != 0);
   if (g_signal_pipe[0] >= 0) {
     char buf[16];
     while (::read(g_signal_pipe[0], buf, sizeof buf) > 0) {

@@ -64,14 +64,16 @@ State& S() {
 
 void start_sdl() {
   if (S().sdl) return;
-  // The window surface path: SDL's renderer costs several times the CPU under a software GL.
-  SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
   // SIGTERM and SIGINT are ours: they close the saver through its shutdown (i_loop.cpp).
   SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
   // A screen saver must not keep resetting the X server's idle timer (xscreensaver watches it).
   SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "1");
   SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
   if (SDL_Init(SDL_INIT_VIDEO) != 0) fail(std::string("cannot open the display: ") + SDL_GetError());
+  // The window surface path without SDL's renderer, which costs several times the CPU under a
+  // software GL. Only on X11: SDL's Wayland driver has no window surface without one.
+  if (const char* d = SDL_GetCurrentVideoDriver(); d && std::strcmp(d, "x11") == 0)
+    SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
   // With no display to reach, SDL falls back to drivers that show nothing (off-screen and the
   // like): a saver nobody can see or stop must not be left running. A driver the user chose
   // with SDL_VIDEODRIVER is theirs to choose.
@@ -102,6 +104,7 @@ unsigned long foreign_target() {
 
 // The monitors, found once: RandR's, else SDL's displays. Monitor 0 is the primary one.
 const MonitorList& monitors() {
+  if (wayland_active()) return wayland_monitors();
   static const MonitorList list = [] {
     MonitorList out;
     start_sdl();
@@ -139,7 +142,10 @@ bool borrowable(const SDL_Surface* s) {
 // Points the window's image at its SDL surface (or makes it a private buffer of that size).
 void bind_surface(Window& w) {
   SDL_Surface* s = SDL_GetWindowSurface(w.sdl);
-  if (!s) fail(std::string("no window surface: ") + SDL_GetError());
+  if (!s) {
+    const char* why = SDL_GetError();
+    fail(std::string("no window surface: ") + (why && *why ? why : "the video driver gives none"));
+  }
   w.surface = s;
   SDL_FillRect(s, nullptr, 0);
   w.borrowed = borrowable(s);
@@ -206,6 +212,7 @@ plat::Handle handle_of_sdl(Uint32 window_id) {
 }
 
 void destroy_native(Window& w) {
+  wayland_unmap(w);
   if (w.sdl) {
     SDL_DestroyWindow(w.sdl);  // a foreign window stays: SDL only lets go of it
     w.sdl = nullptr;
@@ -421,7 +428,9 @@ void present(Window& w) {
     if (&v == &w) h = k;
   paint_labels(h);
   if (rendering() || !w.visible) return;
-  if (w.sdl) {
+  if (w.wl_surface) {
+    wayland_present(w);
+  } else if (w.sdl) {
     if (!w.borrowed) {
       SDL_ConvertPixels(w.image->width, w.image->height, SDL_PIXELFORMAT_RGB888, w.image->row(0),
                         w.image->stride * 4, w.surface->format->format, w.surface->pixels, w.surface->pitch);
@@ -556,6 +565,9 @@ int show_cursor(bool show) {
   return S().cursor;
 }
 
+void begin_saver_mode() { linuxvideo::wayland_begin_saver(); }
+void watch_monitors(MonitorEvents* events) { linuxvideo::wayland_watch(events); }
+
 int monitor_count() {
   const auto& o = linuxplat::options();
   if (linuxvideo::rendering() || o.window || linuxvideo::foreign_target()) return 1;
@@ -583,8 +595,15 @@ Handle create_window(WindowKind kind, WindowEvents* events, int monitor) {
   } else {
     const Size size = monitor > 0 ? monitor_size(monitor) : screen_pixels();
     const int width = size.width, height = size.height;
-    linuxvideo::start_sdl();
     const auto& o = linuxplat::options();
+    if (linuxvideo::wayland_active()) {
+      *w.image = wumpets::PixelBuffer(width, height);
+      if (!linuxvideo::wayland_create(w, monitor)) linuxvideo::fail("cannot create a Wayland surface");
+      if (!o.window) linuxplat::take_saver_lock();
+      w.dc = memdc::create_dc_on(w.image);
+      return h;
+    }
+    linuxvideo::start_sdl();
     if (unsigned long id = linuxvideo::foreign_target()) {
       w.foreign = id;
       w.sdl = SDL_CreateWindowFrom(reinterpret_cast<const void*>(static_cast<std::uintptr_t>(id)));
@@ -620,6 +639,9 @@ void window_show(Handle wnd) {
   linuxvideo::Window* w = linuxvideo::window(wnd);
   if (!w) return;
   w->visible = true;
+  if (linuxvideo::wayland_active() && !w->sdl && !w->xchild && w->kind == WindowKind::Saver) {
+    if (!linuxvideo::wayland_map(*w)) linuxvideo::fail("cannot create a Wayland surface");
+  }
   if (w->sdl && !w->foreign) {
     SDL_ShowWindow(w->sdl);
     SDL_RaiseWindow(w->sdl);
@@ -644,6 +666,7 @@ void window_hide(Handle wnd) {
   linuxvideo::Window* w = linuxvideo::window(wnd);
   if (!w) return;
   w->visible = false;
+  linuxvideo::wayland_unmap(*w);  // the error dialog (an X11 window) is not under an overlay
   if (w->sdl && !w->foreign) {
     // Whatever shows instead (the error dialog) needs the keyboard and the pointer.
     if (S().grabbed == wnd) {

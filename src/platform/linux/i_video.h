@@ -41,6 +41,12 @@ struct Window {
   unsigned long foreign = 0;  // an X window of another program we draw into (--window-id, --root)
   unsigned long xchild = 0;   // preview: our X window inside the host
   bool pressed = false;       // a mouse button went down in the window
+  // Native Wayland (i_wayland.cpp): the surface showing the window (0: none, or unmapped), the
+  // monitor it covers or whether it is an ordinary window, and whether its buffers are blank.
+  int wl_surface = 0;
+  int wl_monitor = 0;
+  bool wl_window = false;
+  bool wl_full = true;
   // What the window last showed: its image's identity and version, so that the next refresh
   // sends only the rectangles drawn since.
   std::uint64_t shown_identity = 0, shown_version = 0;
@@ -109,6 +115,21 @@ unsigned long x_window_of(SDL_Window* window);  // its X window, 0 when it has n
 bool x_grab_input(SDL_Window* window, bool grab);
 void x_install_error_handlers();     // errors on a vanished window are noted, never fatal
 unsigned long x_take_lost_window();  // a window an X error said is gone (0: none)
+
+// Native Wayland (i_wayland.cpp): the saver's own windows as surfaces of the compositor, when
+// the saver mode starts on a Wayland display (not for --render, --window-id or --root).
+void wayland_begin_saver();              // connects; on failure says why, and X11 shows the saver
+bool wayland_active();                   // the saver's windows are Wayland surfaces
+const MonitorList& wayland_monitors();   // the outputs, by monitor number (unplugged ones kept)
+void wayland_watch(plat::MonitorEvents* events);
+bool wayland_create(Window& w, int monitor);  // false: no surface could be made
+bool wayland_map(Window& w);             // shown (again): a surface for the window
+void wayland_unmap(Window& w);           // hidden: its surface goes
+void wayland_present(Window& w);
+int wayland_fd();                        // -1 when not active
+bool wayland_prepare_poll();             // false: events are queued, dispatch first
+void wayland_after_poll(bool readable);
+bool wayland_dispatch();                 // false once the connection is lost
 
 // Picture files (i_render.cpp).
 bool write_picture(const std::string& path, const wumpets::PixelBuffer& image, std::string& error);

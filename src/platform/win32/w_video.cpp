@@ -205,6 +205,11 @@ Size monitor_size(int monitor) {
   return Size{r.right - r.left, r.bottom - r.top};
 }
 
+// Full-screen windows are ordinary windows here, and the monitors are found once at start: nothing
+// to choose and nothing to watch.
+void begin_saver_mode() {}
+void watch_monitors(MonitorEvents*) {}
+
 Handle window_create(WindowKind kind, WindowEvents* events, int monitor) {
   return win32::create_window(kind, events, kind == WindowKind::Saver ? monitor : 0);
 }
