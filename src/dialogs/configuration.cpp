@@ -38,6 +38,8 @@ void Configuration::load() {
     plat::end_process();
   }
   Form_Load();
+  // Asked for by a window of the system's settings: the dialog is that window's, centred on it.
+  if (st.configowner) plat::dialog_set_owner(dialog, st.configowner);
 }
 
 void Configuration::show() {

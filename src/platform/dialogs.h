@@ -118,6 +118,11 @@ void dialog_outer_size(Handle dialog, float& width, float& height);
 // Moves the window's outer top-left corner; twips, rounded to whole pixels here.
 void dialog_move(Handle dialog, float left, float top);
 void dialog_set_topmost(Handle dialog, bool topmost);
+// The dialog belongs to another program's window (the system's settings window that asked for
+// it): it stays above that window and goes with it, that window takes no input while the
+// dialog is shown, and the dialog is centred on it. False (nothing changes) when owner is not a
+// window of another program. Called before dialog_show.
+bool dialog_set_owner(Handle dialog, Handle owner);
 
 // Program-side changes: none of these reports an event back.
 void control_set_value(Handle dialog, int control, int value);

@@ -1,6 +1,7 @@
 // Main: the program's single entry point, and the settings-dialog mode procedure.
 #include <algorithm>
 #include <cctype>
+#include <cstdint>
 
 #include "dialogs/configuration.h"
 #include "errors/handler.h"
@@ -71,9 +72,22 @@ void Main(Starter& st) {
   });
 }
 
+// The decimal window handle after "/c:", or 0 (none, or a number no handle can be).
+plat::Handle configure_owner(const std::string& cmdline) {
+  const std::size_t at = cmdline.find("/c:");
+  if (at == std::string::npos) return 0;
+  std::int64_t h = 0;
+  for (std::size_t i = at + 3; i < cmdline.size() && cmdline[i] >= '0' && cmdline[i] <= '9'; ++i) {
+    h = h * 10 + (cmdline[i] - '0');
+    if (h > INT32_MAX) return 0;
+  }
+  return static_cast<plat::Handle>(h);
+}
+
 void Run_Configure(Starter& st) {
   guarded(st, "Starter/Run_Configure", [&] {
     st.runmode = kModeConfigure;
+    st.configowner = configure_owner(st.cmdline);
     load_configuration(st);
   });
 }

@@ -64,6 +64,7 @@ struct Starter {
   std::string cmdline;    // trimmed, lower-cased arguments
   std::string cmdswitch;  // first two characters of cmdline
   plat::Handle displaypropswnd = 0;
+  plat::Handle configowner = 0;  // "/c:NNN": the window that asked for the settings dialog
   Integer runmode = kModeStartup;
 
   // Operating-system family and the saver password flag (saver mode only).
@@ -110,6 +111,7 @@ struct Starter {
 // Entry and modes.
 void Main(Starter& st);
 void Run_Configure(Starter& st);
+plat::Handle configure_owner(const std::string& cmdline);  // the handle after "/c:", or 0
 void Run_ScreenSaver(Starter& st);
 void Run_Preview(Starter& st);
 void Run_Password(Starter& st);

@@ -10,6 +10,7 @@
 #include "fixture.h"
 #include "gfx/surface.h"
 #include "platform/common/options.h"
+#include "platform/headless/headless_dialogs.h"
 
 using namespace wumpets;
 
@@ -36,6 +37,29 @@ TEST_F(Startup, DispatchTable) {
     headless::reset(cfg_);
     run_main(c.command_line);
     EXPECT_EQ(st_.runmode, c.mode) << '"' << c.command_line << '"';
+  }
+}
+
+// "/c:NNN" names the window of the system's settings that asked: the dialog is given to it.
+// Anything that is not a handle gives the dialog no owner.
+TEST_F(Startup, SettingsDialogBelongsToTheWindowThatAskedForIt) {
+  struct Case {
+    const char* command_line;
+    plat::Handle owner;
+  } cases[] = {
+      {"/c:1234", 1234}, {"/C:77 ", 77}, {"/c", 0},  {"/c:", 0},
+      {"/c:x12", 0},     {"/c:99999999999", 0},      {"/c:2147483647", 2147483647},
+  };
+  write_data_folder();
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.command_line);
+    fresh_starter();
+    headless::reset(cfg_);
+    run_main(c.command_line);
+    ASSERT_EQ(st_.runmode, kModeConfigure);
+    const auto* d = headless_dialogs::dialog(headless_dialogs::find_dialog("Configuration"));
+    ASSERT_NE(d, nullptr);
+    EXPECT_EQ(d->owner, c.owner);
   }
 }
 

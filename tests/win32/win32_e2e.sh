@@ -7,6 +7,9 @@
 #       config  /c opens the settings dialog; Apply writes the 30 keys in order
 #       preview /p HWND from a small host program (HELPER: preview_host.exe) puts a child of the
 #               host's client size under it; the saver ends when the host closes
+#       settings_owner /c:HWND from a stand-in settings window (HELPER: settings_host.exe): the
+#               dialog is owned by it, centred on it, the window takes no input meanwhile and
+#               takes it again when the dialog closes (which writes nothing)
 #       password the 95 family (Wine's "win98" setting) with ScreenSaveUsePassword=1 and a
 #               stand-in password.cpl (HELPER): a refused password keeps the saver running, an
 #               accepted one ends it
@@ -249,6 +252,10 @@ case $case in
     ;;
   preview)
     wine "$host" "$scr" "--config-dir=$cfg" || fail "the preview host's checks failed"
+    ;;
+  settings_owner)
+    wine "$host" "$scr" "--config-dir=$cfg" || fail "the settings host's checks failed"
+    [ ! -e "$cfg/vornicade.ini" ] || fail "closing the dialog wrote the settings"
     ;;
   password)
     # A copy of the program beside the stand-in module, which the program loads by name.

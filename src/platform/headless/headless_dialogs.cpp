@@ -204,6 +204,13 @@ void dialog_set_topmost(Handle h, bool topmost) {
   if (auto* d = headless_dialogs::live(h)) d->topmost = topmost;
 }
 
+bool dialog_set_owner(Handle h, Handle owner) {
+  auto* d = headless_dialogs::live(h);
+  if (!d || owner <= 0) return false;
+  d->owner = owner;
+  return true;
+}
+
 void control_set_value(Handle h, int c, int value) {
   if (auto* ctl = headless_dialogs::live_control(h, c)) ctl->value = value;
 }

@@ -24,6 +24,7 @@ struct DialogState {
   bool loaded = true;
   bool visible = false;
   bool topmost = false;
+  plat::Handle owner = 0;  // the other program's window it belongs to
   std::string caption;
   float left = 0, top = 0;  // twips, last move
   int moves = 0;

@@ -849,6 +849,10 @@ void dialog_set_topmost(Handle h, bool topmost) {
   }
 }
 
+// No settings window of a Linux desktop passes its window to the dialog, and another program's
+// X window cannot be made to wait for ours: the dialog stays a window of its own.
+bool dialog_set_owner(Handle, Handle) { return false; }
+
 void control_set_value(Handle h, int c, int value) {
   Dialog* d = live(h);
   if (!d || c < 0 || c >= static_cast<int>(d->widgets.size()) || !d->widgets[static_cast<std::size_t>(c)]) return;

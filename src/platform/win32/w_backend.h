@@ -71,6 +71,7 @@ struct Dialog {
   bool quiet = false;  // a program-side change is under way: report nothing
   bool topmost = false;  // stays above every saver window, even one shown later
   HWND focus = nullptr;  // the control whose focus was last reported or set
+  HWND owner = nullptr;  // another program's window it belongs to (dialog_set_owner)
 };
 
 struct Backend {
@@ -79,6 +80,7 @@ struct Backend {
   HINSTANCE instance = nullptr;
   int dpi = 96;  // the screen's logical pixels per inch (the manifest makes us DPI aware)
   int exit_status = 0;  // what the process ends with (set_exit_status)
+  HWND disabled_owner = nullptr;  // a window of another program we took input from; given back at the end
 
   std::vector<GdiEntry> gdi = std::vector<GdiEntry>(1);  // element 0 is never handed out
   // A saver window, its label and its frame timer for every monitor, the music timer, and the

@@ -413,6 +413,15 @@ bool dialog_message(MSG& msg) {
   }
 }
 
+// The owner the dialog took input from gets it back (before the dialog goes or hides, so that
+// Windows activates the owner rather than some other window).
+void give_owner_back(Dialog& d) {
+  if (d.owner && B().disabled_owner == d.owner) {
+    EnableWindow(d.owner, TRUE);
+    B().disabled_owner = nullptr;
+  }
+}
+
 }  // namespace win32
 
 namespace plat {
@@ -455,6 +464,7 @@ Handle dialog_create(const DialogSpec& desc, DialogEvents* events) {
 void dialog_destroy(Handle h) {
   win32::Dialog* d = win32::dialog(h);
   if (!d) return;
+  win32::give_owner_back(*d);  // first, so that the owner is activated when we go
   HWND hwnd = d->hwnd;
   for (HBRUSH b : d->brushes)
     if (b) DeleteObject(b);
@@ -466,6 +476,11 @@ void dialog_destroy(Handle h) {
 void dialog_show(Handle h) {
   win32::Dialog* d = win32::dialog(h);
   if (!d) return;
+  if (d->owner && IsWindow(d->owner)) {
+    // Modal to the window that asked: it takes no input until the dialog goes.
+    EnableWindow(d->owner, FALSE);
+    B().disabled_owner = d->owner;
+  }
   ShowWindow(d->hwnd, SW_SHOW);
   SetForegroundWindow(d->hwnd);
   // The focus goes to the first control of the tab order, as a dialog opens.
@@ -473,7 +488,10 @@ void dialog_show(Handle h) {
 }
 
 void dialog_hide(Handle h) {
-  if (win32::Dialog* d = win32::dialog(h)) ShowWindow(d->hwnd, SW_HIDE);
+  if (win32::Dialog* d = win32::dialog(h)) {
+    win32::give_owner_back(*d);
+    ShowWindow(d->hwnd, SW_HIDE);
+  }
 }
 
 void dialog_set_caption(Handle h, const std::string& caption) {
@@ -503,6 +521,35 @@ void dialog_set_topmost(Handle h, bool topmost) {
     d->topmost = topmost;
     SetWindowPos(d->hwnd, topmost ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
   }
+}
+
+bool dialog_set_owner(Handle h, Handle owner) {
+  win32::Dialog* d = win32::dialog(h);
+  HWND o = reinterpret_cast<HWND>(static_cast<INT_PTR>(owner));
+  DWORD pid = 0;
+  if (!d || owner <= 0 || !IsWindow(o) || !GetWindowThreadProcessId(o, &pid) || pid == GetCurrentProcessId())
+    return false;
+  // Owned: above its owner, minimised and closed with it.
+  SetWindowLongPtrA(d->hwnd, GWLP_HWNDPARENT, reinterpret_cast<LONG_PTR>(o));
+  d->owner = o;
+  // Centred on the owner, kept inside the work area of the owner's monitor.
+  RECT owner_rect{}, mine{};
+  GetWindowRect(o, &owner_rect);
+  GetWindowRect(d->hwnd, &mine);
+  const int w = mine.right - mine.left, hgt = mine.bottom - mine.top;
+  int x = (owner_rect.left + owner_rect.right - w) / 2, y = (owner_rect.top + owner_rect.bottom - hgt) / 2;
+  MONITORINFO mi{};
+  mi.cbSize = sizeof mi;
+  if (GetMonitorInfoA(MonitorFromWindow(o, MONITOR_DEFAULTTONEAREST), &mi)) {
+    x = std::max(static_cast<int>(mi.rcWork.left), std::min(x, static_cast<int>(mi.rcWork.right) - w));
+    y = std::max(static_cast<int>(mi.rcWork.top), std::min(y, static_cast<int>(mi.rcWork.bottom) - hgt));
+  }
+  SetWindowPos(d->hwnd, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  if (IsWindowVisible(d->hwnd)) {  // shown already: modal from now on
+    EnableWindow(o, FALSE);
+    B().disabled_owner = o;
+  }
+  return true;
 }
 
 namespace {

@@ -314,6 +314,8 @@ void log_error(const std::string& code) {
 void set_exit_status(int status) { B().exit_status = status; }
 
 void end_process() {
+  // A settings window of the system we made wait must not stay dead after us.
+  if (B().disabled_owner) EnableWindow(B().disabled_owner, TRUE);
   if (B().process_end) B().process_end();
   ExitProcess(static_cast<UINT>(B().exit_status));
 }
