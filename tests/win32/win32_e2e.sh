@@ -7,6 +7,8 @@
 #       config  /c opens the settings dialog; Apply writes the 30 keys in order
 #       preview /p HWND from a small host program (HELPER: preview_host.exe) puts a child of the
 #               host's client size under it; the saver ends when the host closes
+#       wide_folders a portable copy in a folder named outside the ANSI code page shows the
+#               scene from its data\; Apply saves into a settings folder of such a name
 #       settings_owner /c:HWND from a stand-in settings window (HELPER: settings_host.exe): the
 #               dialog is owned by it, centred on it, the window takes no input meanwhile and
 #               takes it again when the dialog closes (which writes nothing)
@@ -252,6 +254,35 @@ case $case in
     ;;
   preview)
     wine "$host" "$scr" "--config-dir=$cfg" || fail "the preview host's checks failed"
+    ;;
+  wide_folders)
+    # Folders whose names lie outside the ANSI code page (Cyrillic under a Western one): a
+    # portable copy finds its data\ beside it and shows the scene, and Apply saves into a
+    # settings folder of such a name. Wine takes the names from a UTF-8 locale.
+    export LANG=C.UTF-8
+    portable="$work/Папка Вумпетс"
+    mkdir -p "$portable" "$work/Настройки"
+    cp "$scr" "$portable/"
+    cp -r "$(dirname "$scr")/data" "$portable/data"
+    wcfg=$(winpath "$work/Настройки/мои")
+    WUMPETS_HOLD_AFTER_FRAMES=1 start_exe "$portable/$(basename "$scr")" /s --seed=5 "--config-dir=$wcfg"
+    wait_picture "$work/portable.png" || fail "the portable copy in a Cyrillic folder showed no picture"
+    sleep 1
+    import -window root "$work/portable.png"
+    colours=$(convert "$work/portable.png" -format '%k' info:)
+    [ "$colours" -gt 50 ] || fail "only $colours colours: the portable copy found no pictures"
+    xdotool key space
+    finish 20
+    [ "$rc" = "0" ] || fail "a key should end the saver with exit code 0, got: $rc"
+    start_exe "$portable/$(basename "$scr")" /c "--config-dir=$wcfg"
+    id=$(wait_window "Zelkin Wumpets Version 6.0") || fail "no settings dialog"
+    sleep 1
+    xdotool windowactivate --sync "$id" 2>/dev/null || true
+    xdotool key --window "$id" Return
+    finish 20
+    [ "$rc" = "0" ] || fail "Apply should end the program with exit code 0, got: $rc"
+    [ -f "$work/Настройки/мои/vornicade.ini" ] || fail "Apply wrote nothing into the Cyrillic settings folder"
+    grep -q "^wumpet1=" "$work/Настройки/мои/vornicade.ini" || fail "the settings file has no keys"
     ;;
   settings_owner)
     wine "$host" "$scr" "--config-dir=$cfg" || fail "the settings host's checks failed"

@@ -6,6 +6,7 @@
 // the core's keyboard model as a raw key (no IsDialogMessage: its navigation, grouping and
 // default button are the model's); only a key the model leaves reaches the focused control.
 #include "platform/win32/w_backend.h"
+#include "platform/win32/w_text.h"
 
 #include <commctrl.h>
 
@@ -64,7 +65,7 @@ HBITMAP picture(const std::string& file) {
   for (char& c : id) c = static_cast<char>(c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c);
   HBITMAP bmp = static_cast<HBITMAP>(LoadImageA(B().instance, id.c_str(), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
   if (!bmp)
-    bmp = static_cast<HBITMAP>(LoadImageA(nullptr, (B().program_dir + "resources\\" + file).c_str(), IMAGE_BITMAP, 0,
+    bmp = static_cast<HBITMAP>(LoadImageW(nullptr, win32::wide_path(B().program_dir + "resources\\" + file).c_str(), IMAGE_BITMAP, 0,
                                           0, LR_LOADFROMFILE | LR_CREATEDIBSECTION));
   cache.emplace_back(file, bmp);  // a missing picture stays missing: an empty box
   return bmp;
@@ -617,7 +618,8 @@ void control_focus(Handle h, int i) {
 }
 
 void message_box(const std::string& title, const std::string& text) {
-  MessageBoxA(nullptr, text.c_str(), title.c_str(), MB_OK | MB_SETFOREGROUND);
+  // Wide: a message about a file names its folder, which may lie outside the code page.
+  MessageBoxW(nullptr, win32::wide_path(text).c_str(), win32::wide_path(title).c_str(), MB_OK | MB_SETFOREGROUND);
 }
 
 }  // namespace plat

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "platform/common/bmp_check.h"
+#include "platform/win32/w_text.h"
 
 namespace win32 {
 
@@ -36,8 +37,8 @@ namespace {
 
 // Reads the file's first `limit` bytes (all of it when limit is 0); its whole size in `size`.
 bool read_file(const std::string& path, std::vector<unsigned char>& out, std::uint64_t& size, std::size_t limit) {
-  HANDLE f = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
-                         nullptr);
+  HANDLE f = CreateFileW(wide_path(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                         FILE_ATTRIBUTE_NORMAL, nullptr);
   if (f == INVALID_HANDLE_VALUE) return false;
   LARGE_INTEGER whole{};
   bool ok = GetFileSizeEx(f, &whole) && whole.QuadPart > 0;
@@ -82,7 +83,7 @@ std::shared_ptr<Dib> read_bitmap_file(const std::string& path) {
   HDC screen = GetDC(nullptr);
   if (!info.top_down) {
     HBITMAP loaded = static_cast<HBITMAP>(
-        LoadImageA(nullptr, path.c_str(), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE | LR_CREATEDIBSECTION | LR_DEFAULTSIZE));
+        LoadImageW(nullptr, wide_path(path).c_str(), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE | LR_CREATEDIBSECTION | LR_DEFAULTSIZE));
     if (loaded) {
       BITMAP info{};
       GetObjectA(loaded, sizeof info, &info);

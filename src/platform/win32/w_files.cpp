@@ -5,6 +5,7 @@
 
 #include "platform/common/memdc.h"
 #include "platform/win32/w_dib.h"
+#include "platform/win32/w_text.h"
 
 namespace memdc {
 
@@ -19,7 +20,7 @@ bool read_bmp(const std::string& path, wumpets::PixelBuffer& out) {
 
 std::string file_stamp(const std::string& path) {
   WIN32_FILE_ATTRIBUTE_DATA a{};
-  if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &a)) return "";
+  if (!GetFileAttributesExW(win32::wide_path(path).c_str(), GetFileExInfoStandard, &a)) return "";
   return path + '|' + std::to_string(a.nFileSizeLow) + '|' + std::to_string(a.ftLastWriteTime.dwHighDateTime) + '.' +
          std::to_string(a.ftLastWriteTime.dwLowDateTime);
 }

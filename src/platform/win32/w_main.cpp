@@ -7,6 +7,10 @@
 #include <vector>
 
 #include "platform/win32/w_backend.h"
+
+#include <shellapi.h>
+
+#include "platform/win32/w_text.h"
 #include "platform/common/options.h"
 #include "version.h"
 
@@ -27,9 +31,17 @@ void tell(const std::string& text, bool error) {
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+  // The arguments in full (the ANSI ones lose a folder name outside the code page): paths in
+  // them are UTF-8 from here on, as the back end opens them. A value for the scene is text of
+  // the code page, as the settings file holds it.
   std::vector<std::string> args;
-  for (int i = 1; i < __argc; ++i) args.emplace_back(__argv[i]);
+  int argc = 0;
+  if (LPWSTR* argv = CommandLineToArgvW(GetCommandLineW(), &argc)) {
+    for (int i = 1; i < argc; ++i) args.push_back(win32::utf8(argv[i]));
+    LocalFree(argv);
+  }
   wumpets::Options options = wumpets::parse_options(args);
+  for (auto& setting : options.settings) setting.second = win32::ansi(win32::wide_path(setting.second));
   if (options.window_id || options.root || !options.render.empty())
     options.errors.push_back("--window-id, --root and --render exist only on Linux");
   if (!options.errors.empty()) {

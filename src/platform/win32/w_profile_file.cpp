@@ -10,6 +10,9 @@
 
 #include "platform/common/profile_text.h"
 #include "platform/posix/profile_file.h"
+#include "platform/win32/w_text.h"
+
+using win32::wide_path;
 
 namespace profile {
 
@@ -17,7 +20,7 @@ namespace {
 
 // False when the path is something other than a file or nothing.
 bool is_file_or_missing(const std::string& path, bool& exists) {
-  const DWORD a = GetFileAttributesA(path.c_str());
+  const DWORD a = GetFileAttributesW(wide_path(path).c_str());
   exists = a != INVALID_FILE_ATTRIBUTES;
   if (!exists) return GetLastError() == ERROR_FILE_NOT_FOUND || GetLastError() == ERROR_PATH_NOT_FOUND;
   return !(a & FILE_ATTRIBUTE_DIRECTORY);
@@ -27,7 +30,7 @@ std::uint64_t parse_count = 0;
 
 bool read_lines(const std::string& path, std::vector<std::string>& lines, Encoding* encoding = nullptr) {
   ++parse_count;
-  HANDLE h = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+  HANDLE h = CreateFileW(wide_path(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
                          FILE_ATTRIBUTE_NORMAL, nullptr);
   if (h == INVALID_HANDLE_VALUE) return false;
   // The size first: a file larger than any settings file is never read.
@@ -83,27 +86,27 @@ bool write_all(const std::string& path, const std::string& section, const Entrie
   };
   bool exists = false;
   if (!is_file_or_missing(path, exists)) return fail("it is not a plain file");
-  const DWORD attributes = exists ? GetFileAttributesA(path.c_str()) : 0;
+  const DWORD attributes = exists ? GetFileAttributesW(wide_path(path).c_str()) : 0;
   if (exists && (attributes & FILE_ATTRIBUTE_READONLY)) return fail("the file is read-only");
   std::vector<std::string> lines;
   Encoding encoding = Encoding::Plain;
   if (exists && !read_lines(path, lines, &encoding)) {
     WIN32_FILE_ATTRIBUTE_DATA data{};
-    const bool large = GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data) &&
+    const bool large = GetFileAttributesExW(wide_path(path).c_str(), GetFileExInfoStandard, &data) &&
                        (data.nFileSizeHigh != 0 || data.nFileSizeLow > kMaxFileBytes);
     return fail(large ? "the file is larger than a settings file can be (1 MB)" : "the file is not a text file of settings");
   }
   for (const auto& [key, value] : entries) set_value(lines, section, key, value);
   for (std::size_t i = 1; i < path.size(); ++i)
-    if (path[i] == '/' || path[i] == '\\') CreateDirectoryA(path.substr(0, i).c_str(), nullptr);
+    if (path[i] == '/' || path[i] == '\\') CreateDirectoryW(wide_path(path.substr(0, i)).c_str(), nullptr);
   const std::size_t slash = path.find_last_of("/\\");
   const std::string folder = slash == std::string::npos ? "." : path.substr(0, slash);
-  char tmp[MAX_PATH + 1] = {};
-  if (GetTempFileNameA(folder.c_str(), "zw", 0, tmp) == 0) return fail("its folder cannot be written: " + last_error_text());
-  HANDLE h = CreateFileA(tmp, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  wchar_t tmp[MAX_PATH + 1] = {};
+  if (GetTempFileNameW(wide_path(folder).c_str(), L"zw", 0, tmp) == 0) return fail("its folder cannot be written: " + last_error_text());
+  HANDLE h = CreateFileW(tmp, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (h == INVALID_HANDLE_VALUE) {
     const std::string reason = last_error_text();
-    DeleteFileA(tmp);
+    DeleteFileW(tmp);
     return fail("its folder cannot be written: " + reason);
   }
   const std::string text = join_lines(lines, "\r\n", encoding);
@@ -112,13 +115,13 @@ bool write_all(const std::string& path, const std::string& section, const Entrie
   ok = FlushFileBuffers(h) && ok;
   ok = CloseHandle(h) && ok;
   // rename() of the C runtime cannot replace an existing file on Windows.
-  ok = ok && MoveFileExA(tmp, path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+  ok = ok && MoveFileExW(tmp, wide_path(path).c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
   if (!ok) {
     const std::string reason = last_error_text();
-    DeleteFileA(tmp);
+    DeleteFileW(tmp);
     return fail("it cannot be replaced: " + reason);
   }
-  if (exists && attributes != INVALID_FILE_ATTRIBUTES) SetFileAttributesA(path.c_str(), attributes);
+  if (exists && attributes != INVALID_FILE_ATTRIBUTES) SetFileAttributesW(wide_path(path).c_str(), attributes);
   return true;
 }
 

@@ -10,8 +10,10 @@
 #include <algorithm>
 #include <array>
 #include <cstdlib>
+#include <cwchar>
 
 #include "platform/posix/profile_file.h"
+#include "platform/win32/w_text.h"
 
 namespace win32 {
 
@@ -28,12 +30,12 @@ std::string with_backslash(std::string dir) {
 }
 
 bool is_folder(const std::string& path) {
-  const DWORD a = GetFileAttributesA(path.c_str());
+  const DWORD a = GetFileAttributesW(wide_path(path).c_str());
   return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
 }
 
 bool is_file(const std::string& path) {
-  const DWORD a = GetFileAttributesA(path.c_str());
+  const DWORD a = GetFileAttributesW(wide_path(path).c_str());
   return a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY);
 }
 
@@ -44,12 +46,12 @@ bool can_write_settings(const std::string& dir) {
   HANDLE h = INVALID_HANDLE_VALUE;
   if (is_file(file)) {
     // A read-only file is refused to every user, administrators too.
-    if (GetFileAttributesA(file.c_str()) & FILE_ATTRIBUTE_READONLY) return false;
-    h = CreateFileA(file.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+    if (GetFileAttributesW(wide_path(file).c_str()) & FILE_ATTRIBUTE_READONLY) return false;
+    h = CreateFileW(wide_path(file).c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
                     FILE_ATTRIBUTE_NORMAL, nullptr);
   } else {
     const std::string probe = with_backslash(dir) + "vornicade.ini.probe" + std::to_string(GetCurrentProcessId());
-    h = CreateFileA(probe.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+    h = CreateFileW(wide_path(probe).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                     FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
   }
   if (h == INVALID_HANDLE_VALUE) return false;
@@ -58,14 +60,16 @@ bool can_write_settings(const std::string& dir) {
 }
 
 std::string real_windows_directory() {
-  std::array<char, 256> buf{};
-  const UINT n = GetWindowsDirectoryA(buf.data(), static_cast<UINT>(buf.size()));
-  return n > 0 && n < buf.size() ? std::string(buf.data(), n) : std::string("C:\\Windows");
+  std::array<wchar_t, MAX_PATH + 1> buf{};
+  const UINT n = GetWindowsDirectoryW(buf.data(), static_cast<UINT>(buf.size()));
+  return n > 0 && n < buf.size() ? utf8(buf.data(), static_cast<int>(n)) : std::string("C:\\Windows");
 }
 
-std::string env(const char* name) {
-  const char* v = std::getenv(name);
-  return v ? v : "";
+// A variable of the environment, in full (the C runtime's copy holds the ANSI code page only).
+std::string env(const wchar_t* name) {
+  std::array<wchar_t, 32768> buf{};
+  const DWORD n = GetEnvironmentVariableW(name, buf.data(), static_cast<DWORD>(buf.size()));
+  return n > 0 && n < buf.size() ? utf8(buf.data(), static_cast<int>(n)) : std::string();
 }
 
 }  // namespace
@@ -77,12 +81,12 @@ std::string choose_settings_dir(const std::string& windows_dir, const std::strin
   // user's own folder, starting from a copy of the Windows-directory file.
   if (can_write_settings(windows_dir) || appdata.empty()) return windows_dir;
   const std::string mine = with_backslash(appdata) + "Vornicade";
-  CreateDirectoryA(mine.c_str(), nullptr);
+  CreateDirectoryW(wide_path(mine).c_str(), nullptr);
   const std::string shared = with_backslash(windows_dir) + "vornicade.ini";
   const std::string own = with_backslash(mine) + "vornicade.ini";
   // The copy is the user's to write, whatever attributes the shared file has.
-  if (!is_file(own) && is_file(shared) && CopyFileA(shared.c_str(), own.c_str(), TRUE))
-    SetFileAttributesA(own.c_str(), FILE_ATTRIBUTE_NORMAL);
+  if (!is_file(own) && is_file(shared) && CopyFileW(wide_path(shared).c_str(), wide_path(own).c_str(), TRUE))
+    SetFileAttributesW(wide_path(own).c_str(), FILE_ATTRIBUTE_NORMAL);
   return mine;
 }
 
@@ -90,9 +94,9 @@ void configure(const wumpets::Options& options) {
   Backend& b = B();
   b.options = options;
   b.instance = GetModuleHandleA(nullptr);
-  std::array<char, MAX_PATH + 1> exe{};
-  const DWORD n = GetModuleFileNameA(nullptr, exe.data(), MAX_PATH);
-  std::string path(exe.data(), n);
+  std::array<wchar_t, 32768> exe{};
+  const DWORD n = GetModuleFileNameW(nullptr, exe.data(), static_cast<DWORD>(exe.size()));
+  const std::string path = utf8(exe.data(), static_cast<int>(n));
   const std::size_t slash = path.find_last_of("\\/");
   b.program_dir = slash == std::string::npos ? ".\\" : path.substr(0, slash + 1);
   HDC screen = GetDC(nullptr);
@@ -110,8 +114,8 @@ using win32::B;
 std::string command_line() {
   // The arguments after the program's path, as passed: the switch search reads what is left once
   // our own options are taken out.
-  const char* raw = GetCommandLineA();
-  std::string text = raw ? raw : "";
+  const wchar_t* raw = GetCommandLineW();
+  std::string text = win32::utf8(raw);
   std::size_t i = 0;
   if (!text.empty() && text[0] == '"') {
     i = text.find('"', 1);
@@ -151,7 +155,7 @@ std::string windows_directory() {
     if (!o.config_dir.empty()) {
       B().settings_dir = o.config_dir;
     } else {
-      B().settings_dir = win32::choose_settings_dir(win32::real_windows_directory(), win32::env("APPDATA"));
+      B().settings_dir = win32::choose_settings_dir(win32::real_windows_directory(), win32::env(L"APPDATA"));
     }
   }
   return B().settings_dir;
@@ -166,10 +170,14 @@ std::string settings_path(const std::string& file) { return win32::with_backslas
 std::string profile_get(const std::string& section, const std::string& key, const std::string& def, int size,
                         const std::string& file) {
   if (size < 1) return "";
-  std::vector<char> buf(static_cast<std::size_t>(size), '\0');
-  const DWORD n = GetPrivateProfileStringA(section.c_str(), key.c_str(), def.c_str(), buf.data(),
-                                           static_cast<DWORD>(size), settings_path(file).c_str());
-  return std::string(buf.data(), n);
+  // The file by its wide name; keys and values are text of the ANSI code page.
+  std::vector<wchar_t> buf(static_cast<std::size_t>(size), L'\0');
+  const DWORD n = GetPrivateProfileStringW(win32::wide_ansi(section).c_str(), win32::wide_ansi(key).c_str(),
+                                           win32::wide_ansi(def).c_str(), buf.data(), static_cast<DWORD>(size),
+                                           win32::wide_path(settings_path(file)).c_str());
+  std::string value = win32::ansi(std::wstring(buf.data(), n));
+  if (value.size() > static_cast<std::size_t>(size - 1)) value.resize(static_cast<std::size_t>(size - 1));
+  return value;
 }
 
 ProfileWrite profile_put(const std::string& section, const std::string& key, const std::string& value,
@@ -261,9 +269,31 @@ bool oversized_song(const std::string& command) {
   const std::size_t end = command.find('"', 6);
   if (end == std::string::npos) return false;
   WIN32_FILE_ATTRIBUTE_DATA data{};
-  if (!GetFileAttributesExA(command.substr(6, end - 6).c_str(), GetFileExInfoStandard, &data)) return false;
+  if (!GetFileAttributesExW(win32::wide_path(command.substr(6, end - 6)).c_str(), GetFileExInfoStandard, &data)) return false;
   const std::uint64_t size = (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
   return size > kMaxSongBytes;
+}
+
+// An "open" of a song whose path holds characters outside ASCII names the file by its short
+// name where the volume keeps one: some sequencer drivers take only such paths.
+void short_song_path(wchar_t* command, int capacity) {
+  if (std::wcsncmp(command, L"open \"", 6) != 0) return;
+  wchar_t* path = command + 6;
+  wchar_t* end = std::wcschr(path, L'"');
+  if (!end || std::all_of(path, end, [](wchar_t c) { return c < 0x80; })) return;
+  static std::array<wchar_t, 2048> full, brief, rest;
+  const std::size_t n = static_cast<std::size_t>(end - path);
+  if (n >= full.size()) return;
+  std::wmemcpy(full.data(), path, n);
+  full[n] = L'\0';
+  const DWORD m = GetShortPathNameW(full.data(), brief.data(), static_cast<DWORD>(brief.size()));
+  if (m == 0 || m >= brief.size() || !std::all_of(brief.data(), brief.data() + m, [](wchar_t c) { return c < 0x80; }))
+    return;
+  const std::size_t tail = std::wcslen(end);
+  if (6 + m + tail + 1 > static_cast<std::size_t>(capacity) || tail >= rest.size()) return;
+  std::wmemcpy(rest.data(), end, tail + 1);
+  std::wmemcpy(path, brief.data(), m);
+  std::wmemcpy(path + m, rest.data(), tail + 1);
 }
 
 }  // namespace
@@ -273,8 +303,21 @@ std::int32_t media_command(const std::string& command, std::string& reply, int r
   static std::array<char, 256> buf;  // the longest reply the core asks for is 255 characters
   const int size = std::max(1, std::min(reply_size, static_cast<int>(buf.size())));
   buf[0] = '\0';
-  const MCIERROR r = B().media_device ? B().media_device(command.c_str(), buf.data(), static_cast<unsigned>(size))
-                                       : mciSendStringA(command.c_str(), buf.data(), static_cast<UINT>(size), nullptr);
+  MCIERROR r = 0;
+  if (B().media_device) {
+    r = B().media_device(command.c_str(), buf.data(), static_cast<unsigned>(size));
+  } else {
+    // Wide, for a song in a folder of any name; fixed buffers, as nothing is allocated here.
+    static std::array<wchar_t, 2048> wide_command;
+    static std::array<wchar_t, 256> wide_reply;
+    if (!win32::wide_path_into(command, wide_command.data(), static_cast<int>(wide_command.size())))
+      return kMciInvalidFile;
+    short_song_path(wide_command.data(), static_cast<int>(wide_command.size()));
+    wide_reply[0] = L'\0';
+    r = mciSendStringW(wide_command.data(), wide_reply.data(), static_cast<UINT>(size), nullptr);
+    // The device's words are plain ASCII ("playing", "stopped", numbers).
+    for (int i = 0; i < size; ++i) buf[static_cast<std::size_t>(i)] = static_cast<char>(wide_reply[static_cast<std::size_t>(i)] & 0x7F);
+  }
   buf[static_cast<std::size_t>(size) - 1] = '\0';
   reply.assign(buf.data());  // within the capacity the core reserved: no allocation
   return static_cast<std::int32_t>(r);
@@ -291,7 +334,7 @@ std::string site_address() {
 void shell_open(const std::string& address) {
   std::string target = address;
   if (win32::is_folder(target)) target = win32::with_backslash(target) + "index.html";
-  ShellExecuteA(nullptr, "open", target.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+  ShellExecuteW(nullptr, L"open", win32::wide_path(target).c_str(), nullptr, nullptr, SW_SHOWNORMAL);
 }
 
 double timer_seconds() {
