@@ -516,6 +516,15 @@ TEST_F(Engine, MessageLabel) {
   EXPECT_FALSE(headless::label(st_.saver->screenlabel)->visible) << "empty text: hidden";
 }
 
+TEST_F(Engine, AMessageInAnotherScriptShowsWholeAndCentred) {
+  const std::string russian = "Счастливого Нового года! Пусть этот год будет добрым, светлым и тёплым!!";
+  start_saver({"message=1", "messagetext=" + russian});
+  const auto* l = headless::label(form().screenlabel);
+  ASSERT_NE(l, nullptr);
+  EXPECT_EQ(l->caption, "  " + russian + "  ");
+  EXPECT_EQ(l->x, 400 - (72 + 4) * 9 / 2);  // centred by its characters, not its bytes
+}
+
 TEST_F(Engine, SpeedSetsTheFrameTimerAndZeroLeavesItIdle) {
   start_saver({"speed=40"});
   headless::advance_ms(400);

@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "platform/common/memdc.h"
+#include "platform/common/text_utf8.h"
 #include "platform/headless/headless_dialogs.h"
 #include "platform/posix/profile_file.h"
 
@@ -318,7 +319,7 @@ Handle label_create(Handle wnd, const LabelStyle&) {
 void label_set_caption(Handle label, const std::string& caption) { S().labels[label].caption = caption; }
 Size label_size(Handle label) {
   // A fixed-pitch stand-in for the real font: 9 pixels a character, 19 pixels high.
-  return Size{static_cast<int>(S().labels[label].caption.size()) * 9, 19};
+  return Size{static_cast<int>(text::characters(S().labels[label].caption)) * 9, 19};
 }
 void label_move(Handle label, int x, int y) {
   S().labels[label].x = x;
