@@ -145,6 +145,10 @@ void label_show(Handle label, bool visible);
 void label_refresh(Handle label);  // paints the label again over the window
 
 Handle timer_create(TimerEvents* events);  // idle until enabled with an interval > 0
+// A timer never fires more often than every kTimerFloorMs, whatever its interval: the window
+// system the saver was made for ticked no faster, so the fastest speed setting means that pace
+// (and not a core's worth of frames) everywhere.
+inline constexpr int kTimerFloorMs = 10;
 void timer_set_interval(Handle timer, int ms);
 void timer_enable(Handle timer, bool enabled);
 bool timer_enabled(Handle timer);

@@ -535,3 +535,19 @@ TEST_F(Engine, SpeedSetsTheFrameTimerAndZeroLeavesItIdle) {
   headless::advance_ms(400);
   EXPECT_EQ(st_.saver->framecounter, 0);
 }
+
+// "Fast" is the window system's fastest tick, 10 ms, not a frame every millisecond.
+TEST_F(Engine, NoSpeedTicksFasterThanEveryTenMilliseconds) {
+  const struct {
+    const char* speed;
+    int frames_in_400_ms;
+  } cases[] = {{"1", 40}, {"5", 40}, {"9", 40}, {"10", 40}, {"11", 36}, {"40", 10}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.speed);
+    fresh_starter();
+    headless::reset(cfg_);
+    start_saver({std::string("speed=") + c.speed});
+    headless::advance_ms(400);
+    EXPECT_EQ(st_.saver->framecounter, c.frames_in_400_ms);
+  }
+}

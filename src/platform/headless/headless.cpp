@@ -335,8 +335,8 @@ Handle timer_create(TimerEvents* events) {
 }
 void timer_set_interval(Handle timer, int ms) {
   auto& t = S().timers[timer];
-  t.interval = ms;
-  t.due = S().now + ms;
+  t.interval = ms > 0 && ms < kTimerFloorMs ? kTimerFloorMs : ms;  // as the real window systems
+  t.due = S().now + t.interval;
 }
 void timer_enable(Handle timer, bool enabled) {
   auto& t = S().timers[timer];
