@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -246,6 +247,57 @@ TEST_F(Backend, SettingsFolderFallsBackToThePerUserFolder) {
   EXPECT_TRUE(plat::profile_put("Zelkin Wumpets", "speed", "77", "vornicade.ini"));
   EXPECT_EQ(win32::choose_settings_dir(windows.string(), appdata.string()), mine);
   EXPECT_EQ(plat::profile_get("Zelkin Wumpets", "speed", "", 128, "vornicade.ini"), "77");
+  win32::B().settings_dir.clear();
+}
+
+// A Windows directory whose file this user may write but whose folder takes no new file: the
+// writer needs the folder (a new file replaces the old one), so the choice is the user's own
+// folder. backend_tests.sh makes the folder (WUMPETS_TEST_LOCKED_WINDIR) and locks it.
+TEST_F(Backend, AWindowsDirectoryThatTakesNoNewFileLeadsToThePerUserFolder) {
+  const char* locked = std::getenv("WUMPETS_TEST_LOCKED_WINDIR");
+  ASSERT_NE(locked, nullptr) << "run by backend_tests.sh, which makes the folder";
+  const fs::path windows = locked, appdata = dir_ / "appdata";
+  fs::create_directories(appdata);
+  // The model holds: the file opens for writing, a new file in the folder cannot be made.
+  HANDLE f = CreateFileA((windows / "vornicade.ini").string().c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                         OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  ASSERT_NE(f, INVALID_HANDLE_VALUE);
+  CloseHandle(f);
+  ASSERT_FALSE(std::ofstream(windows / "new-file").is_open()) << "the folder is not locked";
+
+  const std::string mine = win32::choose_settings_dir(windows.string(), appdata.string());
+  ASSERT_EQ(mine, (appdata / "Vornicade").string());
+  win32::B().settings_dir = mine;
+  EXPECT_EQ(plat::profile_get("Zelkin Wumpets", "speed", "", 128, "vornicade.ini"), "33") << "a copy of the shared file";
+  EXPECT_TRUE(plat::profile_put("Zelkin Wumpets", "speed", "77", "vornicade.ini"));
+  EXPECT_EQ(win32::choose_settings_dir(windows.string(), appdata.string()), mine);
+  EXPECT_EQ(plat::profile_get("Zelkin Wumpets", "speed", "", 128, "vornicade.ini"), "77");
+  win32::B().settings_dir.clear();
+}
+
+// A settings folder given by name: every missing level is made; a read-only file there is a
+// failed save that says why and stays as it was, as on Linux.
+TEST_F(Backend, AGivenSettingsFolderIsMadeWholeAndItsReadOnlyFileIsRefused) {
+  for (const fs::path& folder : {dir_ / "a" / "b" / "c", dir_ / "x"}) {
+    for (const std::string& form : {folder.string(), folder.generic_string()}) {
+      SCOPED_TRACE(form);
+      win32::B().settings_dir = form;
+      const plat::ProfileWrite w = plat::profile_put_all("Zelkin Wumpets", {{"speed", "45"}}, "vornicade.ini");
+      EXPECT_TRUE(w.ok) << w.reason;
+      EXPECT_EQ(plat::profile_get("Zelkin Wumpets", "speed", "", 128, "vornicade.ini"), "45");
+      fs::remove_all(dir_ / "a");
+    }
+  }
+  const fs::path ini = dir_ / "x" / "vornicade.ini";
+  win32::B().settings_dir = (dir_ / "x").string();
+  ASSERT_TRUE(SetFileAttributesA(ini.string().c_str(), FILE_ATTRIBUTE_READONLY));
+  const plat::ProfileWrite refused = plat::profile_put_all("Zelkin Wumpets", {{"speed", "9"}}, "vornicade.ini");
+  EXPECT_FALSE(refused.ok);
+  EXPECT_EQ(refused.reason, "the file is read-only");
+  EXPECT_EQ(refused.path, ini.string());
+  EXPECT_EQ(plat::profile_get("Zelkin Wumpets", "speed", "", 128, "vornicade.ini"), "45");
+  EXPECT_TRUE(GetFileAttributesA(ini.string().c_str()) & FILE_ATTRIBUTE_READONLY) << "still read-only";
+  SetFileAttributesA(ini.string().c_str(), FILE_ATTRIBUTE_NORMAL);
   win32::B().settings_dir.clear();
 }
 
