@@ -126,7 +126,8 @@ struct Rect {
 bool window_client_rect(Handle wnd, Rect& rect);  // false (rect untouched) if not a window
 // Makes a preview window a child of the host window (owned by it, so it goes when the host
 // goes), covering the host's client area from its corner, shown without taking the focus.
-// False when the host is no window or the window cannot live in it.
+// False when the host is no window or the window cannot live in it: the desktop (the root
+// window, the shell's desktop) is no host.
 bool preview_embed(Handle wnd, Handle host, const Rect& client);
 
 // The personal-message label of the saver window: one line of text painted over the window.

@@ -425,13 +425,23 @@ TEST_F(SaverE2E, PreviewDancesCentredInItsHostAndEndsWithIt) {
   EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << log();
 }
 
-TEST_F(SaverE2E, PreviewWithoutAHostEndsAtOnce) {
-  for (const char* handle : {"12345", "notanumber"}) {
+// No host, or the root window (a preview there would cover the screen, take no input and never
+// end): the preview ends at once with a line saying so and status 1.
+TEST_F(SaverE2E, PreviewWithoutAUsableHostEndsAtOnce) {
+  for (const std::string& handle : {std::string("12345"), std::string("notanumber"), std::to_string(root())}) {
+    SCOPED_TRACE(handle);
+    ::truncate((dir_ + "/saver.log").c_str(), 0);
     saver_ = run({"/p", handle});
     int status = 0;
-    EXPECT_TRUE(wait_exit(saver_, 3000, status)) << "an invisible preview stayed for host " << handle;
-    if (!WIFEXITED(status)) stop(saver_);
+    const bool ended = wait_exit(saver_, 3000, status);
+    EXPECT_TRUE(ended) << "a preview stayed for host " << handle;
+    if (!ended) stop(saver_);
     saver_ = -1;
+    EXPECT_TRUE(ended && WIFEXITED(status) && WEXITSTATUS(status) == 1);
+    const std::string named = handle == "notanumber" ? "0" : handle;
+    EXPECT_NE(log().find("zelkin-wumpets: no preview: " + named + " is not a window that can hold one\n"),
+              std::string::npos)
+        << log();
   }
 }
 

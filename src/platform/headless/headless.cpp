@@ -19,6 +19,7 @@ namespace {
 
 struct Window {
   WindowState state;
+  bool desktop = false;  // the desktop itself: a window, but no host for a preview
   plat::WindowEvents* events = nullptr;
   std::shared_ptr<wumpets::PixelBuffer> image;
 };
@@ -183,6 +184,12 @@ plat::Handle create_host_window(int client_width, int client_height) {
   return h;
 }
 
+plat::Handle create_desktop_window() {
+  const plat::Handle h = create_host_window(S().config.screen_width, S().config.screen_height);
+  S().windows[h].desktop = true;
+  return h;
+}
+
 }  // namespace headless
 
 // ---------------------------------------------------------------------------------------------
@@ -303,7 +310,7 @@ bool preview_embed(Handle wnd, Handle host, const Rect& client) {
   log("preview_embed " + std::to_string(wnd) + " " + std::to_string(host) + " " + std::to_string(client.right) + " " +
       std::to_string(client.bottom));
   auto* w = headless::win(wnd);
-  if (!w || !headless::win(host)) return false;
+  if (!w || !headless::win(host) || headless::win(host)->desktop) return false;
   w->state.parent = host;
   w->state.pos = Rect{0, 0, client.right, client.bottom};
   w->state.visible = true;

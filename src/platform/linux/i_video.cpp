@@ -682,9 +682,11 @@ bool preview_embed(Handle wnd, Handle host, const Rect& client) {
   w->visible = true;
   w->dirty = true;
   if (linuxvideo::rendering()) return true;  // the picture is the window
-  // An X window of another program only: ours would take the preview along when it ends.
+  // An X window of another program only: ours would take the preview along when it ends. The
+  // root window is none: a child there covers the screen, takes no input and never ends.
   Rect size{};
   if (host <= 0 || linuxvideo::window(host) || !window_client_rect(host, size)) return false;
+  if (static_cast<unsigned long>(host) == linuxvideo::x_root_window()) return false;
   const auto host_id = static_cast<unsigned long>(host);
   w->xchild = linuxvideo::x_create_child(host_id, w->image->width, w->image->height);
   if (!w->xchild) return false;
