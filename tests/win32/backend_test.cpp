@@ -301,6 +301,43 @@ TEST_F(Backend, AGivenSettingsFolderIsMadeWholeAndItsReadOnlyFileIsRefused) {
   win32::B().settings_dir.clear();
 }
 
+// A writer killed before its replace leaves ".vornicade.ini.XXXXXX"; the next write removes such
+// leftovers, and nothing else.
+TEST_F(Backend, AWriteRemovesTemporaryFilesThatAKilledWriterLeft) {
+  auto put_aged = [&](const std::string& name, int seconds_old) {
+    const std::string path = (dir_ / name).string();
+    std::ofstream(path) << "left over\n";
+    FILETIME now{};
+    GetSystemTimeAsFileTime(&now);
+    ULARGE_INTEGER t{};
+    t.LowPart = now.dwLowDateTime, t.HighPart = now.dwHighDateTime;
+    t.QuadPart -= static_cast<ULONGLONG>(seconds_old) * 10000000ULL;
+    const FILETIME then{t.LowPart, t.HighPart};
+    HANDLE h = CreateFileA(path.c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(h, INVALID_HANDLE_VALUE);
+    SetFileTime(h, nullptr, nullptr, &then);
+    CloseHandle(h);
+  };
+  put_aged(".vornicade.ini.aB3xY9", 3600);  // ours, long left: removed
+  put_aged(".vornicade.ini.Qw12Er", 90);    // ours, past a minute: removed
+  put_aged(".vornicade.ini.Zz9Zz9", 5);     // may be a writer at work: stays
+  put_aged(".vornicade.ini.abcde", 3600);   // not a name our writer makes
+  put_aged(".vornicade.ini.abc-ef", 3600);
+  put_aged("vornicade.ini.aB3xY9", 3600);
+  put_aged(".other.ini.aB3xY9", 3600);
+  std::ofstream(dir_ / "vornicade.ini") << "[Zelkin Wumpets]\r\nspeed=7\r\n";
+  win32::B().settings_dir = dir_.string();
+  const plat::ProfileWrite w = plat::profile_put_all("Zelkin Wumpets", {{"speed", "9"}}, "vornicade.ini");
+  EXPECT_TRUE(w.ok) << w.reason;
+  std::vector<std::string> names;
+  for (const auto& e : fs::directory_iterator(dir_)) names.push_back(e.path().filename().string());
+  std::sort(names.begin(), names.end());
+  EXPECT_EQ(names, (std::vector<std::string>{".other.ini.aB3xY9", ".vornicade.ini.Zz9Zz9", ".vornicade.ini.abc-ef",
+                                             ".vornicade.ini.abcde", "vornicade.ini", "vornicade.ini.aB3xY9"}));
+  EXPECT_EQ(plat::profile_get("Zelkin Wumpets", "speed", "", 128, "vornicade.ini"), "9");
+  win32::B().settings_dir.clear();
+}
+
 // Values seeded by backend_tests.sh with `wine reg add`, read through the saver's own rules.
 TEST_F(Backend, RegistryValuesReadThroughTheSaversRules) {
   const std::string key = "Software\\Vornicade\\ZelkinWumpetsTest";
