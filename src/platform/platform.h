@@ -238,7 +238,8 @@ double timer_seconds();                        // seconds since midnight, for se
 void log_error(const std::string& code);
 
 // The status the process ends with: 0 unless a mode ended because it failed (a song that cannot
-// be played, a dialog that cannot be shown), which sets 1 before it ends.
+// be played, a dialog that cannot be shown, a preview with no window to live in), which sets 1
+// before it ends.
 void set_exit_status(int status);
 [[noreturn]] void end_process();  // no statement of the program runs after this
 
