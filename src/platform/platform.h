@@ -145,7 +145,8 @@ struct Rect {
 bool window_client_rect(Handle wnd, Rect& rect);  // false (rect untouched) if not a window
 // Makes a preview window a child of the host window (owned by it, so it goes when the host
 // goes), covering the host's client area from its corner, shown without taking the focus.
-// False when the host is no window or the window cannot live in it.
+// False when the host is no window or the window cannot live in it: the desktop (the root
+// window, the shell's desktop) is no host.
 bool preview_embed(Handle wnd, Handle host, const Rect& client);
 
 // The personal-message label of the saver window: one line of text painted over the window.
@@ -164,6 +165,10 @@ void label_show(Handle label, bool visible);
 void label_refresh(Handle label);  // paints the label again over the window
 
 Handle timer_create(TimerEvents* events);  // idle until enabled with an interval > 0
+// A timer never fires more often than every kTimerFloorMs, whatever its interval: the window
+// system the saver was made for ticked no faster, so the fastest speed setting means that pace
+// (and not a core's worth of frames) everywhere.
+inline constexpr int kTimerFloorMs = 10;
 void timer_set_interval(Handle timer, int ms);
 void timer_enable(Handle timer, bool enabled);
 bool timer_enabled(Handle timer);
@@ -252,7 +257,8 @@ double timer_seconds();                        // seconds since midnight, for se
 void log_error(const std::string& code);
 
 // The status the process ends with: 0 unless a mode ended because it failed (a song that cannot
-// be played, a dialog that cannot be shown), which sets 1 before it ends.
+// be played, a dialog that cannot be shown, a preview with no window to live in), which sets 1
+// before it ends.
 void set_exit_status(int status);
 [[noreturn]] void end_process();  // no statement of the program runs after this
 

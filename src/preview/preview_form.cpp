@@ -19,6 +19,13 @@ plat::Handle find_host(const std::string& cmdline) {
   return 0;
 }
 
+// A preview with nowhere to live is a mode that failed: said in the log, status 1.
+void end_without_host(Starter& st, plat::Handle host) {
+  plat::log_error("no preview: " + std::to_string(host) + " is not a window that can hold one");
+  plat::set_exit_status(1);
+  X_Cleanup_and_end(st);
+}
+
 void Form_Initialize(PreviewForm& f) {
   Starter& st = f.st;
   guarded(st, "PreviewScreen/Form_Initialize", [&] {
@@ -55,7 +62,7 @@ void Run_Preview(Starter& st) {
     // No host, or a handle that is no window: nothing could ever show or end this preview, so
     // end now rather than leave an invisible process behind.
     if (f.previewhost == 0 || !plat::window_client_rect(f.previewhost, f.previewrect)) {
-      X_Cleanup_and_end(st);
+      end_without_host(st, f.previewhost);
       return;
     }
     st.preview = &f;
@@ -63,9 +70,10 @@ void Run_Preview(Starter& st) {
     Form_Initialize(f);
     Form_Load(f);
     plat::window_set_title(f.window, "Preview");
-    // The window becomes the host's child over all of its client area; one that cannot live in
-    // the host would be an invisible process.
-    if (!plat::preview_embed(f.window, f.previewhost, f.previewrect)) X_Cleanup_and_end(st);
+    // The window becomes the host's child over all of its client area. One that cannot live in
+    // the host (the desktop itself is no host: a preview there would cover the screen, take no
+    // input and never end) would be an invisible or endless process.
+    if (!plat::preview_embed(f.window, f.previewhost, f.previewrect)) end_without_host(st, f.previewhost);
   });
 }
 

@@ -516,6 +516,15 @@ TEST_F(Engine, MessageLabel) {
   EXPECT_FALSE(headless::label(st_.saver->screenlabel)->visible) << "empty text: hidden";
 }
 
+TEST_F(Engine, AMessageInAnotherScriptShowsWholeAndCentred) {
+  const std::string russian = "Счастливого Нового года! Пусть этот год будет добрым, светлым и тёплым!!";
+  start_saver({"message=1", "messagetext=" + russian});
+  const auto* l = headless::label(form().screenlabel);
+  ASSERT_NE(l, nullptr);
+  EXPECT_EQ(l->caption, "  " + russian + "  ");
+  EXPECT_EQ(l->x, 400 - (72 + 4) * 9 / 2);  // centred by its characters, not its bytes
+}
+
 TEST_F(Engine, SpeedSetsTheFrameTimerAndZeroLeavesItIdle) {
   start_saver({"speed=40"});
   headless::advance_ms(400);
@@ -525,4 +534,20 @@ TEST_F(Engine, SpeedSetsTheFrameTimerAndZeroLeavesItIdle) {
   start_saver({"speed=0"});
   headless::advance_ms(400);
   EXPECT_EQ(st_.saver->framecounter, 0);
+}
+
+// "Fast" is the window system's fastest tick, 10 ms, not a frame every millisecond.
+TEST_F(Engine, NoSpeedTicksFasterThanEveryTenMilliseconds) {
+  const struct {
+    const char* speed;
+    int frames_in_400_ms;
+  } cases[] = {{"1", 40}, {"5", 40}, {"9", 40}, {"10", 40}, {"11", 36}, {"40", 10}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.speed);
+    fresh_starter();
+    headless::reset(cfg_);
+    start_saver({std::string("speed=") + c.speed});
+    headless::advance_ms(400);
+    EXPECT_EQ(st_.saver->framecounter, c.frames_in_400_ms);
+  }
 }

@@ -231,12 +231,29 @@ TEST_F(SaverRun, PreviewPositionsAndHandles) {
   }
 }
 
-TEST_F(SaverRun, PreviewWithoutAHostEndsAtOnce) {
-  for (const char* cmd : {"/p", "/p 999999", "/p abc"}) {
+// A preview with no host, or a host no preview can live in, ends at once as a failed mode: a
+// line in the log and status 1. The desktop is a window, but a preview there would cover the
+// screen, take no input and never end.
+TEST_F(SaverRun, PreviewWithoutAUsableHostEndsAtOnce) {
+  write_data_folder();
+  const struct {
+    const char* args;  // "DESKTOP" stands for the desktop window's handle
+    const char* host;  // as the log names it
+    bool embed_tried;
+  } cases[] = {{"/p", "0", false}, {"/p 999999", "999999", false}, {"/p abc", "0", false}, {"/p DESKTOP", "", true}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.args);
     fresh_starter();
     headless::reset(cfg_);
-    EXPECT_TRUE(run_main(cmd)) << cmd;
-    EXPECT_EQ(count_calls("window_create"), 0) << cmd;
+    std::string args = c.args, host = c.host;
+    if (const std::size_t at = args.find("DESKTOP"); at != std::string::npos) {
+      host = std::to_string(headless::create_desktop_window());
+      args.replace(at, 7, host);
+    }
+    EXPECT_TRUE(run_main(args));
+    EXPECT_EQ(count_calls("log_error no preview: " + host + " is not a window that can hold one"), 1);
+    EXPECT_EQ(count_calls("set_exit_status 1"), 1);
+    EXPECT_EQ(count_calls("preview_embed"), c.embed_tried ? 1 : 0);
   }
 }
 

@@ -123,6 +123,32 @@ TEST_F(SettingsFile, AFailedWriteLeavesTheOldFileWholeAndNoTemporaryFile) {
   EXPECT_TRUE(names().empty());
 }
 
+// A writer killed before its rename leaves ".vornicade.ini.XXXXXX"; the next write removes such
+// leftovers of ours, and nothing else.
+TEST_F(SettingsFile, AWriteRemovesTemporaryFilesThatAKilledWriterLeft) {
+  const fs::path victim = dir_ / "victim";
+  put_text(victim, "precious\n");
+  auto put_aged = [&](const std::string& name, int seconds_old) {
+    put_text(dir_ / name, "left over\n");
+    fs::last_write_time(dir_ / name, fs::file_time_type::clock::now() - std::chrono::seconds(seconds_old));
+  };
+  put_aged(".vornicade.ini.aB3xY9", 3600);     // ours, long left: removed
+  put_aged(".vornicade.ini.Qw12Er", 90);       // ours, past a minute: removed
+  put_aged(".vornicade.ini.Zz9Zz9", 5);        // may be a writer at work: stays
+  put_aged(".vornicade.ini.abcde", 3600);      // not a name our writer makes
+  put_aged(".vornicade.ini.abc-ef", 3600);
+  put_aged("vornicade.ini.aB3xY9", 3600);
+  put_aged(".other.ini.aB3xY9", 3600);
+  fs::create_symlink(victim, dir_ / ".vornicade.ini.LnK123");  // a link, even with our name: stays
+  put_text(ini_, "[Zelkin Wumpets]\nspeed=7\n");
+  ASSERT_TRUE(profile::write_all(ini_, kSection, {{"speed", "9"}}));
+  EXPECT_EQ(names(), (std::vector<std::string>{".other.ini.aB3xY9", ".vornicade.ini.LnK123", ".vornicade.ini.Zz9Zz9",
+                                               ".vornicade.ini.abc-ef", ".vornicade.ini.abcde", "victim",
+                                               "vornicade.ini", "vornicade.ini.aB3xY9"}));
+  EXPECT_EQ(text_of(victim), "precious\n");
+  EXPECT_EQ(text_of(ini_), "[Zelkin Wumpets]\nspeed=9\n");
+}
+
 TEST_F(SettingsFile, TwoWritersAtOnceLoseNothing) {
   constexpr int kWrites = 120;
   pid_t children[2];

@@ -10,6 +10,7 @@
 
 #include "fixture.h"
 #include "platform/common/options.h"
+#include "platform/common/text_utf8.h"
 #include "platform/posix/profile_file.h"
 #include "settings/keys.h"
 
@@ -150,6 +151,53 @@ TEST_F(Settings, LongMessageComesBackCutTo127Characters) {
   write_settings({"firstrun=1", "messagetext=" + text});
   load();
   EXPECT_EQ(sc().messagetext, std::string(127, 'x'));
+}
+
+// A value is cut after 127 characters, never inside one: a UTF-8 character counts once, any other
+// byte (a Windows-1252 text) once.
+TEST_F(Settings, MessagesInAnyScriptComeBackWholeOrCutBetweenCharacters) {
+  const std::string russian = "Счастливого Нового года! Пусть этот год будет добрым, светлым и тёплым!!";
+  std::string long_russian, cut_russian;
+  for (int i = 0; i < 200; ++i) long_russian += "ж";
+  for (int i = 0; i < 127; ++i) cut_russian += "ж";
+  const struct {
+    const char* name;
+    std::string stored, read;
+  } cases[] = {
+      {"72 Cyrillic characters in 130 bytes", russian, russian},
+      {"200 Cyrillic characters", long_russian, cut_russian},
+      {"a character across the 127th byte", std::string(126, 'x') + "жx", std::string(126, 'x') + "ж"},
+      {"a four-byte character last", std::string(126, 'x') + "\xF0\x9F\x8E\xB5yz", std::string(126, 'x') + "\xF0\x9F\x8E\xB5"},
+      {"Windows-1252 bytes", std::string(100, 'x') + std::string(40, '\xE9'), std::string(100, 'x') + std::string(27, '\xE9')},
+      {"a UTF-8 character cut short in the file", std::string(126, 'x') + "\xD0", std::string(126, 'x') + "\xD0"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    fresh_starter();
+    headless::reset(cfg_);
+    write_settings({"firstrun=1", "messagetext=" + c.stored});
+    load();
+    EXPECT_EQ(sc().messagetext, c.read);
+  }
+}
+
+TEST(TextForm, UnknownTextsAreDecodedCharacterByCharacter) {
+  const struct {
+    std::string in, utf8;
+    std::size_t characters;
+  } cases[] = {
+      {"Привет, мир", "Привет, мир", 11},
+      {"Caf\xE9 \x80", "Café €", 6},                      // Windows-1252
+      {"Привет \xE9t\xE9", "Привет été", 10},              // a mix: only what is not UTF-8 is decoded
+      {"\xD0", "Ð", 1},                                     // a character cut short
+      {"\xC0\xAF \xED\xA0\x80", "À¯ í\xC2\xA0€", 6},  // overlong form, surrogate: not UTF-8
+      {"\x81\x8D", "??", 2},                                // what the code page leaves undefined
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.in);
+    EXPECT_EQ(text::to_utf8(c.in), c.utf8);
+    EXPECT_EQ(text::characters(c.in), c.characters);
+  }
 }
 
 TEST_F(Settings, DataFolderAndSettingsFolder) {

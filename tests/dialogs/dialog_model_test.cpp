@@ -610,7 +610,11 @@ TEST_F(MessageTest, LongMultiLineAndNonLatinTextKeepsTheFileIntact) {
   std::string flat = text;
   for (char& ch : flat)
     if (ch == '\n' || ch == '\r') ch = ' ';
-  EXPECT_EQ(again.scene.messagetext, flat.substr(0, 127)) << "read back cut to 127 bytes";
+  // Read back cut to 127 characters, the last one whole: up to where the 128th begins.
+  std::size_t end = 0;
+  for (int starts = 0; end < flat.size(); ++end)
+    if ((static_cast<unsigned char>(flat[end]) & 0xC0) != 0x80 && ++starts == 128) break;
+  EXPECT_EQ(again.scene.messagetext, flat.substr(0, end)) << "read back cut to 127 characters";
   EXPECT_EQ(again.scene.wumpets(2).enabled, wumpets::kTrue);
   EXPECT_EQ(again.scene.wumpets(1).enabled, 0);
   EXPECT_EQ(again.scene.speed, 60);

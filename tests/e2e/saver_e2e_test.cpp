@@ -425,13 +425,23 @@ TEST_F(SaverE2E, PreviewDancesCentredInItsHostAndEndsWithIt) {
   EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << log();
 }
 
-TEST_F(SaverE2E, PreviewWithoutAHostEndsAtOnce) {
-  for (const char* handle : {"12345", "notanumber"}) {
+// No host, or the root window (a preview there would cover the screen, take no input and never
+// end): the preview ends at once with a line saying so and status 1.
+TEST_F(SaverE2E, PreviewWithoutAUsableHostEndsAtOnce) {
+  for (const std::string& handle : {std::string("12345"), std::string("notanumber"), std::to_string(root())}) {
+    SCOPED_TRACE(handle);
+    ::truncate((dir_ + "/saver.log").c_str(), 0);
     saver_ = run({"/p", handle});
     int status = 0;
-    EXPECT_TRUE(wait_exit(saver_, 3000, status)) << "an invisible preview stayed for host " << handle;
-    if (!WIFEXITED(status)) stop(saver_);
+    const bool ended = wait_exit(saver_, 3000, status);
+    EXPECT_TRUE(ended) << "a preview stayed for host " << handle;
+    if (!ended) stop(saver_);
     saver_ = -1;
+    EXPECT_TRUE(ended && WIFEXITED(status) && WEXITSTATUS(status) == 1);
+    const std::string named = handle == "notanumber" ? "0" : handle;
+    EXPECT_NE(log().find("zelkin-wumpets: no preview: " + named + " is not a window that can hold one\n"),
+              std::string::npos)
+        << log();
   }
 }
 
@@ -544,10 +554,13 @@ TEST_F(SaverE2E, RenderEndsPromptlyOnSignalsAndLeavesNoOrphan) {
 
 // The instance lock lives where no other user can plant or hold it.
 TEST_F(SaverE2E, TheInstanceLockIsPrivate) {
-  const std::string tmp = dir_ + "/tmp", own = tmp + "/zelkin-wumpets-" + std::to_string(::geteuid());
+  // Without a runtime folder: a folder of our own in the cache folder under the home (HOME is
+  // dir_), not one in the shared temporary folder that another user could make first.
+  const std::string tmp = dir_ + "/tmp", own = dir_ + "/.cache/zelkin-wumpets";
+  const std::string planted = tmp + "/zelkin-wumpets-" + std::to_string(::geteuid());
   ASSERT_EQ(::mkdir(tmp.c_str(), 01777), 0);
   ::chmod(tmp.c_str(), 01777);
-  const std::vector<std::string> no_runtime = {"XDG_RUNTIME_DIR=", "TMPDIR=" + tmp};
+  const std::vector<std::string> no_runtime = {"XDG_RUNTIME_DIR=", "XDG_CACHE_HOME=", "TMPDIR=" + tmp};
   auto holds_lock = [](const std::string& folder) {  // a lock file of ours in the folder
     std::unique_ptr<DIR, int (*)(DIR*)> d(::opendir(folder.c_str()), ::closedir);
     while (dirent* e = d ? ::readdir(d.get()) : nullptr)
@@ -561,8 +574,11 @@ TEST_F(SaverE2E, TheInstanceLockIsPrivate) {
     if (!ended) stop(second);
     return ended;
   };
+  const std::string victim = dir_ + "/victim";
+  ASSERT_EQ(::mkdir(victim.c_str(), 0755), 0);
   {
-    SCOPED_TRACE("no XDG_RUNTIME_DIR: a private folder of our own");
+    SCOPED_TRACE("no XDG_RUNTIME_DIR, and the temporary folder's name taken by someone else");
+    ASSERT_EQ(::symlink(victim.c_str(), planted.c_str()), 0);
     saver_ = run({"/s"}, no_runtime);
     ASSERT_TRUE(wait_for_picture(root())) << log();
     struct stat sb {};
@@ -571,28 +587,29 @@ TEST_F(SaverE2E, TheInstanceLockIsPrivate) {
     EXPECT_EQ(sb.st_mode & 0777, 0700u);
     EXPECT_TRUE(holds_lock(own));
     EXPECT_TRUE(second_start_refused(no_runtime)) << "the lock did not hold";
+    EXPECT_FALSE(holds_lock(victim));
     stop(saver_);
   }
   {
-    SCOPED_TRACE("that folder planted as a link elsewhere: no lock, and the saver runs");
+    SCOPED_TRACE("our folder planted as a link elsewhere: no lock, and the saver runs");
     ::system(("rm -rf '" + own + "'").c_str());
-    const std::string victim = dir_ + "/victim";
-    ASSERT_EQ(::mkdir(victim.c_str(), 0755), 0);
     ASSERT_EQ(::symlink(victim.c_str(), own.c_str()), 0);
     saver_ = run({"/s"}, no_runtime);
     ASSERT_TRUE(wait_for_picture(root())) << log();
     EXPECT_FALSE(second_start_refused(no_runtime)) << "an unsafe lock refused the saver";
     EXPECT_FALSE(holds_lock(victim)) << "a file was made through the link";
     stop(saver_);
+    ::unlink(own.c_str());
   }
   {
     SCOPED_TRACE("a runtime folder anyone may write is not used");
     const std::string open_runtime = dir_ + "/open-run";
     ASSERT_EQ(::mkdir(open_runtime.c_str(), 0777), 0);
     ::chmod(open_runtime.c_str(), 0777);
-    saver_ = run({"/s"}, {"XDG_RUNTIME_DIR=" + open_runtime, "TMPDIR=" + tmp});
+    saver_ = run({"/s"}, {"XDG_RUNTIME_DIR=" + open_runtime, "XDG_CACHE_HOME=", "TMPDIR=" + tmp});
     ASSERT_TRUE(wait_for_picture(root())) << log();
     EXPECT_FALSE(holds_lock(open_runtime));
+    EXPECT_TRUE(holds_lock(own));
     stop(saver_);
   }
 }

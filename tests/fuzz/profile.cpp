@@ -1,5 +1,6 @@
 // The settings file as text: any bytes split, read and updated without a fault, and a value set
-// is the value read back (one line, trimmed, at most 127 characters).
+// is the value read back (one line, trimmed, at most 127 characters, never cut inside a UTF-8
+// character).
 #include <cctype>
 #include <cstdint>
 #include <cstdlib>
@@ -7,6 +8,7 @@
 #include <string_view>
 
 #include "platform/common/profile_text.h"
+#include "platform/common/text_utf8.h"
 
 namespace {
 
@@ -17,7 +19,13 @@ std::string expected(std::string v) {
   while (b < e && std::isspace(static_cast<unsigned char>(v[b]))) ++b;
   while (e > b && std::isspace(static_cast<unsigned char>(v[e - 1]))) --e;
   v = v.substr(b, e - b);
-  if (v.size() > 127) v.resize(127);
+  // Characters counted one by one, independently of the reader's own cut.
+  std::size_t end = 0;
+  for (int n = 0; n < 127 && end < v.size(); ++n) {
+    const std::size_t len = text::utf8_length(v, end);
+    end += len ? len : 1;
+  }
+  v.resize(end);
   return v;
 }
 

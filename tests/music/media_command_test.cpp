@@ -353,6 +353,32 @@ TEST_F(Music, WithoutTheSoundfontMusicIsOffButSongsKeepTheirTime) {
   EXPECT_GE(seconds, 0.3) << "a silent 0.4 s song ended too soon";
 }
 
+// A soundfont that is there but broken: standard error holds our own words only, once.
+TEST_F(Music, ABrokenSoundfontIsSaidInOurOwnWordsOnly) {
+  const struct {
+    const char* name;
+    Bytes bytes;
+  } fonts[] = {
+      {"empty.sf2", {}},
+      {"not-riff.sf2", Bytes(64, 0x41)},
+      {"riff-cut.sf2", {'R', 'I', 'F', 'F', 0xFF, 0xFF, 0, 0, 's', 'f', 'b', 'k', 'L', 'I', 'S', 'T', 0x40, 0, 0, 0}},
+      {"riff-lies.sf2", {'R', 'I', 'F', 'F', 28, 0, 0, 0, 's', 'f', 'b', 'k', 'L', 'I', 'S', 'T', 0xF0, 0xFF, 0xFF,
+                         0x7F, 'I', 'N', 'F', 'O', 'i', 'f', 'i', 'l', 4, 0, 0, 0}},
+  };
+  for (const auto& font : fonts) {
+    SCOPED_TRACE(font.name);
+    linuxplat::music::shut_down();
+    write_file(dir_ / font.name, font.bytes);
+    linuxplat::music::set_soundfont_path((dir_ / font.name).string());
+    ::testing::internal::CaptureStderr();
+    ASSERT_EQ(send(open_command(short_, "song0")), 0);
+    ASSERT_EQ(send("play song0 from 0"), 0);
+    const std::string err = ::testing::internal::GetCapturedStderr();
+    EXPECT_EQ(err, "zelkin-wumpets: no General MIDI soundfont at " + (dir_ / font.name).string() + "; music is off\n");
+    send("close song0");
+  }
+}
+
 TEST_F(Music, WithoutAUsableAudioOutputSongsRunSilentlyInTime) {
   linuxplat::music::shut_down();
   ::setenv("SDL_AUDIODRIVER", "no-such-driver", 1);

@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -246,6 +247,94 @@ TEST_F(Backend, SettingsFolderFallsBackToThePerUserFolder) {
   EXPECT_TRUE(plat::profile_put("Zelkin Wumpets", "speed", "77", "vornicade.ini"));
   EXPECT_EQ(win32::choose_settings_dir(windows.string(), appdata.string()), mine);
   EXPECT_EQ(plat::profile_get("Zelkin Wumpets", "speed", "", 128, "vornicade.ini"), "77");
+  win32::B().settings_dir.clear();
+}
+
+// A Windows directory whose file this user may write but whose folder takes no new file: the
+// writer needs the folder (a new file replaces the old one), so the choice is the user's own
+// folder. backend_tests.sh makes the folder (WUMPETS_TEST_LOCKED_WINDIR) and locks it.
+TEST_F(Backend, AWindowsDirectoryThatTakesNoNewFileLeadsToThePerUserFolder) {
+  const char* locked = std::getenv("WUMPETS_TEST_LOCKED_WINDIR");
+  ASSERT_NE(locked, nullptr) << "run by backend_tests.sh, which makes the folder";
+  const fs::path windows = locked, appdata = dir_ / "appdata";
+  fs::create_directories(appdata);
+  // The model holds: the file opens for writing, a new file in the folder cannot be made.
+  HANDLE f = CreateFileA((windows / "vornicade.ini").string().c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                         OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  ASSERT_NE(f, INVALID_HANDLE_VALUE);
+  CloseHandle(f);
+  ASSERT_FALSE(std::ofstream(windows / "new-file").is_open()) << "the folder is not locked";
+
+  const std::string mine = win32::choose_settings_dir(windows.string(), appdata.string());
+  ASSERT_EQ(mine, (appdata / "Vornicade").string());
+  win32::B().settings_dir = mine;
+  EXPECT_EQ(plat::profile_get("Zelkin Wumpets", "speed", "", 128, "vornicade.ini"), "33") << "a copy of the shared file";
+  EXPECT_TRUE(plat::profile_put("Zelkin Wumpets", "speed", "77", "vornicade.ini"));
+  EXPECT_EQ(win32::choose_settings_dir(windows.string(), appdata.string()), mine);
+  EXPECT_EQ(plat::profile_get("Zelkin Wumpets", "speed", "", 128, "vornicade.ini"), "77");
+  win32::B().settings_dir.clear();
+}
+
+// A settings folder given by name: every missing level is made; a read-only file there is a
+// failed save that says why and stays as it was, as on Linux.
+TEST_F(Backend, AGivenSettingsFolderIsMadeWholeAndItsReadOnlyFileIsRefused) {
+  for (const fs::path& folder : {dir_ / "a" / "b" / "c", dir_ / "x"}) {
+    for (const std::string& form : {folder.string(), folder.generic_string()}) {
+      SCOPED_TRACE(form);
+      win32::B().settings_dir = form;
+      const plat::ProfileWrite w = plat::profile_put_all("Zelkin Wumpets", {{"speed", "45"}}, "vornicade.ini");
+      EXPECT_TRUE(w.ok) << w.reason;
+      EXPECT_EQ(plat::profile_get("Zelkin Wumpets", "speed", "", 128, "vornicade.ini"), "45");
+      fs::remove_all(dir_ / "a");
+    }
+  }
+  const fs::path ini = dir_ / "x" / "vornicade.ini";
+  win32::B().settings_dir = (dir_ / "x").string();
+  ASSERT_TRUE(SetFileAttributesA(ini.string().c_str(), FILE_ATTRIBUTE_READONLY));
+  const plat::ProfileWrite refused = plat::profile_put_all("Zelkin Wumpets", {{"speed", "9"}}, "vornicade.ini");
+  EXPECT_FALSE(refused.ok);
+  EXPECT_EQ(refused.reason, "the file is read-only");
+  EXPECT_EQ(refused.path, ini.string());
+  EXPECT_EQ(plat::profile_get("Zelkin Wumpets", "speed", "", 128, "vornicade.ini"), "45");
+  EXPECT_TRUE(GetFileAttributesA(ini.string().c_str()) & FILE_ATTRIBUTE_READONLY) << "still read-only";
+  SetFileAttributesA(ini.string().c_str(), FILE_ATTRIBUTE_NORMAL);
+  win32::B().settings_dir.clear();
+}
+
+// A writer killed before its replace leaves ".vornicade.ini.XXXXXX"; the next write removes such
+// leftovers, and nothing else.
+TEST_F(Backend, AWriteRemovesTemporaryFilesThatAKilledWriterLeft) {
+  auto put_aged = [&](const std::string& name, int seconds_old) {
+    const std::string path = (dir_ / name).string();
+    std::ofstream(path) << "left over\n";
+    FILETIME now{};
+    GetSystemTimeAsFileTime(&now);
+    ULARGE_INTEGER t{};
+    t.LowPart = now.dwLowDateTime, t.HighPart = now.dwHighDateTime;
+    t.QuadPart -= static_cast<ULONGLONG>(seconds_old) * 10000000ULL;
+    const FILETIME then{t.LowPart, t.HighPart};
+    HANDLE h = CreateFileA(path.c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(h, INVALID_HANDLE_VALUE);
+    SetFileTime(h, nullptr, nullptr, &then);
+    CloseHandle(h);
+  };
+  put_aged(".vornicade.ini.aB3xY9", 3600);  // ours, long left: removed
+  put_aged(".vornicade.ini.Qw12Er", 90);    // ours, past a minute: removed
+  put_aged(".vornicade.ini.Zz9Zz9", 5);     // may be a writer at work: stays
+  put_aged(".vornicade.ini.abcde", 3600);   // not a name our writer makes
+  put_aged(".vornicade.ini.abc-ef", 3600);
+  put_aged("vornicade.ini.aB3xY9", 3600);
+  put_aged(".other.ini.aB3xY9", 3600);
+  std::ofstream(dir_ / "vornicade.ini") << "[Zelkin Wumpets]\r\nspeed=7\r\n";
+  win32::B().settings_dir = dir_.string();
+  const plat::ProfileWrite w = plat::profile_put_all("Zelkin Wumpets", {{"speed", "9"}}, "vornicade.ini");
+  EXPECT_TRUE(w.ok) << w.reason;
+  std::vector<std::string> names;
+  for (const auto& e : fs::directory_iterator(dir_)) names.push_back(e.path().filename().string());
+  std::sort(names.begin(), names.end());
+  EXPECT_EQ(names, (std::vector<std::string>{".other.ini.aB3xY9", ".vornicade.ini.Zz9Zz9", ".vornicade.ini.abc-ef",
+                                             ".vornicade.ini.abcde", "vornicade.ini", "vornicade.ini.aB3xY9"}));
+  EXPECT_EQ(plat::profile_get("Zelkin Wumpets", "speed", "", 128, "vornicade.ini"), "9");
   win32::B().settings_dir.clear();
 }
 

@@ -2,7 +2,9 @@
 // little monitor picture, a saver started with "/p" and this window's handle, and the checks
 // a host can make from its own process (Wine draws no pixels across processes, so those are
 // checked in-process by the back-end tests): a child of the host's client size appears under
-// it, never takes the focus, and the saver ends when the host closes.
+// it, never takes the focus, and the saver ends when the host closes. Then the desktop as the
+// host (GetDesktopWindow, and the shell's desktop window): the saver ends at once with status 1
+// instead of covering the screen for ever.
 //   preview_host.exe SAVER [ARGS...]      exit code 0 when every check passes
 //   preview_host.exe --hold SAVER [ARGS...]
 //       the preview as the screen saver settings keep it running: once the checks pass ("ready"
@@ -18,6 +20,10 @@
 using wumpets_test::make_host_window;
 using wumpets_test::pump;
 
+// The shell's call that makes a window the desktop of GetShellWindow (in user32, not declared
+// by the headers).
+extern "C" __declspec(dllimport) BOOL WINAPI SetShellWindow(HWND);
+
 namespace {
 
 int fail(const char* what) {
@@ -27,6 +33,31 @@ int fail(const char* what) {
 }
 
 }  // namespace
+
+// Starts the saver with "/p" and this handle and the extra arguments.
+bool start_saver(int argc, char** argv, HWND host, PROCESS_INFORMATION& pi) {
+  std::string command = "\"" + std::string(argv[1]) + "\" /p " +
+                        std::to_string(static_cast<long long>(reinterpret_cast<INT_PTR>(host)));
+  for (int i = 2; i < argc; ++i) command += " \"" + std::string(argv[i]) + "\"";
+  STARTUPINFOA si{};
+  si.cb = sizeof si;
+  return CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi) != FALSE;
+}
+
+// The desktop as the host: the saver must end by itself, soon, with status 1.
+int desktop_host_ends(int argc, char** argv, HWND desktop, const char* name) {
+  PROCESS_INFORMATION pi{};
+  if (!start_saver(argc, argv, desktop, pi)) return fail("cannot start the saver");
+  if (WaitForSingleObject(pi.hProcess, 10000) != WAIT_OBJECT_0) {
+    TerminateProcess(pi.hProcess, 1);
+    std::printf("host: %s\n", name);
+    return fail("a preview on the desktop did not end by itself");
+  }
+  DWORD code = 0;
+  GetExitCodeProcess(pi.hProcess, &code);
+  std::printf("a preview on %s ended with exit code %lu\n", name, code);
+  return code == 1 ? 0 : fail("exit code not 1");
+}
 
 int main(int argc, char** argv) {
   const bool hold = argc > 1 && std::string(argv[1]) == "--hold";
@@ -40,14 +71,8 @@ int main(int argc, char** argv) {
   SetForegroundWindow(host);
   pump(300);
 
-  std::string command = "\"" + std::string(argv[1]) + "\" /p " +
-                        std::to_string(static_cast<long long>(reinterpret_cast<INT_PTR>(host)));
-  for (int i = 2; i < argc; ++i) command += " \"" + std::string(argv[i]) + "\"";
-  STARTUPINFOA si{};
-  si.cb = sizeof si;
   PROCESS_INFORMATION pi{};
-  if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
-    return fail("cannot start the saver");
+  if (!start_saver(argc, argv, host, pi)) return fail("cannot start the saver");
 
   HWND child = nullptr;
   for (int i = 0; i < 300 && !child; ++i) {
@@ -95,5 +120,15 @@ int main(int argc, char** argv) {
   DWORD code = 1;
   GetExitCodeProcess(pi.hProcess, &code);
   std::printf("the saver ended with exit code %lu\n", code);
-  return code == 0 ? 0 : fail("exit code not 0");
+  if (code != 0) return fail("exit code not 0");
+
+  if (const int failed = desktop_host_ends(argc, argv, GetDesktopWindow(), "the desktop window")) return failed;
+  // Without a shell (as under a bare Wine), a screen-sized window of ours plays its desktop.
+  HWND shell = GetShellWindow();
+  if (!shell) {
+    shell = CreateWindowExA(0, "STATIC", "Program Manager", WS_POPUP, 0, 0, GetSystemMetrics(SM_CXSCREEN),
+                            GetSystemMetrics(SM_CYSCREEN), nullptr, nullptr, nullptr, nullptr);
+    if (!shell || !SetShellWindow(shell) || GetShellWindow() != shell) return fail("cannot make a shell desktop window");
+  }
+  return desktop_host_ends(argc, argv, shell, "the shell's desktop window");
 }

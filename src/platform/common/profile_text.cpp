@@ -1,5 +1,7 @@
 #include "platform/common/profile_text.h"
 
+#include "platform/common/text_utf8.h"
+
 #include <cctype>
 #include <cstdint>
 
@@ -176,8 +178,8 @@ std::string find_value(const std::vector<std::string>& lines, const std::string&
     }
   }
   if (size <= 0) return "";
-  if (result.size() > static_cast<std::size_t>(size - 1)) result.resize(static_cast<std::size_t>(size - 1));
-  return result;
+  // The buffer holds characters: a UTF-8 one is never cut in two.
+  return text::first_characters(result, static_cast<std::size_t>(size - 1));
 }
 
 void set_value(std::vector<std::string>& lines, const std::string& section, const std::string& key,

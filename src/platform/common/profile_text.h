@@ -27,7 +27,8 @@ bool split_lines(std::string_view text, std::vector<std::string>& lines, Encodin
 // The file's bytes for these lines, each ended by eol, stored as encoding.
 std::string join_lines(const std::vector<std::string>& lines, const char* eol, Encoding encoding);
 
-// The value of key in section, at most (size - 1) characters; def when either is missing.
+// The value of key in section, at most (size - 1) characters (a UTF-8 character counts as one);
+// def when either is missing.
 std::string find_value(const std::vector<std::string>& lines, const std::string& section,
                        const std::string& key, const std::string& def, int size);
 

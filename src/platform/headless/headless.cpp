@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "platform/common/memdc.h"
+#include "platform/common/text_utf8.h"
 #include "platform/headless/headless_dialogs.h"
 #include "platform/posix/profile_file.h"
 
@@ -18,6 +19,7 @@ namespace {
 
 struct Window {
   WindowState state;
+  bool desktop = false;  // the desktop itself: a window, but no host for a preview
   plat::WindowEvents* events = nullptr;
   std::shared_ptr<wumpets::PixelBuffer> image;
 };
@@ -195,6 +197,12 @@ plat::Handle create_host_window(int client_width, int client_height) {
   return h;
 }
 
+plat::Handle create_desktop_window() {
+  const plat::Handle h = create_host_window(S().config.screen_width, S().config.screen_height);
+  S().windows[h].desktop = true;
+  return h;
+}
+
 }  // namespace headless
 
 // ---------------------------------------------------------------------------------------------
@@ -318,7 +326,7 @@ bool preview_embed(Handle wnd, Handle host, const Rect& client) {
   log("preview_embed " + std::to_string(wnd) + " " + std::to_string(host) + " " + std::to_string(client.right) + " " +
       std::to_string(client.bottom));
   auto* w = headless::win(wnd);
-  if (!w || !headless::win(host)) return false;
+  if (!w || !headless::win(host) || headless::win(host)->desktop) return false;
   w->state.parent = host;
   w->state.pos = Rect{0, 0, client.right, client.bottom};
   w->state.visible = true;
@@ -334,7 +342,7 @@ Handle label_create(Handle wnd, const LabelStyle&) {
 void label_set_caption(Handle label, const std::string& caption) { S().labels[label].caption = caption; }
 Size label_size(Handle label) {
   // A fixed-pitch stand-in for the real font: 9 pixels a character, 19 pixels high.
-  return Size{static_cast<int>(S().labels[label].caption.size()) * 9, 19};
+  return Size{static_cast<int>(text::characters(S().labels[label].caption)) * 9, 19};
 }
 void label_move(Handle label, int x, int y) {
   S().labels[label].x = x;
@@ -350,8 +358,8 @@ Handle timer_create(TimerEvents* events) {
 }
 void timer_set_interval(Handle timer, int ms) {
   auto& t = S().timers[timer];
-  t.interval = ms;
-  t.due = S().now + ms;
+  t.interval = ms > 0 && ms < kTimerFloorMs ? kTimerFloorMs : ms;  // as the real window systems
+  t.due = S().now + t.interval;
 }
 void timer_enable(Handle timer, bool enabled) {
   auto& t = S().timers[timer];

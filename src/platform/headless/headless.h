@@ -105,5 +105,8 @@ bool saver_mode_begun();  // the saver mode's start-up said its windows are comi
 
 // A host window for the preview (a window of another program).
 plat::Handle create_host_window(int client_width, int client_height);
+// The desktop window: a window of the screen's size that no preview may live in, as the
+// real back ends refuse the root window and the desktop.
+plat::Handle create_desktop_window();
 
 }  // namespace headless

@@ -288,8 +288,8 @@ Handle timer_create(TimerEvents* events) {
 void timer_set_interval(Handle timer, int ms) {
   linuxvideo::Timer* t = linuxvideo::timer(timer);
   if (!t) return;
-  t->interval = ms;
-  t->due = linuxvideo::now_ns() + static_cast<long long>(ms) * 1000000;
+  t->interval = ms > 0 && ms < kTimerFloorMs ? kTimerFloorMs : ms;
+  t->due = linuxvideo::now_ns() + static_cast<long long>(t->interval) * 1000000;
 }
 
 void timer_enable(Handle timer, bool enabled) {

@@ -8,6 +8,7 @@
 // player, and every look at its state, happens with the audio device locked.
 #include <SDL.h>
 #include <fluidsynth.h>
+#include <glib.h>
 #include <sys/stat.h>
 
 #include <algorithm>
@@ -112,10 +113,17 @@ bool regular_file(const std::string& path) {
   return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
+void drop_glib_message(const gchar*, GLogLevelFlags, const gchar*, gpointer) {}
+
 bool load_soundfont(fluid_synth_t* synth, const std::string& path) {
   if (!regular_file(path)) return false;
+  // A broken file is ours to report, in one line. FluidSynth's loaders also complain through
+  // GLib (a file no loader reads makes libinstpatch print a CRITICAL assertion), so GLib's
+  // messages go nowhere for the length of the load.
   g_quiet = true;
+  const GLogFunc previous = g_log_set_default_handler(drop_glib_message, nullptr);
   const int id = fluid_synth_sfload(synth, path.c_str(), 1);
+  g_log_set_default_handler(previous, nullptr);
   g_quiet = false;
   return id != FLUID_FAILED;
 }

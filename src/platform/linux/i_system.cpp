@@ -1,6 +1,7 @@
 // System services on Linux: the command line, the instance lock, the OS family, the registry
 // (there is none), the saver password (the desktop's locker owns it), web pages and the end.
 #include <fcntl.h>
+#include <pwd.h>
 #include <spawn.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -88,8 +89,9 @@ std::string share_dir() {
 
 std::string lock_folder() {
   // A folder only this user may write: one we own that no one else can write to. The session's
-  // runtime folder when it is one; else a folder of this user's own in the temporary folder,
-  // made private when missing. One that someone else made first, or a link planted in its
+  // runtime folder when it is one; else a folder of our own in the user's cache folder, made
+  // private when missing (never one in the shared temporary folder, where another user could
+  // make it first and so take the lock away). One that is not ours, or a link planted in its
   // place, is refused: no lock then, and the saver runs.
   auto private_folder = [](const std::string& dir, bool follow_links) {
     struct stat sb {};
@@ -98,10 +100,21 @@ std::string lock_folder() {
   };
   const char* runtime = std::getenv("XDG_RUNTIME_DIR");
   if (runtime && *runtime == '/' && private_folder(runtime, true)) return runtime;
-  const char* tmp = std::getenv("TMPDIR");
-  const std::string dir = std::string(tmp && *tmp == '/' ? tmp : "/tmp") + "/zelkin-wumpets-" +
-                          std::to_string(::geteuid());
-  ::mkdir(dir.c_str(), 0700);
+  std::string cache;
+  if (const char* xdg = std::getenv("XDG_CACHE_HOME"); xdg && *xdg == '/') {
+    cache = xdg;
+  } else {
+    const char* home = std::getenv("HOME");
+    if (!home || *home != '/') {
+      const passwd* pw = ::getpwuid(::geteuid());
+      home = pw ? pw->pw_dir : nullptr;
+    }
+    if (!home || *home != '/') return "";
+    cache = std::string(home) + "/.cache";
+  }
+  const std::string dir = cache + "/zelkin-wumpets";
+  for (std::size_t i = 1; i <= dir.size(); ++i)
+    if (i == dir.size() || dir[i] == '/') ::mkdir(dir.substr(0, i).c_str(), 0700);
   return private_folder(dir, false) && ::access(dir.c_str(), W_OK) == 0 ? dir : "";
 }
 

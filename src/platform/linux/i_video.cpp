@@ -18,6 +18,7 @@
 #include <map>
 
 #include "platform/common/memdc.h"
+#include "platform/common/text_utf8.h"
 #include "platform/linux/i_video.h"
 #include "platform/linux/linux_platform.h"
 #include "platform/platform.h"
@@ -234,42 +235,6 @@ void unload_now(plat::Handle h) {
   destroy_native(S().windows[h]);
 }
 
-// Latin-1 and the Windows code page's printable extras, for a caption that is not UTF-8.
-std::string to_utf8(const std::string& text) {
-  auto valid_utf8 = [](const std::string& s) {
-    for (std::size_t i = 0; i < s.size();) {
-      const auto c = static_cast<unsigned char>(s[i]);
-      int n = c < 0x80 ? 0 : (c >> 5) == 6 ? 1 : (c >> 4) == 14 ? 2 : (c >> 3) == 30 ? 3 : -1;
-      if (n < 0 || i + static_cast<std::size_t>(n) >= s.size() + (n == 0 ? 1 : 0)) return false;
-      for (int k = 1; k <= n; ++k)
-        if ((static_cast<unsigned char>(s[i + static_cast<std::size_t>(k)]) >> 6) != 2) return false;
-      i += static_cast<std::size_t>(n) + 1;
-    }
-    return true;
-  };
-  if (valid_utf8(text)) return text;
-  static const char16_t cp1252[32] = {0x20AC, 0, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
-                                      0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0, 0x017D, 0,
-                                      0, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
-                                      0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0, 0x017E, 0x0178};
-  std::string out;
-  for (char ch : text) {
-    unsigned c = static_cast<unsigned char>(ch);
-    if (c >= 0x80 && c < 0xA0) c = cp1252[c - 0x80] ? cp1252[c - 0x80] : '?';
-    if (c < 0x80) {
-      out += static_cast<char>(c);
-    } else if (c < 0x800) {
-      out += static_cast<char>(0xC0 | (c >> 6));
-      out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-      out += static_cast<char>(0xE0 | (c >> 12));
-      out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-      out += static_cast<char>(0x80 | (c & 0x3F));
-    }
-  }
-  return out;
-}
-
 // The font file fontconfig gives for a family and weight (Arial is matched by its metric twin
 // on a free desktop), with its face index; empty when there is none.
 std::string font_file(const char* family, bool bold, int& index) {
@@ -317,7 +282,7 @@ void render_caption(Label& l) {
     return SDL_Color{static_cast<Uint8>(bgr & 0xFF), static_cast<Uint8>((bgr >> 8) & 0xFF),
                      static_cast<Uint8>((bgr >> 16) & 0xFF), 255};
   };
-  const std::string text = to_utf8(l.caption);
+  const std::string text = text::to_utf8(l.caption);
   SDL_Surface* s = text.empty() ? nullptr : TTF_RenderUTF8_Shaded(font, text.c_str(), colour(l.style.colour),
                                                                  colour(l.style.back));
   if (!s) {
@@ -683,7 +648,7 @@ void window_set_title(Handle wnd, const std::string& title) {
   linuxvideo::Window* w = linuxvideo::window(wnd);
   if (!w) return;
   w->title = title;
-  if (w->sdl && !w->foreign) SDL_SetWindowTitle(w->sdl, linuxvideo::to_utf8(title).c_str());
+  if (w->sdl && !w->foreign) SDL_SetWindowTitle(w->sdl, text::to_utf8(title).c_str());
 }
 
 Handle window_dc(Handle wnd) {
@@ -740,9 +705,11 @@ bool preview_embed(Handle wnd, Handle host, const Rect& client) {
   w->visible = true;
   w->dirty = true;
   if (linuxvideo::rendering()) return true;  // the picture is the window
-  // An X window of another program only: ours would take the preview along when it ends.
+  // An X window of another program only: ours would take the preview along when it ends. The
+  // root window is none: a child there covers the screen, takes no input and never ends.
   Rect size{};
   if (host <= 0 || linuxvideo::window(host) || !window_client_rect(host, size)) return false;
+  if (static_cast<unsigned long>(host) == linuxvideo::x_root_window()) return false;
   const auto host_id = static_cast<unsigned long>(host);
   w->xchild = linuxvideo::x_create_child(host_id, w->image->width, w->image->height);
   if (!w->xchild) return false;

@@ -1,15 +1,18 @@
 #include "platform/posix/profile_file.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <limits.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cctype>
 #include <cerrno>
 #include <cstring>
 #include <cstdlib>
 #include <ctime>
+#include <string_view>
 
 #include "platform/common/profile_text.h"
 
@@ -136,6 +139,30 @@ int take_write_lock(const std::string& target, std::string& reason) {
   return -1;
 }
 
+// A writer killed between making its temporary file and renaming it (kill -9 during Apply)
+// leaves the file behind. The next writer, under the lock, removes such files: only names our
+// writer makes for this file (".NAME.XXXXXX"), only plain files of our own, and only ones left
+// alone for a minute, so nothing of anyone else's goes.
+void remove_stale_temporaries(const std::string& target) {
+  const std::string dir = folder_of(target);
+  const std::string prefix = "." + target.substr(target.rfind('/') == std::string::npos ? 0 : target.rfind('/') + 1) + ".";
+  DIR* d = ::opendir(dir.c_str());
+  if (!d) return;
+  struct timespec now {};
+  ::clock_gettime(CLOCK_REALTIME, &now);
+  while (const dirent* e = ::readdir(d)) {
+    const std::string_view name = e->d_name;
+    if (name.size() != prefix.size() + 6 || !name.starts_with(prefix)) continue;
+    bool ours = true;
+    for (const char c : name.substr(prefix.size())) ours = ours && std::isalnum(static_cast<unsigned char>(c));
+    struct stat sb {};
+    if (!ours || ::fstatat(::dirfd(d), e->d_name, &sb, AT_SYMLINK_NOFOLLOW) != 0) continue;
+    if (S_ISREG(sb.st_mode) && sb.st_uid == ::geteuid() && sb.st_mtim.tv_sec + 60 < now.tv_sec)
+      ::unlinkat(::dirfd(d), e->d_name, 0);
+  }
+  ::closedir(d);
+}
+
 void make_parent_dirs(const std::string& path) {
   for (std::size_t i = 1; i < path.size(); ++i) {
     if (path[i] == '/') ::mkdir(path.substr(0, i).c_str(), 0755);
@@ -216,6 +243,7 @@ bool write_all(const std::string& path, const std::string& section, const Entrie
     if (why) *why = reason;
     return false;
   }
+  remove_stale_temporaries(target);
   struct stat sb {};
   std::vector<std::string> lines;
   Encoding encoding = Encoding::Plain;

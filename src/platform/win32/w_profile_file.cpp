@@ -4,6 +4,7 @@
 // does the headless back end when the tests run under Wine.
 #include <windows.h>
 
+#include <cctype>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -69,6 +70,52 @@ std::string last_error_text() {
   return text.empty() ? "error " + std::to_string(GetLastError()) : text;
 }
 
+// The temporary file of a write: ".NAME.XXXXXX" beside the settings file, as on POSIX systems,
+// so that one a killed writer left can be told from anyone else's files.
+bool is_our_temporary(const std::string& prefix, const char* name) {
+  const std::string n = name;
+  if (n.size() != prefix.size() + 6 || n.compare(0, prefix.size(), prefix) != 0) return false;
+  for (std::size_t i = prefix.size(); i < n.size(); ++i)
+    if (!std::isalnum(static_cast<unsigned char>(n[i]))) return false;
+  return true;
+}
+
+HANDLE create_temporary(const std::string& folder, const std::string& prefix, std::string& name) {
+  static const char kChars[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+  std::uint64_t seed = GetTickCount64() * 6364136223846793005ULL ^ GetCurrentProcessId();
+  for (int tries = 0; tries < 100; ++tries) {
+    name = prefix;
+    for (int i = 0; i < 6; ++i) {
+      seed = seed * 6364136223846793005ULL + 1442695040888963407ULL;
+      name += kChars[(seed >> 33) % (sizeof kChars - 1)];
+    }
+    HANDLE h = CreateFileW(wide_path(folder + "\\" + name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h != INVALID_HANDLE_VALUE || GetLastError() != ERROR_FILE_EXISTS) return h;
+  }
+  return INVALID_HANDLE_VALUE;
+}
+
+// A writer killed between making its temporary file and replacing the settings file leaves the
+// temporary file behind; the next write removes such files: only our own name pattern, only
+// plain files, and only ones left alone for a minute.
+void remove_stale_temporaries(const std::string& folder, const std::string& prefix) {
+  WIN32_FIND_DATAW found{};
+  HANDLE find = FindFirstFileW(wide_path(folder + "\\" + prefix + "*").c_str(), &found);
+  if (find == INVALID_HANDLE_VALUE) return;
+  FILETIME now_ft{};
+  GetSystemTimeAsFileTime(&now_ft);
+  auto ticks = [](const FILETIME& t) { return (static_cast<std::uint64_t>(t.dwHighDateTime) << 32) | t.dwLowDateTime; };
+  const std::uint64_t minute = 60ULL * 10000000ULL;  // in 100-nanosecond ticks
+  do {
+    if (found.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) continue;
+    const std::string name = win32::utf8(found.cFileName);
+    if (!is_our_temporary(prefix, name.c_str())) continue;
+    if (ticks(found.ftLastWriteTime) + minute < ticks(now_ft)) DeleteFileW(wide_path(folder + "\\" + name).c_str());
+  } while (FindNextFileW(find, &found));
+  FindClose(find);
+}
+
 }  // namespace
 
 bool write(const std::string& path, const std::string& section, const std::string& key,
@@ -101,14 +148,13 @@ bool write_all(const std::string& path, const std::string& section, const Entrie
     if (path[i] == '/' || path[i] == '\\') CreateDirectoryW(wide_path(path.substr(0, i)).c_str(), nullptr);
   const std::size_t slash = path.find_last_of("/\\");
   const std::string folder = slash == std::string::npos ? "." : path.substr(0, slash);
-  wchar_t tmp[MAX_PATH + 1] = {};
-  if (GetTempFileNameW(wide_path(folder).c_str(), L"zw", 0, tmp) == 0) return fail("its folder cannot be written: " + last_error_text());
-  HANDLE h = CreateFileW(tmp, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (h == INVALID_HANDLE_VALUE) {
-    const std::string reason = last_error_text();
-    DeleteFileW(tmp);
-    return fail("its folder cannot be written: " + reason);
-  }
+  const std::string prefix = "." + path.substr(slash == std::string::npos ? 0 : slash + 1) + ".";
+  remove_stale_temporaries(folder, prefix);
+  std::string tmp_name;
+  HANDLE h = create_temporary(folder, prefix, tmp_name);
+  if (h == INVALID_HANDLE_VALUE) return fail("its folder cannot be written: " + last_error_text());
+  const std::wstring tmp_path = wide_path(folder + "\\" + tmp_name);
+  const wchar_t* tmp = tmp_path.c_str();
   const std::string text = join_lines(lines, "\r\n", encoding);
   DWORD written = 0;
   bool ok = WriteFile(h, text.data(), static_cast<DWORD>(text.size()), &written, nullptr) && written == text.size();

@@ -39,21 +39,22 @@ bool is_file(const std::string& path) {
   return a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-// Whether this user may write the settings file in a folder: the file itself when it exists,
-// otherwise a new file beside it (deleted again at once).
+// Whether this user may save the settings in a folder, tested as the writer works: it makes a
+// new file in the folder that then replaces the old one, so the folder must take a new file
+// (one is made and deleted again at once), and an existing file must be one we may write.
 bool can_write_settings(const std::string& dir) {
   const std::string file = with_backslash(dir) + "vornicade.ini";
-  HANDLE h = INVALID_HANDLE_VALUE;
+  // A read-only file is refused to every user, administrators too.
   if (is_file(file)) {
-    // A read-only file is refused to every user, administrators too.
     if (GetFileAttributesW(wide_path(file).c_str()) & FILE_ATTRIBUTE_READONLY) return false;
-    h = CreateFileW(wide_path(file).c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                    FILE_ATTRIBUTE_NORMAL, nullptr);
-  } else {
-    const std::string probe = with_backslash(dir) + "vornicade.ini.probe" + std::to_string(GetCurrentProcessId());
-    h = CreateFileW(wide_path(probe).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                    FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+    HANDLE f = CreateFileW(wide_path(file).c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                           OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (f == INVALID_HANDLE_VALUE) return false;
+    CloseHandle(f);
   }
+  const std::string probe = with_backslash(dir) + "vornicade.ini.probe" + std::to_string(GetCurrentProcessId());
+  HANDLE h = CreateFileW(wide_path(probe).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                         FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
   if (h == INVALID_HANDLE_VALUE) return false;
   CloseHandle(h);
   return true;

@@ -340,7 +340,8 @@ bool window_client_rect(Handle wnd, Rect& rect) {
 
 bool preview_embed(Handle wnd, Handle host, const Rect& client) {
   HWND w = win32::hwnd_of(wnd), parent = win32::hwnd_of(host);
-  if (!w || !IsWindow(parent)) return false;
+  // The desktop is no host: a child there covers the screen, takes no input and never ends.
+  if (!w || !IsWindow(parent) || parent == GetDesktopWindow() || parent == GetShellWindow()) return false;
   // Our borderless windows start as pop-ups; a window is a child or a pop-up, never both.
   const auto style = static_cast<std::uint32_t>(GetWindowLongPtrA(w, GWL_STYLE));
   SetWindowLongPtrA(w, GWL_STYLE, static_cast<LONG_PTR>((style & ~static_cast<std::uint32_t>(WS_POPUP)) | WS_CHILD));
