@@ -224,7 +224,9 @@ void unload_now(plat::Handle h) {
   w->visible = false;
   if (S().grabbed == h) S().grabbed = 0;  // the grabs go with the window
   if (w->events) w->events->on_unload();
+  cover_gone(S().windows[h]);
   destroy_native(S().windows[h]);
+  covers_update();
 }
 
 // Latin-1 and the Windows code page's printable extras, for a caption that is not UTF-8.
@@ -621,6 +623,7 @@ void window_show(Handle wnd) {
   if (!w) return;
   w->visible = true;
   if (w->sdl && !w->foreign) {
+    linuxvideo::cover_before_show(*w);
     SDL_ShowWindow(w->sdl);
     SDL_RaiseWindow(w->sdl);
     // An error dialog open before the saver showed stays in sight above it.
@@ -635,6 +638,7 @@ void window_show(Handle wnd) {
       linuxvideo::x_grab_input(w->sdl, true);
       S().grabbed = wnd;
     }
+    linuxvideo::covers_update();
   }
   if (w->xchild) linuxvideo::x_move_resize(w->xchild, w->x, w->y, w->image->width, w->image->height, true);
   linuxvideo::present(*w);
@@ -653,6 +657,7 @@ void window_hide(Handle wnd) {
       S().grabbed = 0;
     }
     SDL_HideWindow(w->sdl);
+    linuxvideo::covers_update();
   }
 }
 
