@@ -607,6 +607,7 @@ Handle create_window(WindowKind kind, WindowEvents* events, int monitor) {
       linuxplat::take_saver_lock();
     }
     if (!w.sdl) linuxvideo::fail(std::string("cannot create the window: ") + SDL_GetError());
+    if (!w.foreign) linuxvideo::give_identity(w.sdl);
     linuxvideo::bind_surface(w);
     SDL_ShowCursor(S().cursor >= 0 ? SDL_ENABLE : SDL_DISABLE);
   }

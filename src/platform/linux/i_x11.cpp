@@ -539,6 +539,14 @@ unsigned long x_window_of(SDL_Window* window) {
   return info.info.x11.window;
 }
 
+void x_set_class(SDL_Window* window, const char* name, const char* class_name) {
+  const unsigned long id = x_window_of(window);
+  if (!id || !x_open()) return;
+  XClassHint hint{const_cast<char*>(name), const_cast<char*>(class_name)};
+  XSetClassHint(X().dpy, id, &hint);
+  XSync(X().dpy, False);
+}
+
 bool x_grab_input(SDL_Window* window, bool grab) {
   SDL_SysWMinfo info;
   SDL_VERSION(&info.version);
