@@ -71,6 +71,8 @@ struct X11State {
   bool backdrop_pressed = false;
   bool watching_root = false;
   bool restack = false;  // something changed in the stacking: look whether we are still on top
+  std::uint64_t raise_second = 0;  // SDL's clock in whole seconds, and the raises made in it
+  int raises = 0;
 };
 
 X11State& X() {
@@ -352,6 +354,8 @@ void x_put_image(unsigned long id, const wumpets::PixelBuffer& image) {
 
 namespace {
 
+constexpr int kMaxRaisesPerSecond = 20;
+
 bool is_locker(unsigned long id) {
   for (std::size_t i = 1; i <= X().locker_count; ++i)
     if (X().lockers[i] == id) return true;
@@ -384,7 +388,12 @@ void keep_lockers_on_top() {
     else if (ours_below) other_above = shows(id);
   }
   if (children) XFree(children);
-  if (other_above) raise_lockers();
+  if (!other_above) return;
+  // Another program that keeps itself on top the same way (a locker over us) wins after a
+  // while, rather than the two of us raising in turn as fast as the server answers.
+  const std::uint64_t second = SDL_GetTicks64() / 1000;
+  if (second != X().raise_second) X().raise_second = second, X().raises = 0;
+  if (++X().raises <= kMaxRaisesPerSecond) raise_lockers();
 }
 
 void watch_root() {
@@ -474,7 +483,8 @@ void x_backdrop(bool show) {
     if (X().dpy) XFlush(X().dpy);
     return;
   }
-  if (!x_open()) return;
+  // Only under saver windows of this X server (none when SDL draws elsewhere, on Wayland).
+  if (X().locker_count == 0) return;
   const int screen = DefaultScreen(X().dpy);
   const int width = DisplayWidth(X().dpy, screen), height = DisplayHeight(X().dpy, screen);
   if (covered_area(monitors(), width, height) >= static_cast<long long>(width) * height) return;
