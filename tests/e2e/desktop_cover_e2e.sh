@@ -125,10 +125,17 @@ if command -v dbus-daemon >/dev/null; then
   dbus-daemon --session --fork --nopidfile --print-address=3 --print-pid=4 3>"$TMP/bus.address" 4>"$TMP/bus.pid" &&
     { export DBUS_SESSION_BUS_ADDRESS; DBUS_SESSION_BUS_ADDRESS=$(cat "$TMP/bus.address"); BUS_PID=$(cat "$TMP/bus.pid"); }
 fi
-panel() {  # starts the panel; true when it shows
+panels() { xdotool search --onlyvisible --class '^tint2$' 2>/dev/null | wc -l; }
+panel() {  # starts a panel; true once it is mapped
+  local before
+  before=$(panels)
   tint2 -c "$TMP/tint2rc" >>"$TMP/tint2.log" 2>&1 &
   HELPERS+=($!)
-  for _ in $(seq 50); do
+  for _ in $(seq 50); do [ "$(panels)" -gt "$before" ] && return 0; sleep 0.1; done
+  return 1
+}
+panel_shows() {  # true when the panel's colour fills its area
+  for _ in $(seq 20); do
     shot panel-check
     [ "$(pixels_of panel-check "$PANEL_AREA" "$PANEL")" -gt 30000 ] && return 0
     sleep 0.1
@@ -159,7 +166,7 @@ for desktop in openbox "openbox picom" "xfwm4 --compositor=off" xfwm4; do
     sleep 1
     kill -0 "${HELPERS[-1]}" 2>/dev/null || { skip "$name: picom did not start: $(tail -3 "$TMP/picom.log" | tr '\n' ' ')"; stop_helpers; continue; }
   fi
-  if ! panel; then
+  if ! panel || ! panel_shows; then
     skip "$name: the panel does not show: $(tail -3 "$TMP/tint2.log" | tr '\n' ' ')"
     stop_helpers
     continue
@@ -173,7 +180,7 @@ for desktop in openbox "openbox picom" "xfwm4 --compositor=off" xfwm4; do
   [ "${n:-1}" -eq 0 ] && [ "${b:-0}" -gt 20 ] && pass "$name: no pixel of the panel shows over /s" ||
     fail "$name: $n pixels of the panel show over /s (scene brightness $b)"
   # A panel that starts while the saver runs goes under it too.
-  panel >/dev/null
+  panel || fail "$name: the second panel never mapped"
   sleep 1
   shot "panel-late-$tag"
   n=$(pixels_of "panel-late-$tag" "$PANEL_AREA" "$PANEL")
