@@ -122,9 +122,9 @@ void accept_bitmap_font() {
   FcConfigDestroy(config);
 }
 
-// Every dialog carries the program's icon, in each size there is.
+// Every dialog carries the program's icon, in each size there is (FLTK keeps copies).
 void give_dialogs_icon() {
-  static std::vector<std::unique_ptr<Fl_RGB_Image>> images;
+  std::vector<std::unique_ptr<Fl_RGB_Image>> images;
   std::vector<const Fl_RGB_Image*> list;
   for (const IconPicture& icon : app_icons()) {
     images.push_back(std::make_unique<Fl_RGB_Image>(icon.rgba.data(), icon.size, icon.size, 4));
