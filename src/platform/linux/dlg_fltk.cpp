@@ -17,6 +17,7 @@
 #include <FL/Fl_Check_Button.H>
 #include <FL/Fl_Double_Window.H>
 #include <FL/Fl_Group.H>
+#include <FL/Fl_Image.H>
 #include <FL/Fl_Input.H>
 #include <FL/Fl_Round_Button.H>
 #include <FL/Fl_Scrollbar.H>
@@ -121,6 +122,17 @@ void accept_bitmap_font() {
   FcConfigDestroy(config);
 }
 
+// Every dialog carries the program's icon, in each size there is (FLTK keeps copies).
+void give_dialogs_icon() {
+  std::vector<std::unique_ptr<Fl_RGB_Image>> images;
+  std::vector<const Fl_RGB_Image*> list;
+  for (const IconPicture& icon : app_icons()) {
+    images.push_back(std::make_unique<Fl_RGB_Image>(icon.rgba.data(), icon.size, icon.size, 4));
+    list.push_back(images.back().get());
+  }
+  if (!list.empty()) Fl_Window::default_icons(list.data(), static_cast<int>(list.size()));
+}
+
 bool fltk_start() {
   if (F().started) return F().have_display;
   F().started = true;
@@ -148,6 +160,7 @@ bool fltk_start() {
   Fl_Tooltip::size(F().scale.font);
   Fl_Tooltip::color(fl_rgb_color(255, 255, 225));
   Fl::visible_focus(1);
+  give_dialogs_icon();
   return true;
 }
 

@@ -197,7 +197,7 @@ SDL_AudioDeviceID try_open_audio(fluid_synth_t* synth) {
 }
 
 // A machine with no sound card: the ALSA library would fill standard error with complaints
-// before SDL gave up on it, so go to the sound servers and then the silent output directly.
+// before SDL gave up on it.
 bool has_sound_card() {
   struct stat sb {};
   for (int card = 0; card < 8; ++card) {
@@ -207,9 +207,34 @@ bool has_sound_card() {
   return false;
 }
 
+bool is_socket(const std::string& path) {
+  struct stat sb {};
+  return !path.empty() && ::stat(path.c_str(), &sb) == 0 && S_ISSOCK(sb.st_mode);
+}
+
+// SDL's outputs worth trying here, in its names: the sound servers whose sockets are there, the
+// sound card, the silent output. A client library asked for a server that is not running
+// complains on standard error (PipeWire's twice on every start), and a saver's standard error
+// is read in the locker's log: it should hold our own lines only.
+std::string audio_drivers() {
+  const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+  const std::string folder = runtime && *runtime ? std::string(runtime) + "/" : std::string();
+  auto in_runtime = [&folder](const std::string& name) {
+    return name.empty() || name[0] == '/' ? name : folder.empty() ? std::string() : folder + name;
+  };
+  std::string drivers;
+  const char* pulse = std::getenv("PULSE_SERVER");
+  if ((pulse && *pulse) || is_socket(in_runtime("pulse/native")) || is_socket("/run/pulse/native"))
+    drivers += "pulseaudio,";
+  const char* remote = std::getenv("PIPEWIRE_REMOTE");
+  if (is_socket(in_runtime(remote && *remote ? remote : "pipewire-0"))) drivers += "pipewire,";
+  if (has_sound_card()) drivers += "alsa,";
+  return drivers + "dummy";
+}
+
 // A real output if there is one, else SDL's silent one, which keeps time all the same.
 SDL_AudioDeviceID open_audio(fluid_synth_t* synth) {
-  if (!std::getenv("SDL_AUDIODRIVER") && !has_sound_card()) ::setenv("SDL_AUDIODRIVER", "pulseaudio,pipewire,dummy", 1);
+  if (!std::getenv("SDL_AUDIODRIVER")) ::setenv("SDL_AUDIODRIVER", audio_drivers().c_str(), 1);
   SDL_AudioDeviceID device = try_open_audio(synth);
   if (device == 0) {
     const char* driver = std::getenv("SDL_AUDIODRIVER");

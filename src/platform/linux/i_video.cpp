@@ -16,6 +16,8 @@
 #include <cstdlib>
 #include <ctime>
 #include <map>
+#include <tuple>
+#include <vector>
 
 #include "platform/common/memdc.h"
 #include "platform/common/text_utf8.h"
@@ -232,7 +234,9 @@ void unload_now(plat::Handle h) {
   w->visible = false;
   if (S().grabbed == h) S().grabbed = 0;  // the grabs go with the window
   if (w->events) w->events->on_unload();
+  cover_gone(S().windows[h]);
   destroy_native(S().windows[h]);
+  covers_update();
 }
 
 // The font file fontconfig gives for a family and weight (Arial is matched by its metric twin
@@ -274,6 +278,100 @@ TTF_Font* label_font(const plat::LabelStyle& style) {
   return fonts[key] = font;
 }
 
+// --- What the label's font lacks ---------------------------------------------------------------
+// A tab (xscreensaver folds long messages with tabs) shows as a space, and a character the
+// font has no glyph for is drawn from a font fontconfig offers for it: neither becomes a box.
+
+// A font of the label's size and weight that has the character; null when no font has it.
+TTF_Font* fallback_font(const plat::LabelStyle& style, std::uint32_t ch) {
+  static std::map<std::tuple<std::string, int, int>, TTF_Font*> opened;  // file, face, points
+  if (!FcInit()) return nullptr;
+  FcPattern* pattern = FcPatternBuild(nullptr, FC_FAMILY, FcTypeString, reinterpret_cast<const FcChar8*>(style.font.c_str()),
+                                      FC_WEIGHT, FcTypeInteger, style.bold ? FC_WEIGHT_BOLD : FC_WEIGHT_REGULAR,
+                                      FC_SLANT, FcTypeInteger, FC_SLANT_ROMAN, FC_SCALABLE, FcTypeBool, FcTrue,
+                                      static_cast<char*>(nullptr));
+  if (!pattern) return nullptr;
+  FcConfigSubstitute(nullptr, pattern, FcMatchPattern);
+  FcDefaultSubstitute(pattern);
+  FcResult result = FcResultNoMatch;
+  FcFontSet* fonts = FcFontSort(nullptr, pattern, FcFalse, nullptr, &result);
+  FcPatternDestroy(pattern);
+  TTF_Font* found = nullptr;
+  for (int i = 0; fonts && i < fonts->nfont && !found; ++i) {
+    FcCharSet* chars = nullptr;
+    FcChar8* file = nullptr;
+    int index = 0;
+    if (FcPatternGetCharSet(fonts->fonts[i], FC_CHARSET, 0, &chars) != FcResultMatch || !FcCharSetHasChar(chars, ch) ||
+        FcPatternGetString(fonts->fonts[i], FC_FILE, 0, &file) != FcResultMatch || !file)
+      continue;
+    if (FcPatternGetInteger(fonts->fonts[i], FC_INDEX, 0, &index) != FcResultMatch) index = 0;
+    const auto key = std::make_tuple(std::string(reinterpret_cast<const char*>(file)), index, style.points);
+    auto it = opened.find(key);
+    if (it == opened.end())
+      it = opened.emplace(key, TTF_OpenFontIndexDPI(std::get<0>(key).c_str(), style.points, index, 96, 96)).first;
+    if (it->second && TTF_GlyphIsProvided32(it->second, ch)) found = it->second;
+  }
+  if (fonts) FcFontSetDestroy(fonts);
+  return found;
+}
+
+// The next character of UTF-8 text (valid: to_utf8 made it), and where the one after begins.
+std::uint32_t next_char(const std::string& text, std::size_t& i) {
+  const auto c = static_cast<unsigned char>(text[i]);
+  const int n = c < 0x80 ? 0 : c < 0xE0 ? 1 : c < 0xF0 ? 2 : 3;
+  std::uint32_t ch = n == 0 ? c : c & (0x3Fu >> n);
+  for (int k = 1; k <= n && i + static_cast<std::size_t>(k) < text.size(); ++k)
+    ch = ch << 6 | (static_cast<unsigned char>(text[i + static_cast<std::size_t>(k)]) & 0x3Fu);
+  i += static_cast<std::size_t>(n) + 1;
+  return ch;
+}
+
+// The caption in one line, each character in a font that has it, on the background colour.
+SDL_Surface* render_line(TTF_Font* font, const plat::LabelStyle& style, const std::string& text, SDL_Color fore,
+                         SDL_Color back) {
+  struct Run {
+    TTF_Font* font;
+    std::string text;
+  };
+  std::vector<Run> runs;
+  for (std::size_t i = 0; i < text.size();) {
+    const std::size_t start = i;
+    std::uint32_t ch = next_char(text, i);
+    std::string piece = text.substr(start, i - start);
+    if (ch == '\t') {
+      ch = ' ';
+      piece = " ";
+    }
+    TTF_Font* f = font;
+    if (ch > ' ' && !TTF_GlyphIsProvided32(font, ch))
+      if (TTF_Font* other = fallback_font(style, ch)) f = other;
+    if (runs.empty() || runs.back().font != f) runs.push_back(Run{f, std::string()});
+    runs.back().text += piece;
+  }
+  if (runs.size() == 1) return TTF_RenderUTF8_Shaded(runs[0].font, runs[0].text.c_str(), fore, back);
+  // Fonts differ in their ascent: the runs share one baseline.
+  int width = 0, ascent = 0, descent = 0;
+  for (const Run& r : runs) {
+    int w = 0, h = 0;
+    if (TTF_SizeUTF8(r.font, r.text.c_str(), &w, &h) == 0) width += w;
+    ascent = std::max(ascent, TTF_FontAscent(r.font));
+    descent = std::max(descent, TTF_FontHeight(r.font) - TTF_FontAscent(r.font));
+  }
+  SDL_Surface* line = SDL_CreateRGBSurfaceWithFormat(0, std::max(width, 1), ascent + descent, 32, SDL_PIXELFORMAT_RGB888);
+  if (!line) return nullptr;
+  SDL_FillRect(line, nullptr, SDL_MapRGB(line->format, back.r, back.g, back.b));
+  int x = 0;
+  for (const Run& r : runs) {
+    SDL_Surface* part = TTF_RenderUTF8_Shaded(r.font, r.text.c_str(), fore, back);
+    if (!part) continue;
+    SDL_Rect at{x, ascent - TTF_FontAscent(r.font), part->w, part->h};
+    SDL_BlitSurface(part, nullptr, line, &at);
+    x += part->w;
+    SDL_FreeSurface(part);
+  }
+  return line;
+}
+
 void render_caption(Label& l) {
   l.text = wumpets::PixelBuffer();
   TTF_Font* font = label_font(l.style);
@@ -283,8 +381,7 @@ void render_caption(Label& l) {
                      static_cast<Uint8>((bgr >> 16) & 0xFF), 255};
   };
   const std::string text = text::to_utf8(l.caption);
-  SDL_Surface* s = text.empty() ? nullptr : TTF_RenderUTF8_Shaded(font, text.c_str(), colour(l.style.colour),
-                                                                 colour(l.style.back));
+  SDL_Surface* s = text.empty() ? nullptr : render_line(font, l.style, text, colour(l.style.colour), colour(l.style.back));
   if (!s) {
     l.text = wumpets::PixelBuffer(0, TTF_FontHeight(font));
     return;
@@ -589,6 +686,7 @@ Handle create_window(WindowKind kind, WindowEvents* events, int monitor) {
       linuxplat::take_saver_lock();
     }
     if (!w.sdl) linuxvideo::fail(std::string("cannot create the window: ") + SDL_GetError());
+    if (!w.foreign) linuxvideo::give_identity(w.sdl);
     linuxvideo::bind_surface(w);
     SDL_ShowCursor(S().cursor >= 0 ? SDL_ENABLE : SDL_DISABLE);
   }
@@ -608,6 +706,7 @@ void window_show(Handle wnd) {
     if (!linuxvideo::wayland_map(*w)) linuxvideo::fail("cannot create a Wayland surface");
   }
   if (w->sdl && !w->foreign) {
+    linuxvideo::cover_before_show(*w);
     SDL_ShowWindow(w->sdl);
     SDL_RaiseWindow(w->sdl);
     // An error dialog open before the saver showed stays in sight above it.
@@ -622,6 +721,7 @@ void window_show(Handle wnd) {
       linuxvideo::x_grab_input(w->sdl, true);
       S().grabbed = wnd;
     }
+    linuxvideo::covers_update();
   }
   if (w->xchild) linuxvideo::x_move_resize(w->xchild, w->x, w->y, w->image->width, w->image->height, true);
   linuxvideo::present(*w);
@@ -641,6 +741,7 @@ void window_hide(Handle wnd) {
       S().grabbed = 0;
     }
     SDL_HideWindow(w->sdl);
+    linuxvideo::covers_update();
   }
 }
 

@@ -113,6 +113,14 @@ unsigned long x_window_of(SDL_Window* window);  // its X window, 0 when it has n
 // Takes (or gives back) the keyboard focus, the keyboard and the pointer for a shown window, on
 // SDL's own connection so that SDL reads what they bring. True when the keyboard was taken.
 bool x_grab_input(SDL_Window* window, bool grab);
+// The full-screen saver covers the screen as a locker does. Before its window is shown:
+// whether the window manager is to be left out (override-redirect) and the window kept above
+// every other. Once shown, it is raised over what came before it.
+void x_make_locker(SDL_Window* window, bool locker);
+void x_locker_shown();
+// A black window under the saver's over what no monitor covers (nothing when they cover it all).
+void x_backdrop(bool show);
+void x_set_class(SDL_Window* window, const char* name, const char* class_name);  // WM_CLASS
 void x_install_error_handlers();     // errors on a vanished window are noted, never fatal
 unsigned long x_take_lost_window();  // a window an X error said is gone (0: none)
 
@@ -130,6 +138,16 @@ int wayland_fd();                        // -1 when not active
 bool wayland_prepare_poll();             // false: events are queued, dispatch first
 void wayland_after_poll(bool readable);
 bool wayland_dispatch();                 // false once the connection is lost
+// The saver's windows in full screen (i_cover.cpp): what covers the screen besides them, and
+// input that reaches it.
+bool full_screen_saver(const Window& w);  // a saver window of its own over a monitor
+void cover_before_show(Window& w);         // decides, before it is mapped, how it covers
+void covers_update();                     // after a saver window was shown, hidden or unloaded
+void cover_gone(const Window& w);         // the window is about to be destroyed
+void backdrop_clicked();                  // a click outside every monitor: one on the saver
+
+// The program's icon and window class on a window of its own, before it is shown (i_icon.cpp).
+void give_identity(SDL_Window* window);
 
 // Picture files (i_render.cpp).
 bool write_picture(const std::string& path, const wumpets::PixelBuffer& image, std::string& error);

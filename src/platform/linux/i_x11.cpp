@@ -11,6 +11,7 @@
 #include <X11/extensions/Xrandr.h>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
@@ -62,6 +63,16 @@ struct X11State {
   std::vector<unsigned long> watched;
   GC gc = nullptr;  // for putting pictures into windows
   ServerFormat format;  // how pictures are put there
+  // The full-screen saver's windows (SDL's, override-redirect) and the black backdrop under
+  // them where no monitor reaches: nothing else may stay above them.
+  std::array<unsigned long, plat::kMaxMonitors + 1> lockers{};  // element 0 unused
+  std::size_t locker_count = 0;
+  unsigned long backdrop = 0;
+  bool backdrop_pressed = false;
+  bool watching_root = false;
+  bool restack = false;  // something changed in the stacking: look whether we are still on top
+  std::uint64_t raise_second = 0;  // SDL's clock in whole seconds, and the raises made in it
+  int raises = 0;
 };
 
 X11State& X() {
@@ -335,6 +346,163 @@ void x_put_image(unsigned long id, const wumpets::PixelBuffer& image) {
   XFlush(X().dpy);
 }
 
+// --- The full-screen saver covers the screen as a locker does -------------------------------
+// Window managers keep windows of their own (panels, docks) above a full-screen window and may
+// drop the initial "above" state we ask for. The saver's windows are therefore out of their
+// hands (override-redirect), raised again whenever another window maps or moves above them or
+// covers them, and a black backdrop under them hides what lies outside every monitor.
+
+namespace {
+
+constexpr int kMaxRaisesPerSecond = 20;
+
+bool is_locker(unsigned long id) {
+  for (std::size_t i = 1; i <= X().locker_count; ++i)
+    if (X().lockers[i] == id) return true;
+  return false;
+}
+
+// A window that puts pixels on the screen now (an input-only window draws none).
+bool shows(unsigned long id) {
+  XWindowAttributes a{};
+  return XGetWindowAttributes(X().dpy, id, &a) && a.map_state == IsViewable && a.c_class == InputOutput;
+}
+
+void raise_lockers() {
+  if (X().backdrop) XRaiseWindow(X().dpy, X().backdrop);
+  for (std::size_t i = 1; i <= X().locker_count; ++i) XRaiseWindow(X().dpy, X().lockers[i]);
+  XFlush(X().dpy);
+}
+
+// Raises the saver's windows again when a window that is not ours shows above the lowest of
+// them. Only then: two of our windows over each other (cloned monitors) never start a loop.
+void keep_lockers_on_top() {
+  X().restack = false;
+  ::Window root = 0, parent = 0, *children = nullptr;
+  unsigned int n = 0;
+  if (!XQueryTree(X().dpy, DefaultRootWindow(X().dpy), &root, &parent, &children, &n)) return;
+  bool ours_below = false, other_above = false;
+  for (unsigned int i = 0; i < n && !other_above; ++i) {  // bottom to top
+    const unsigned long id = children[i];
+    if (is_locker(id) || id == X().backdrop) ours_below = ours_below || shows(id);
+    else if (ours_below) other_above = shows(id);
+  }
+  if (children) XFree(children);
+  if (!other_above) return;
+  // Another program that keeps itself on top the same way (a locker over us) wins after a
+  // while, rather than the two of us raising in turn as fast as the server answers.
+  const std::uint64_t second = SDL_GetTicks64() / 1000;
+  if (second != X().raise_second) X().raise_second = second, X().raises = 0;
+  if (++X().raises <= kMaxRaisesPerSecond) raise_lockers();
+}
+
+void watch_root() {
+  if (X().watching_root) return;
+  const ::Window root = DefaultRootWindow(X().dpy);
+  XWindowAttributes a{};
+  if (!XGetWindowAttributes(X().dpy, root, &a)) return;
+  XSelectInput(X().dpy, root, a.your_event_mask | SubstructureNotifyMask);
+  X().watching_root = true;
+}
+
+// What an event of our connection means for the lockers: a window mapped, moved or restacked
+// among the root's children, a locker covered, a click on the backdrop.
+void note_locker_event(const XEvent& e) {
+  if (X().locker_count == 0) return;
+  const ::Window root = DefaultRootWindow(X().dpy);
+  switch (e.type) {
+    case MapNotify:
+      if (e.xmap.event == root && !is_locker(e.xmap.window)) X().restack = true;
+      break;
+    case ConfigureNotify:
+      if (e.xconfigure.event == root && !is_locker(e.xconfigure.window)) X().restack = true;
+      break;
+    case CirculateNotify:
+      X().restack = true;
+      break;
+    case VisibilityNotify:
+      if (e.xvisibility.state != VisibilityUnobscured && is_locker(e.xvisibility.window)) X().restack = true;
+      break;
+    case ButtonPress:
+      if (e.xbutton.window == X().backdrop) X().backdrop_pressed = true;
+      break;
+    case ButtonRelease:
+      // Without our pointer grab (another program held it) the backdrop hears the click itself.
+      if (e.xbutton.window == X().backdrop && X().backdrop_pressed) {
+        X().backdrop_pressed = false;
+        backdrop_clicked();
+      }
+      break;
+    default:
+      break;
+  }
+}
+
+// A cursor that shows nothing, for the backdrop: the saver hides the pointer everywhere.
+Cursor blank_cursor() {
+  static char bits[1] = {0};
+  const ::Window root = DefaultRootWindow(X().dpy);
+  Pixmap pixmap = XCreateBitmapFromData(X().dpy, root, bits, 1, 1);
+  XColor black{};
+  const Cursor cursor = XCreatePixmapCursor(X().dpy, pixmap, pixmap, &black, &black, 0, 0);
+  XFreePixmap(X().dpy, pixmap);
+  return cursor;
+}
+
+}  // namespace
+
+void x_make_locker(SDL_Window* window, bool locker) {
+  const unsigned long id = x_window_of(window);
+  if (!id || (!locker && !is_locker(id)) || !x_open()) return;
+  // Read when the window is mapped next: the window is hidden now.
+  XSetWindowAttributes attributes{};
+  attributes.override_redirect = locker ? True : False;
+  XChangeWindowAttributes(X().dpy, id, CWOverrideRedirect, &attributes);
+  std::size_t at = 0;
+  for (std::size_t i = 1; i <= X().locker_count; ++i)
+    if (X().lockers[i] == id) at = i;
+  if (locker && !at && X().locker_count + 1 < X().lockers.size()) {
+    X().lockers[++X().locker_count] = id;
+    XSelectInput(X().dpy, id, VisibilityChangeMask);
+    watch_root();
+  } else if (!locker && at) {
+    X().lockers[at] = X().lockers[X().locker_count];
+    X().lockers[X().locker_count--] = 0;
+  }
+  XSync(X().dpy, False);
+}
+
+void x_locker_shown() {
+  if (!X().dpy || X().locker_count == 0) return;
+  raise_lockers();
+}
+
+void x_backdrop(bool show) {
+  if (!show) {
+    if (X().backdrop) XUnmapWindow(X().dpy, X().backdrop);
+    if (X().dpy) XFlush(X().dpy);
+    return;
+  }
+  // Only under saver windows of this X server (none when SDL draws elsewhere, on Wayland).
+  if (X().locker_count == 0) return;
+  const int screen = DefaultScreen(X().dpy);
+  const int width = DisplayWidth(X().dpy, screen), height = DisplayHeight(X().dpy, screen);
+  if (covered_area(monitors(), width, height) >= static_cast<long long>(width) * height) return;
+  if (!X().backdrop) {
+    XSetWindowAttributes a{};
+    a.override_redirect = True;
+    a.background_pixel = BlackPixel(X().dpy, screen);
+    a.event_mask = ButtonPressMask | ButtonReleaseMask;
+    a.cursor = blank_cursor();
+    X().backdrop = XCreateWindow(X().dpy, DefaultRootWindow(X().dpy), 0, 0, static_cast<unsigned>(width),
+                                 static_cast<unsigned>(height), 0, CopyFromParent, InputOutput, CopyFromParent,
+                                 CWOverrideRedirect | CWBackPixel | CWEventMask | CWCursor, &a);
+    watch_root();
+  }
+  XMapWindow(X().dpy, X().backdrop);
+  raise_lockers();
+}
+
 void x_pump(const XHandlers& handlers) {
   if (!X().dpy) return;
   while (XPending(X().dpy) > 0) {
@@ -355,7 +523,9 @@ void x_pump(const XHandlers& handlers) {
       default:
         break;
     }
+    note_locker_event(e);
   }
+  if (X().restack) keep_lockers_on_top();
 }
 
 void x_ask_fullscreen(SDL_Window* window) {
@@ -377,6 +547,14 @@ unsigned long x_window_of(SDL_Window* window) {
   SDL_VERSION(&info.version);
   if (!window || !SDL_GetWindowWMInfo(window, &info) || info.subsystem != SDL_SYSWM_X11) return 0;
   return info.info.x11.window;
+}
+
+void x_set_class(SDL_Window* window, const char* name, const char* class_name) {
+  const unsigned long id = x_window_of(window);
+  if (!id || !x_open()) return;
+  XClassHint hint{const_cast<char*>(name), const_cast<char*>(class_name)};
+  XSetClassHint(X().dpy, id, &hint);
+  XSync(X().dpy, False);
 }
 
 bool x_grab_input(SDL_Window* window, bool grab) {

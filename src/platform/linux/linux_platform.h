@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "platform/common/options.h"
 
@@ -16,6 +17,14 @@ const wumpets::Options& options();
 // prefix), else the one the program was configured for.
 std::string program_dir();
 std::string share_dir();
+
+// The program's icon (i_icon.cpp): square pictures, RGBA bytes row by row, smallest first;
+// none when the pictures are not where a build or an install puts them.
+struct IconPicture {
+  int size = 0;
+  std::vector<unsigned char> rgba;
+};
+const std::vector<IconPicture>& app_icons();
 
 // Locks of this user on this display (i_system.cpp). The folder holding them: one only this
 // user can write ($XDG_RUNTIME_DIR, else a private folder of the user's own in $TMPDIR or
