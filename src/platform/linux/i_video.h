@@ -38,6 +38,10 @@ struct Window {
   SDL_Window* sdl = nullptr;
   SDL_Surface* surface = nullptr;  // the surface the image borrows from, or converts into
   bool borrowed = false;
+  // Each pixel of the image is shown as a scale x scale block (a saver window on a scaled
+  // desktop): the image is then the scene's own size and the surface holds its enlargement.
+  int scale = 1;
+  wumpets::PixelBuffer staging;  // scale > 1 on a surface of another layout: enlarged, then converted
   unsigned long foreign = 0;  // an X window of another program we draw into (--window-id, --root)
   unsigned long xchild = 0;   // preview: our X window inside the host
   bool pressed = false;       // a mouse button went down in the window
