@@ -435,11 +435,14 @@ int update_surface(Window& w) {
     const int x0 = std::max(areas[i].x, 0), y0 = std::max(areas[i].y, 0);
     const int x1 = std::min(areas[i].x + areas[i].w, img.width), y1 = std::min(areas[i].y + areas[i].h, img.height);
     if (x1 <= x0 || y1 <= y0) continue;
-    areas[m] = wumpets::PixelBuffer::Area{x0, y0, x1 - x0, y1 - y0};
-    const int s = w.scale;
-    rects[m++] = SDL_Rect{x0 * s, y0 * s, (x1 - x0) * s, (y1 - y0) * s};
+    areas[m++] = wumpets::PixelBuffer::Area{x0, y0, x1 - x0, y1 - y0};
   }
   if (m == 0) return 0;
+  m = wumpets::coalesce(areas.data(), m);
+  for (std::size_t i = 0; i < m; ++i) {
+    const int s = w.scale;
+    rects[i] = SDL_Rect{areas[i].x * s, areas[i].y * s, areas[i].w * s, areas[i].h * s};
+  }
   if (w.scale > 1)
     wumpets::enlarge(img, areas.data(), m, static_cast<std::uint32_t*>(w.surface->pixels), w.surface->pitch / 4, w.scale);
   return SDL_UpdateWindowSurfaceRects(w.sdl, rects.data(), static_cast<int>(m));

@@ -336,6 +336,7 @@ void window_refresh(Handle wnd) {
   const bool partial = w->shown_identity == image.identity() &&
                        image.changes_after(w->shown_version, B().areas.data(), B().areas.size(), n);
   if (partial) {
+    n = wumpets::coalesce(B().areas.data(), n);
     for (std::size_t i = 0; i < n; ++i) {
       const auto& a = B().areas[i];
       win32::show_area(*w, dc->dc, a.x, a.y, a.w, a.h);
