@@ -306,6 +306,7 @@ case $case in
     convert "$work/windows.png" -sample 50% -sample 200% "$work/blocks.png"
     blocks=$(compare -metric AE "$work/windows.png" "$work/blocks.png" null: 2>&1 || true)
     [ "$blocks" = "0" ] || fail "$blocks pixels are not part of a 2 x 2 block of one colour"
+    [ -n "${WUMPETS_SHOTS:-}" ] && mkdir -p "$WUMPETS_SHOTS" && cp "$work/windows.png" "$WUMPETS_SHOTS/win32-scaled-192dpi.png"
     xdotool key space
     finish 20
     [ "$rc" = "0" ] || fail "a key should end the saver with exit code 0, got: $rc"
