@@ -79,7 +79,7 @@ measure() {
   kill "$run_pid"; wait "$run_pid" 2>/dev/null || true; run_pid=""
   first=$(awk '/^wumpets-trace: first-frame/ {print $3; exit}' "$tmp/stderr")
   awk -v s="$start" -v f="${first:-0}" -v p="$((p1 - p0))" -v x="$((x1 - x0))" -v c="$clk" -v n="$((secs - 2))" \
-      -v r="$rss" 'BEGIN { printf "%.2f %.2f %d %.0f\n", 100 * p / c / n, 100 * x / c / n, r, f > 0 ? (f - s) * 1000 : -1 }'
+      -v r="$rss" 'BEGIN { printf "%.2f %.2f %d %.0f\n", 100 * p / c / n, 100 * x / c / n, r, (f > 0 ? (f - s) * 1000 : -1) }'
 }
 
 saver() {  # saver DISPLAY XPID PROGRAM CONFIG [OPTIONS...]
@@ -104,7 +104,7 @@ row() {  # row KEY TITLE DISPLAY XPID CONFIG [OPTIONS...]
   line=$(printf '%-44s' "$title")
   for side in ${before:+before} after; do
     read -r p x r f <<<"${fig[$key.$side]}"
-    line+=$(awk -v p="$p" -v x="$x" -v r="$r" -v f="$f" 'BEGIN { printf " | %4.2f + %4.2f = %4.2f%%  %5.1f MB  %4s ms", p, x, p + x, r / 1024, f < 0 ? "-" : f }')
+    line+=$(awk -v p="$p" -v x="$x" -v r="$r" -v f="$f" 'BEGIN { printf " | %4.2f + %4.2f = %4.2f%%  %5.1f MB  %4s ms", p, x, p + x, r / 1024, (f < 0 ? "-" : f) }')
   done
   echo "$line"
 }
