@@ -1,65 +1,152 @@
 #!/usr/bin/env bash
-# CPU use and start-up time of the saver: runs "/s" with default settings for 20 seconds on its
-# own Xvfb at 1920x1080 and prints
-#   - the time from exec to the window first shown and to the first animation frame shown,
-#   - the process's CPU use in % of one core over the whole run and over its steady part.
-# Goals: start-up under 150 ms; CPU at most 4% (limit 6%).
-# Usage: bench/saver_cpu.sh [program] [seconds]   (default build/zelkin-wumpets, 20)
+# CPU, memory and start-up of the running saver, measured side by side in one run: "/s" on Xvfb
+# displays of our own, the program and the X server together (what the saver costs the machine),
+# beside stock hacks on the same display. Each case runs for SECONDS and is measured after its
+# first 2 s; with --before=PROGRAM another build (the one before a change) runs every case too,
+# right after this one, so both columns see the same machine.
+#
+# Goals it prints each figure against:
+#   program + X server at 1920x1080, default settings with music   <= 1.5% of one core
+#   the same muted                                                 <= 1%
+#   every object on                                                <= 2.5%
+#   3840x2160 at Xft.dpi 192 (a 2x scene)                          no more than 1920x1080 at 96
+#   resident memory at 1920x1080 with music                        <= 40 MB
+#   exec to the first animation frame at 1920x1080                 < 100 ms
+#
+# Usage: bench/saver_cpu.sh [--before=PROGRAM] [PROGRAM] [SECONDS]
+#        (default build/zelkin-wumpets, 20 s; its data folder is used for both programs)
 set -euo pipefail
 cd "$(dirname "$0")/.."
+before=""
+if [ "${1:-}" != "${1#--before=}" ]; then
+  before="$(realpath "${1#--before=}")"
+  shift
+fi
 prog="$(realpath "${1:-build/zelkin-wumpets}")"
 secs="${2:-20}"
 [ -x "$prog" ] || { echo "no program at $prog (build first)" >&2; exit 1; }
+[ -z "$before" ] || [ -x "$before" ] || { echo "no program at $before" >&2; exit 1; }
+[ "$secs" -ge 5 ] || { echo "at least 5 seconds a case" >&2; exit 1; }
+data="$(dirname "$prog")/data"
 
 tmp="$(mktemp -d /tmp/wumpets-bench-XXXXXX)"
-mkdir -p "$tmp/config" "$tmp/run"
-xvfb_pid=""; saver_pid=""
+mkdir -p "$tmp/default" "$tmp/every" "$tmp/run"
+pids=()
+run_pid=""
 cleanup() {
-  [ -n "$saver_pid" ] && kill "$saver_pid" 2>/dev/null || true
-  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
+  [ -n "$run_pid" ] && kill "$run_pid" 2>/dev/null || true
+  for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done
   wait 2>/dev/null || true
   rm -rf "$tmp"
 }
 trap cleanup EXIT
 
-# A display of our own, its number chosen by Xvfb itself.
+# Every object: the five dancers, both sets of notes, the roses, peace signs, lava lamps, the
+# disco ball and the hippie, with the songs.
+printf '[Zelkin Wumpets]\nfirstrun=1\nwumpet1=1\nwumpet2=1\nwumpet3=1\nwumpet4=1\nwumpet5=1\nnotes1=1\nnotes2=1\npeace=1\nhippie=1\nyellowrose=1\nredrose=1\npinkrose=1\nwhiterose=1\ndiscoball=1\nlavalamp=1\nbackground=0\nspeed=60\nmusicchoice0=1\nmusicchoice1=1\nmusicchoice2=1\n' \
+  >"$tmp/every/vornicade.ini"
+
+# Two displays of our own, their numbers chosen by Xvfb itself: a 1080p one at 96 dpi and a 4K
+# one whose desktop says 192 (scaled to 200%).
 . tests/lib/xvfb.sh  # the working folder is the repository's root
 start_xvfb 1920x1080x24 || exit 1
-xvfb_pid=$XVFB_PID
-display=$DISPLAY
+hd_display=$DISPLAY hd_x=$XVFB_PID
+pids+=("$hd_x")
+start_xvfb 3840x2160x24 || exit 1
+uhd_display=$DISPLAY uhd_x=$XVFB_PID
+pids+=("$uhd_x")
+echo "Xft.dpi: 192" | DISPLAY=$uhd_display xrdb -merge
 
 clk=$(getconf CLK_TCK)
 cpu_ticks() { awk '{print $14 + $15}' "/proc/$1/stat"; }
+rss_kb() { awk '/^VmRSS:/ {print $2}' "/proc/$1/status"; }
 
-# One run of "/s" with the settings folder $1; prints its figures under the title $2.
+# Runs one command on a display for $secs seconds; prints "program% x% rss_kb first_ms".
+#   measure DISPLAY XVFB_PID COMMAND...
 measure() {
+  local display=$1 xpid=$2
+  shift 2
   rm -rf "$tmp/run" && mkdir -p "$tmp/run"
-  local start steady_from total shown first
+  local start p0 x0 p1 x1 rss first
   start=$(date +%s.%N)
-  DISPLAY="$display" XDG_RUNTIME_DIR="$tmp/run" HOME="$tmp" WUMPETS_TRACE_FIRST_FRAME=1 \
-    "$prog" --config-dir="$1" /s 2>"$tmp/stderr" &
-  saver_pid=$!
+  DISPLAY="$display" XDG_RUNTIME_DIR="$tmp/run" HOME="$tmp" WUMPETS_TRACE_FIRST_FRAME=1 "$@" 2>"$tmp/stderr" &
+  run_pid=$!
   sleep 2
-  steady_from=$(cpu_ticks "$saver_pid")
+  p0=$(cpu_ticks "$run_pid") x0=$(cpu_ticks "$xpid")
   sleep "$((secs - 2))"
-  kill -0 "$saver_pid" 2>/dev/null || { echo "the saver ended early:"; cat "$tmp/stderr"; exit 1; }
-  total=$(cpu_ticks "$saver_pid")
-  kill "$saver_pid"; wait "$saver_pid" 2>/dev/null || true; saver_pid=""
-  shown=$(awk '/^wumpets-trace: shown/ {print $3; exit}' "$tmp/stderr")
+  kill -0 "$run_pid" 2>/dev/null || { echo "$* ended early:" >&2; cat "$tmp/stderr" >&2; exit 1; }
+  p1=$(cpu_ticks "$run_pid") x1=$(cpu_ticks "$xpid") rss=$(rss_kb "$run_pid")
+  kill "$run_pid"; wait "$run_pid" 2>/dev/null || true; run_pid=""
   first=$(awk '/^wumpets-trace: first-frame/ {print $3; exit}' "$tmp/stderr")
-  awk -v s="$start" -v a="$shown" -v b="$first" -v t="$total" -v f="$steady_from" -v c="$clk" -v n="$secs" \
-      -v title="$2" 'BEGIN {
-    printf "%s\n", title
-    printf "  start-up: window shown %.0f ms, first animation frame %.0f ms after exec (goal < 150 ms)\n",
-           (a - s) * 1000, (b - s) * 1000
-    printf "  CPU: %.1f%% of one core over %d s, %.1f%% after the first 2 s (goal <= 4%%, limit 6%%)\n",
-           100 * t / c / n, n, 100 * (t - f) / c / (n - 2)
-  }'
+  awk -v s="$start" -v f="${first:-0}" -v p="$((p1 - p0))" -v x="$((x1 - x0))" -v c="$clk" -v n="$((secs - 2))" \
+      -v r="$rss" 'BEGIN { printf "%.2f %.2f %d %.0f\n", 100 * p / c / n, 100 * x / c / n, r, (f > 0 ? (f - s) * 1000 : -1) }'
 }
 
-measure "$tmp/config" "default settings (1920x1080, speed 60, three songs):"
-# The same scene without the songs, to tell the picture's share from the synthesiser's.
-mkdir -p "$tmp/quiet"
-printf '[Zelkin Wumpets]\nfirstrun=1\nwumpet1=1\nwumpet2=1\nwumpet3=1\nwumpet4=1\nwumpet5=1\nredrose=1\npinkrose=1\nwhiterose=1\nyellowrose=1\nnotes1=1\nbackground=0\nspeed=60\n' \
-  >"$tmp/quiet/vornicade.ini"
-measure "$tmp/quiet" "default settings without music:"
+saver() {  # saver DISPLAY XPID PROGRAM CONFIG [OPTIONS...]
+  local display=$1 xpid=$2 program=$3 config=$4
+  shift 4
+  measure "$display" "$xpid" "$program" --config-dir="$config" --data-dir="$data" "$@" /s
+}
+
+# One line of the table: a case, its figures for each program.
+declare -A fig
+row() {  # row KEY TITLE DISPLAY XPID CONFIG [OPTIONS...]
+  local key=$1 title=$2 display=$3 xpid=$4 config=$5
+  shift 5
+  fig[$key.after]=$(saver "$display" "$xpid" "$prog" "$config" "$@")
+  if [ -n "$before" ]; then
+    # A build from before the whole-pixel scale knows no --scale: it always draws at 1.
+    local a old=()
+    for a in "$@"; do [ "${a#--scale=}" = "$a" ] && old+=("$a"); done
+    fig[$key.before]=$(saver "$display" "$xpid" "$before" "$config" ${old[@]+"${old[@]}"})
+  fi
+  local line
+  line=$(printf '%-44s' "$title")
+  for side in ${before:+before} after; do
+    read -r p x r f <<<"${fig[$key.$side]}"
+    line+=$(awk -v p="$p" -v x="$x" -v r="$r" -v f="$f" 'BEGIN { printf " | %4.2f + %4.2f = %4.2f%%  %5.1f MB  %4s ms", p, x, p + x, r / 1024, (f < 0 ? "-" : f) }')
+  done
+  echo "$line"
+}
+total() { read -r p x _ _ <<<"${fig[$1]}"; awk -v p="$p" -v x="$x" 'BEGIN { printf "%.2f", p + x }'; }
+field() { read -r -a v <<<"${fig[$1]}"; echo "${v[$2]}"; }
+
+echo "Each case ${secs} s, measured after its first 2 s; program + X server in % of one core, resident memory, exec to first animation frame."
+printf '%-44s' "case"
+[ -z "$before" ] || printf ' | %-38s' "before: $(basename "$(dirname "$before")")/$(basename "$before")"
+printf ' | %-38s\n' "after: $(basename "$(dirname "$prog")")/$(basename "$prog")"
+row hd "1920x1080, default settings with music" "$hd_display" "$hd_x" "$tmp/default"
+row mute "1920x1080, default settings muted" "$hd_display" "$hd_x" "$tmp/default" --mute
+row every "1920x1080, every object, with music" "$hd_display" "$hd_x" "$tmp/every"
+row uhd1 "3840x2160 at scale 1, with music" "$uhd_display" "$uhd_x" "$tmp/default" --scale=1
+row uhd "3840x2160, Xft.dpi 192 (scale 2), with music" "$uhd_display" "$uhd_x" "$tmp/default"
+
+# Stock hacks on the same 1080p display, for scale.
+hacks=""
+for dir in /usr/libexec/xscreensaver /usr/lib/xscreensaver; do
+  [ -x "$dir/deco" ] && { hacks=$dir; break; }
+done
+if [ -n "$hacks" ]; then
+  for h in deco popsquares fuzzyflakes; do
+    [ -x "$hacks/$h" ] || continue
+    read -r p x r _ <<<"$(measure "$hd_display" "$hd_x" "$hacks/$h" -root)"
+    awk -v t="stock hack '$h' -root, 1920x1080" -v p="$p" -v x="$x" -v r="$r" \
+        'BEGIN { printf "%-44s | %4.2f + %4.2f = %4.2f%%  %5.1f MB\n", t, p, x, p + x, r / 1024 }'
+  done
+else
+  echo "(no stock hacks to compare with: the package xscreensaver-data is not installed)"
+fi
+
+echo
+echo "Goals (figures of $(basename "$prog")${before:+; before in brackets}):"
+goal() {  # goal TEXT VALUE_AFTER VALUE_BEFORE MET(0/1)
+  printf '  %-66s %s%s  %s\n' "$1" "$2" "${3:+ [$3]}" "$([ "$4" = 1 ] && echo met || echo NOT met)"
+}
+cmp_le() { awk -v a="$1" -v b="$2" 'BEGIN { print (a <= b) ? 1 : 0 }'; }
+b() { [ -n "$before" ] && "$@" || true; }
+v=$(total hd.after); goal "1920x1080 with music, program + X <= 1.5%" "$v%" "$(b total hd.before)" "$(cmp_le "$v" 1.5)"
+v=$(total mute.after); goal "1920x1080 muted, program + X <= 1%" "$v%" "$(b total mute.before)" "$(cmp_le "$v" 1.0)"
+v=$(total every.after); goal "1920x1080 every object, program + X <= 2.5%" "$v%" "$(b total every.before)" "$(cmp_le "$v" 2.5)"
+v=$(total uhd.after); goal "3840x2160 at scale 2 no more than 1920x1080 at scale 1 ($(total hd.after)%)" "$v%" "" "$(cmp_le "$v" "$(total hd.after)")"
+v=$(field hd.after 2); goal "resident memory at 1920x1080 with music <= 40 MB" "$((v / 1024)) MB" "$(b field hd.before 2 | awk '{ if ($1) printf "%d MB", $1 / 1024 }')" "$(cmp_le "$v" 40960)"
+v=$(field hd.after 3); goal "exec to first animation frame at 1920x1080 < 100 ms" "$v ms" "$(b field hd.before 3 | awk '{ if ($1) printf "%s ms", $1 }')" "$(cmp_le "$v" 99)"

@@ -111,3 +111,32 @@ TEST(Blit, GrowingKeepsThePictureAndForgetsTheHistory) {
   blit_plain(ref, 0, 0, 30, 20, &back, 0, 0, Rop::Copy);
   EXPECT_TRUE(same(buffer, ref));
 }
+
+// Rectangles that overlap enough become the box around them; others stay apart. What was
+// covered stays covered either way.
+TEST(Blit, OverlappingChangesAreJoinedOnlyWhenTheBoxCostsNoMore) {
+  using A = PixelBuffer::Area;
+  const struct {
+    std::vector<A> in;
+    std::vector<A> out;
+  } cases[] = {
+      {{{0, 0, 100, 100}, {5, 3, 100, 100}}, {{0, 0, 105, 103}}},         // a sprite that moved a little
+      {{{0, 0, 10, 10}, {500, 500, 10, 10}}, {{0, 0, 10, 10}, {500, 500, 10, 10}}},  // far apart
+      {{{0, 0, 10, 10}, {2, 2, 4, 4}}, {{0, 0, 10, 10}}},                 // one inside the other
+      {{{0, 0, 10, 10}, {10, 0, 10, 10}}, {{0, 0, 20, 10}}},              // side by side: same pixels
+      {{{0, 0, 10, 10}, {9, 9, 10, 10}}, {{0, 0, 10, 10}, {9, 9, 10, 10}}},  // a corner: the box is larger
+      {{{0, 0, 10, 10}, {8, 0, 10, 10}, {16, 0, 10, 10}}, {{0, 0, 26, 10}}},  // a chain, joined in turn
+      {{}, {}},
+  };
+  for (const auto& c : cases) {
+    std::vector<A> a = c.in;
+    a.resize(coalesce(a.data(), a.size()));
+    ASSERT_EQ(a.size(), c.out.size());
+    for (std::size_t i = 0; i < a.size(); ++i) {
+      EXPECT_EQ(a[i].x, c.out[i].x);
+      EXPECT_EQ(a[i].y, c.out[i].y);
+      EXPECT_EQ(a[i].w, c.out[i].w);
+      EXPECT_EQ(a[i].h, c.out[i].h);
+    }
+  }
+}

@@ -385,7 +385,7 @@ TEST(Options, TheXscreensaverPanelOffersExactlyTheRunOptionsOfTheHelp) {
   EXPECT_GE(panel.size(), 15u);
   // Every option the panel passes is one the program takes.
   for (const std::string& name : panel) {
-    const std::string value = name == "--mute" ? name : name + "=" + (name == "--background" ? "black" : name == "--speed" || name == "--volume" ? "50" : name == "--message" || name == "--soundfont" ? "x" : "on");
+    const std::string value = name == "--mute" ? name : name + "=" + (name == "--background" ? "black" : name == "--speed" || name == "--volume" ? "50" : name == "--message" || name == "--soundfont" ? "x" : name == "--scale" ? "2" : "on");
     EXPECT_TRUE(parse_options({value}).errors.empty()) << value;
   }
 }

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <SDL.h>
+#include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <X11/extensions/Xfixes.h>
@@ -471,6 +472,51 @@ TEST_F(SaverE2E, RenderedPictureMatchesTheScreen) {
   for (int y = kHeight - 40; y < kHeight; ++y)
     for (int x = 0; x < kWidth; ++x) label += shot.at(x, y) == 0x8080FFu;
   EXPECT_GT(label, 50);
+}
+
+// A picture at --scale=2 is the scene at half the size, every pixel of it a 2 x 2 block; on a
+// desktop whose Xft.dpi is 192 the screen shows exactly that picture, label and all.
+TEST_F(SaverE2E, AtScaleTwoTheSceneIsHalfTheSizeAndEveryPixelABlock) {
+  write_settings(true);
+  constexpr int kFrames = 25;
+  auto render = [&](const std::string& file, const std::vector<std::string>& extra) {
+    std::vector<std::string> args{"--render=" + dir_ + "/" + file, "--frames=" + std::to_string(kFrames), "--seed=11"};
+    args.insert(args.end(), extra.begin(), extra.end());
+    args.push_back("/s");
+    int status = 0;
+    const pid_t r = run(args, {}, "render-run");
+    EXPECT_TRUE(wait_exit(r, 10000, status));
+    EXPECT_EQ(WEXITSTATUS(status), 0) << log();
+    return load_bmp(dir_ + "/" + file);
+  };
+  const Image half = render("half.bmp", {"--size=320x240"});
+  const Image two = render("two.bmp", {"--size=640x480", "--scale=2"});
+  ASSERT_EQ(half.width, 320);
+  ASSERT_EQ(two.width, kWidth);
+  ASSERT_EQ(two.height, kHeight);
+  int differing = 0;
+  for (int y = 0; y < kHeight; ++y)
+    for (int x = 0; x < kWidth; ++x) differing += two.at(x, y) != half.at(x / 2, y / 2);
+  EXPECT_EQ(differing, 0);
+  EXPECT_GT(count_nonblack(half), 320 * 240 / 2);
+
+  // The desktop says it is scaled to 200%, as a desktop does: Xft.dpi on the root window.
+  const char resources[] = "Xft.dpi:\t192\n";
+  XChangeProperty(dpy_, root(), XA_RESOURCE_MANAGER, XA_STRING, 8, PropModeReplace,
+                  reinterpret_cast<const unsigned char*>(resources), static_cast<int>(sizeof resources - 1));
+  XSync(dpy_, False);
+  saver_ = run({"--seed=11", "/s"}, {"WUMPETS_HOLD_AFTER_FRAMES=" + std::to_string(kFrames)});
+  ASSERT_TRUE(wait_for_picture(root())) << log();
+  sleep_ms(kFrames * 60 + 700);
+  const Image shot = grab(dpy_, root());
+  ASSERT_EQ(shot.width, kWidth);
+  differing = 0;
+  for (std::size_t i = 0; i < shot.px.size(); ++i) differing += shot.px[i] != two.px[i];
+  EXPECT_EQ(differing, 0);
+  int label = 0;
+  for (int y = kHeight - 60; y < kHeight; ++y)
+    for (int x = 0; x < kWidth; ++x) label += shot.at(x, y) == 0x8080FFu;
+  EXPECT_GT(label, 200);
 }
 
 TEST_F(SaverE2E, RenderFailsWhenTheSaverCannotStart) {

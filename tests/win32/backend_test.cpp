@@ -372,6 +372,75 @@ TEST_F(Backend, RegistryValuesReadThroughTheSaversRules) {
 
 // The preview as the saver makes it, inside a host window of this process: a child of the host's
 // client size, the dancer at the centre position, frames cycling, the rest black.
+// The control panel passes no options, so the settings file's "scale" key sets the whole-pixel
+// scale; a saver window then gives the scene half the screen and shows each of its pixels as a
+// 2 x 2 block. Without the key (or with a bad one) the desktop's DPI decides: 1 at 96.
+TEST_F(Backend, ScaleKeyGivesTheSceneHalfTheScreenInBlocksOfTwo) {
+  ASSERT_EQ(win32::B().dpi, 96);
+  win32::B().settings_dir = dir_.string();
+  const struct {
+    const char* value;
+    int scale;
+  } cases[] = {{"3", 3}, {"auto", 1}, {"big", 1}, {"", 1}, {"2", 2}};
+  for (const auto& c : cases) {
+    ASSERT_TRUE(plat::profile_put("Zelkin Wumpets", "scale", c.value, "vornicade.ini"));
+    win32::B().scale = 0;
+    EXPECT_EQ(win32::saver_scale(), c.scale) << c.value;
+  }
+  const int sw = GetSystemMetrics(SM_CXSCREEN), sh = GetSystemMetrics(SM_CYSCREEN);
+  EXPECT_EQ(plat::monitor_size(0).width, sw / 2);
+  EXPECT_EQ(plat::monitor_size(0).height, sh / 2);
+  const plat::ScreenMetrics m = plat::screen_metrics();
+  EXPECT_FLOAT_EQ(m.twips_per_pixel_x, 30.0f);  // a pixel of the scene is two of the screen's
+  EXPECT_FLOAT_EQ(m.width_twips, static_cast<float>(sw / 2) * 30.0f);
+
+  struct Quiet : plat::WindowEvents {
+  } events;
+  const plat::Handle wnd = plat::window_create(plat::WindowKind::Saver, &events, 0);
+  ASSERT_GT(wnd, 0);
+  EXPECT_EQ(plat::dc_size(plat::window_dc(wnd)).width, sw / 2);
+  plat::window_show(wnd);
+  const int w = 9, h = 7;
+  std::vector<std::uint32_t> px(w * h);
+  for (int i = 0; i < w * h; ++i) px[static_cast<std::size_t>(i)] = static_cast<std::uint32_t>(i * 0x030507 + 0x102030) & 0xFFFFFF;
+  write_bmp(dir_ / "p.bmp", w, h, px);
+  plat::Handle dc = plat::create_dc();
+  const plat::Handle bmp = plat::load_bitmap((dir_ / "p.bmp").string());
+  plat::select_bitmap(dc, bmp);
+  plat::delete_bitmap(bmp);
+  plat::bitblt(plat::window_dc(wnd), 5, 3, w, h, dc, 0, 0, plat::kSrcCopy);
+  plat::window_refresh(wnd);
+  pump(100);
+  const int rw = 2 * (5 + w + 2), rh = 2 * (3 + h + 2);
+  const std::vector<std::uint32_t> shown = read_window(win32::hwnd_of(wnd), rw, rh);
+  int wrong = 0;
+  for (int y = 0; y < rh; ++y)
+    for (int x = 0; x < rw; ++x) {
+      const int ix = x / 2 - 5, iy = y / 2 - 3;
+      const std::uint32_t want = ix >= 0 && ix < w && iy >= 0 && iy < h ? px[static_cast<std::size_t>(iy) * w + ix] : 0;
+      wrong += shown[static_cast<std::size_t>(y) * rw + x] != want;
+    }
+  EXPECT_EQ(wrong, 0);
+  EXPECT_EQ(plat::delete_dc(dc), 1);
+
+  // The label is placed in the scene's pixels: its size is half its drawn size, rounded up.
+  plat::LabelStyle style;
+  const plat::Handle label = plat::label_create(wnd, style);
+  ASSERT_GT(label, 0);
+  plat::label_set_caption(label, "Dance");
+  const plat::Size size = plat::label_size(label);
+  const win32::Label& drawn = win32::B().labels[static_cast<std::size_t>(label)];
+  EXPECT_EQ(size.width, (drawn.size.cx + 1) / 2);
+  EXPECT_EQ(size.height, (drawn.size.cy + 1) / 2);
+  EXPECT_GE(drawn.size.cy, 30);  // 12 points at twice 96 dpi
+
+  win32::B().labels[static_cast<std::size_t>(label)] = win32::Label{};
+  plat::window_unload(wnd);
+  pump(50);
+  win32::B().settings_dir.clear();
+  win32::B().scale = 0;
+}
+
 TEST_F(Backend, PreviewChildShowsTheDancerInTheHost) {
   HWND host = wumpets_test::make_host_window("Display Properties test", 40, 40);
   ASSERT_NE(host, nullptr);

@@ -24,6 +24,8 @@
 #               not cover the error dialog; closing the dialog ends the program
 #       modes   /a 1234 ends by itself; an open settings dialog does not refuse a full-screen
 #               start, a second full-screen start is refused
+#       scaled  at LogPixels 192 the first frame equals the Linux --render at --scale=2: the scene
+#               at half the screen's size, each pixel a 2 x 2 block
 #       options --version prints the Linux program's version; a single-dash value with a slash
 #               ("-message=Rock/Cool") leaves /s the saver; /c ignores options for one run and
 #               saves the file's values
@@ -317,6 +319,35 @@ case $case in
     finish 20
     [ "$rc" = "0" ] || fail "an accepted password should end the saver with exit code 0, got: $rc"
     [ "$(wc -l <"$work/answer.calls")" -eq 2 ] || fail "calls: $(cat "$work/answer.calls")"
+    ;;
+  scaled)
+    # A desktop at 192 DPI (200%): the scene is the Linux picture at --scale=2, each of its
+    # pixels a 2 x 2 block of one colour.
+    [ -x "$host/zelkin-wumpets" ] || fail "no Linux program in $host to compare with"
+    restore() {
+      wine reg delete 'HKCU\Control Panel\Desktop' /v LogPixels /f >/dev/null 2>&1 || true
+      cleanup
+    }
+    trap restore EXIT
+    wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d 192 /f >/dev/null 2>&1
+    WUMPETS_HOLD_AFTER_FRAMES=1 start /s --seed=5 "--config-dir=$cfg"
+    wait_picture "$work/windows.png" || fail "the saver showed no picture"
+    sleep 1
+    import -window root "$work/windows.png"
+    mkdir -p "$work/linux-cfg"
+    "$host/zelkin-wumpets" --render="$work/linux.png" --frames=1 --size=1920x1080 --scale=2 --seed=5 \
+      --config-dir="$work/linux-cfg" --data-dir="$host/data" >/dev/null 2>&1 || fail "Linux --render failed"
+    diff=$(compare -metric AE "$work/windows.png" "$work/linux.png" null: 2>&1 || true)
+    echo "pixels that differ from the Linux picture at scale 2: $diff"
+    [ "$diff" = "0" ] || fail "the scaled frame differs from the Linux --render --scale=2 picture in $diff pixels"
+    # Every 2 x 2 block is one colour: halved and doubled again, the picture is the same.
+    convert "$work/windows.png" -sample 50% -sample 200% "$work/blocks.png"
+    blocks=$(compare -metric AE "$work/windows.png" "$work/blocks.png" null: 2>&1 || true)
+    [ "$blocks" = "0" ] || fail "$blocks pixels are not part of a 2 x 2 block of one colour"
+    [ -n "${WUMPETS_SHOTS:-}" ] && mkdir -p "$WUMPETS_SHOTS" && cp "$work/windows.png" "$WUMPETS_SHOTS/win32-scaled-192dpi.png"
+    xdotool key space
+    finish 20
+    [ "$rc" = "0" ] || fail "a key should end the saver with exit code 0, got: $rc"
     ;;
   *)
     fail "unknown case"

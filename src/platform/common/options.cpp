@@ -1,4 +1,5 @@
 #include "platform/common/options.h"
+#include "platform/common/scale.h"
 
 #include <charconv>
 
@@ -65,7 +66,7 @@ int parse_on_off(const std::string& v) {
 bool known_option(const std::string& name) {
   static const char* const names[] = {"help", "version", "root", "window", "config-dir", "data-dir", "seed",
                                       "window-id", "render", "frames", "size", "volume", "mute", "soundfont",
-                                      "background", "speed", "message"};
+                                      "background", "speed", "message", "scale"};
   for (const char* n : names)
     if (name == n) return true;
   for (const SceneSwitch& s : scene_switches())
@@ -173,6 +174,12 @@ Options parse_options(const std::vector<std::string>& argv) {
         if (parse_u64(value, ms) && ms >= 1 && ms <= 140) o.settings.emplace_back("speed", std::to_string(ms));
         else bad();
       }
+    } else if (name == "scale") {
+      if (take()) {
+        const int s = parse_scale(value);
+        if (s >= 0 && !value.empty()) o.scale = s;
+        else bad();
+      }
     } else if (name == "message") {
       if (take()) {
         o.settings.emplace_back("messagetext", value);
@@ -249,6 +256,8 @@ std::string options_help() {
          "  --conga=on|off    the dancers dance in a line\n"
          "  --music=on|off    the songs (on: the chosen ones, or the first three)\n"
          "  --message=TEXT    the personal message (empty: none)\n"
+         "  --scale=auto|N    show each pixel of the scene as an N x N block, N from 1 to 4\n"
+         "                    (auto: the desktop's own scale, from its dots per inch)\n"
          "\n"
          "Options take their value as --opt=value or --opt value, and may be written with one\n"
          "dash (-root, -window-id ID) as screen-saver hosts and lockers pass them.\n";

@@ -29,6 +29,7 @@ struct Options {
   std::string render;                    // --render=FILE: write a picture instead of showing
   int frames = 1;                        // --frames=N: ticks before the picture is taken
   int render_width = 1920, render_height = 1080;  // --size=WxH
+  int scale = 0;                         // --scale=auto|1..4: 0 is auto (the desktop's scale)
 
   // Sound for this run: loudness 0..100 (the synthesizer's own when unset), silence, soundfont.
   std::optional<int> volume;             // --volume=0..100

@@ -154,6 +154,24 @@ void blit_clipped(PixelBuffer& dst, int x, int y, int w, int h, const PixelBuffe
 
 }  // namespace
 
+std::size_t coalesce(PixelBuffer::Area* a, std::size_t n) {
+  auto size = [](const PixelBuffer::Area& r) { return static_cast<long long>(r.w) * r.h; };
+  for (bool joined = true; joined;) {
+    joined = false;
+    for (std::size_t i = 0; i < n; ++i)
+      for (std::size_t j = i + 1; j < n; ++j) {
+        const int x0 = std::min(a[i].x, a[j].x), y0 = std::min(a[i].y, a[j].y);
+        const int x1 = std::max(a[i].x + a[i].w, a[j].x + a[j].w), y1 = std::max(a[i].y + a[i].h, a[j].y + a[j].h);
+        const PixelBuffer::Area box{x0, y0, x1 - x0, y1 - y0};
+        if (size(box) > size(a[i]) + size(a[j])) continue;
+        a[i] = box;
+        a[j--] = a[--n];
+        joined = true;
+      }
+  }
+  return n;
+}
+
 void blit_plain(PixelBuffer& dst, int x, int y, int w, int h, const PixelBuffer* src, int sx, int sy, Rop rop) {
   if (clip(dst, x, y, w, h, sx, sy)) blit_clipped(dst, x, y, w, h, src, sx, sy, rop);
 }
@@ -185,15 +203,21 @@ void blit(PixelBuffer& dst, int x, int y, int w, int h, const PixelBuffer* src, 
     if (src->changes_after(m.source_version, areas.data(), areas.size(), n)) {
       const std::size_t from_source = n;
       if (dst.changes_after(m.own_version, areas.data(), areas.size(), n)) {
+        std::size_t kept = 0;
         for (std::size_t i = 0; i < n; ++i) {
           PixelBuffer::Area a = areas[i];
           if (i < from_source) a.x += x - sx, a.y += y - sy;  // into dst's coordinates
           // Cut to the copied rectangle.
           const int x0 = std::max(a.x, x), y0 = std::max(a.y, y);
           const int x1 = std::min(a.x + a.w, x + w), y1 = std::min(a.y + a.h, y + h);
-          if (x1 <= x0 || y1 <= y0) continue;
-          blit_clipped(dst, x0, y0, x1 - x0, y1 - y0, src, sx + (x0 - x), sy + (y0 - y), Rop::Copy);
-          dst.note_change(x0, y0, x1 - x0, y1 - y0);  // for copies made from dst in turn
+          if (x1 > x0 && y1 > y0) areas[kept++] = PixelBuffer::Area{x0, y0, x1 - x0, y1 - y0};
+        }
+        // Any pixel of the copied rectangle may be copied again: dst mirrors src there.
+        kept = coalesce(areas.data(), kept);
+        for (std::size_t i = 0; i < kept; ++i) {
+          const PixelBuffer::Area& a = areas[i];
+          blit_clipped(dst, a.x, a.y, a.w, a.h, src, sx + (a.x - x), sy + (a.y - y), Rop::Copy);
+          dst.note_change(a.x, a.y, a.w, a.h);  // for copies made from dst in turn
         }
         m.source_version = src->version_;
         m.own_version = dst.version_;

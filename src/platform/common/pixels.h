@@ -81,6 +81,12 @@ struct PixelBuffer {
 
 Rop rop_from_code(std::uint32_t code);  // the GDI codes; anything else copies
 
+// Joins rectangles that overlap so much that the box around two of them holds no more pixels
+// than the two apart: a sprite's old and new places become one copy (and one rectangle sent to
+// the screen) instead of two that move the shared pixels twice. Returns the new count; the
+// rectangles cover at least what they covered.
+std::size_t coalesce(PixelBuffer::Area* areas, std::size_t n);
+
 // Copies w x h from (sx, sy) of src to (x, y) of dst with the raster operation. The rectangle is
 // clipped to dst; source pixels outside src (or a missing src) count as black.
 void blit(PixelBuffer& dst, int x, int y, int w, int h, const PixelBuffer* src, int sx, int sy, Rop rop);

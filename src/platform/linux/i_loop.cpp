@@ -177,7 +177,7 @@ void pump() {
           bool f = false;
           plat::Handle handle = 0;
           Window* win = find_x(id, f, handle);
-          if (win && f && win->sdl && (w != win->image->width || h != win->image->height)) {
+          if (win && f && win->sdl && (w != win->image->width * win->scale || h != win->image->height * win->scale)) {
             SDL_SetWindowSize(win->sdl, w, h);
             window_resized(*win);
           }

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "platform/linux/i_video.h"
+#include "platform/common/scale.h"
 #include "platform/linux/linux_platform.h"
 
 namespace linuxvideo {
@@ -116,7 +117,16 @@ void render_set_report_fd(int fd) { R().report_fd = fd; }
     error = "the saver window is gone";
   } else {
     paint_labels(h);
-    write_picture(linuxplat::options().render, *w->image, error);
+    if (w->scale > 1) {
+      // The picture the screen would show: the scene's pixels as blocks, in a picture of the
+      // size asked for (black where the scene does not divide it).
+      const auto& o = linuxplat::options();
+      wumpets::PixelBuffer shown(o.render_width, o.render_height);
+      wumpets::enlarge_all(*w->image, shown.row(0), shown.stride, w->scale);
+      write_picture(o.render, shown, error);
+    } else {
+      write_picture(linuxplat::options().render, *w->image, error);
+    }
   }
   if (!error.empty()) {
     std::fprintf(stderr, "zelkin-wumpets: %s\n", error.c_str());

@@ -4,6 +4,8 @@
 // (--window), or another program's X11 window (--window-id, --root: xscreensaver's). Its image is
 // the SDL window surface itself whenever the pixel layouts agree, so the frame the core blits
 // into the window's DC is already in the window, and showing it is one SDL_UpdateWindowSurface.
+// On a scaled desktop (Xft.dpi 192: twice 96) the saver's image is the scene at the screen's size
+// divided by the whole scale, and only its changed rectangles are enlarged into the surface.
 // The preview window is a plain X11 child of the host window (i_x11.cpp). With --render there is
 // no display at all: windows are pixel buffers and the picture is written at the end.
 #include <SDL.h>
@@ -20,6 +22,7 @@
 #include <vector>
 
 #include "platform/common/memdc.h"
+#include "platform/common/scale.h"
 #include "platform/common/text_utf8.h"
 #include "platform/linux/i_video.h"
 #include "platform/linux/linux_platform.h"
@@ -142,7 +145,8 @@ bool borrowable(const SDL_Surface* s) {
   return s->format->format == SDL_PIXELFORMAT_RGB888 || s->format->format == SDL_PIXELFORMAT_ARGB8888;
 }
 
-// Points the window's image at its SDL surface (or makes it a private buffer of that size).
+// Points the window's image at its SDL surface (or makes it a private buffer of that size, or of
+// the scene's size when the window is scaled).
 void bind_surface(Window& w) {
   SDL_Surface* s = SDL_GetWindowSurface(w.sdl);
   if (!s) {
@@ -151,11 +155,12 @@ void bind_surface(Window& w) {
   }
   w.surface = s;
   SDL_FillRect(s, nullptr, 0);
-  w.borrowed = borrowable(s);
+  w.borrowed = w.scale == 1 && borrowable(s);
+  w.staging = w.scale > 1 && !borrowable(s) ? wumpets::PixelBuffer(s->w, s->h) : wumpets::PixelBuffer();
   if (w.borrowed) {
     *w.image = wumpets::PixelBuffer::borrowed(static_cast<std::uint32_t*>(s->pixels), s->w, s->h, s->pitch / 4);
   } else {
-    *w.image = wumpets::PixelBuffer(s->w, s->h);
+    *w.image = wumpets::PixelBuffer(s->w / w.scale, s->h / w.scale);
   }
 }
 
@@ -459,18 +464,38 @@ void window_resized(Window& w) {
   w.dirty = true;
 }
 
+// Puts the whole image into the window surface, when the surface is not the image itself.
+void fill_surface(Window& w) {
+  const wumpets::PixelBuffer& img = *w.image;
+  SDL_Surface* s = w.surface;
+  if (w.scale == 1) {
+    SDL_ConvertPixels(img.width, img.height, SDL_PIXELFORMAT_RGB888, img.row(0), img.stride * 4, s->format->format,
+                      s->pixels, s->pitch);
+  } else if (w.staging.width > 0) {
+    wumpets::enlarge_all(img, w.staging.row(0), w.staging.stride, w.scale);
+    SDL_ConvertPixels(w.staging.width, w.staging.height, SDL_PIXELFORMAT_RGB888, w.staging.row(0),
+                      w.staging.stride * 4, s->format->format, s->pixels, s->pitch);
+  } else {
+    wumpets::enlarge_all(img, static_cast<std::uint32_t*>(s->pixels), s->pitch / 4, w.scale);
+  }
+}
+
 // Sends the window's image to the display: only the rectangles drawn since the last time when
-// they are known and few, else the whole of it.
+// they are known and few, else the whole of it. A scaled window enlarges just those rectangles.
 int update_surface(Window& w) {
   constexpr std::size_t kMaxRects = 256;
   std::array<wumpets::PixelBuffer::Area, kMaxRects> areas;
   std::size_t n = 0;
   const wumpets::PixelBuffer& img = *w.image;
-  const bool known = w.borrowed && w.shown_identity == img.identity() &&
+  const bool tracked = w.borrowed || (w.scale > 1 && w.staging.width == 0);
+  const bool known = tracked && w.shown_identity == img.identity() &&
                      img.changes_after(w.shown_version, areas.data(), areas.size(), n);
   w.shown_identity = img.identity();
   w.shown_version = img.version();
-  if (!known) return SDL_UpdateWindowSurface(w.sdl);
+  if (!known) {
+    if (!w.borrowed) fill_surface(w);
+    return SDL_UpdateWindowSurface(w.sdl);
+  }
   if (n == 0) return 0;
   std::array<SDL_Rect, kMaxRects> rects;
   std::size_t m = 0;
@@ -478,9 +503,18 @@ int update_surface(Window& w) {
     // Cut to the image; the log keeps what the drawing asked for.
     const int x0 = std::max(areas[i].x, 0), y0 = std::max(areas[i].y, 0);
     const int x1 = std::min(areas[i].x + areas[i].w, img.width), y1 = std::min(areas[i].y + areas[i].h, img.height);
-    if (x1 > x0 && y1 > y0) rects[m++] = SDL_Rect{x0, y0, x1 - x0, y1 - y0};
+    if (x1 <= x0 || y1 <= y0) continue;
+    areas[m++] = wumpets::PixelBuffer::Area{x0, y0, x1 - x0, y1 - y0};
   }
-  return m == 0 ? 0 : SDL_UpdateWindowSurfaceRects(w.sdl, rects.data(), static_cast<int>(m));
+  if (m == 0) return 0;
+  m = wumpets::coalesce(areas.data(), m);
+  for (std::size_t i = 0; i < m; ++i) {
+    const int s = w.scale;
+    rects[i] = SDL_Rect{areas[i].x * s, areas[i].y * s, areas[i].w * s, areas[i].h * s};
+  }
+  if (w.scale > 1)
+    wumpets::enlarge(img, areas.data(), m, static_cast<std::uint32_t*>(w.surface->pixels), w.surface->pitch / 4, w.scale);
+  return SDL_UpdateWindowSurfaceRects(w.sdl, rects.data(), static_cast<int>(m));
 }
 
 void present(Window& w) {
@@ -493,15 +527,11 @@ void present(Window& w) {
   if (w.wl_surface) {
     wayland_present(w);
   } else if (w.sdl) {
-    if (!w.borrowed) {
-      SDL_ConvertPixels(w.image->width, w.image->height, SDL_PIXELFORMAT_RGB888, w.image->row(0),
-                        w.image->stride * 4, w.surface->format->format, w.surface->pixels, w.surface->pitch);
-    }
     if (update_surface(w) != 0) {
       window_resized(w);
       w.dirty = false;
       paint_labels(h);
-      SDL_UpdateWindowSurface(w.sdl);
+      update_surface(w);
     }
   } else if (w.xchild) {
     x_put_image(w.xchild, *w.image);
@@ -543,7 +573,7 @@ void handle_sdl_event(const void* event) {
       if (!w || !w->events) return;
       // A press on a visible label is the label's: it has no handler, and the release that
       // follows is no click of the window either.
-      w->pressed = !on_label(h, e.button.x, e.button.y);
+      w->pressed = !on_label(h, e.button.x / w->scale, e.button.y / w->scale);
       if (w->pressed && e.button.clicks >= 2) w->events->on_dblclick();
       return;
     }
@@ -594,8 +624,8 @@ Size dc_size(Handle dc) { return memdc::dc_size(dc); }
 void grow_dc(Handle dc, int w, int h) { memdc::grow_dc(dc, w, h); }
 
 namespace {
-// The primary screen (or the saver's own target) in pixels, found once.
-Size screen_pixels() {
+// The primary screen (or the saver's own target) in the display's pixels, found once.
+Size physical_screen() {
   static const Size size = [] {
     const auto& o = linuxplat::options();
     if (linuxvideo::rendering()) return Size{o.render_width, o.render_height};
@@ -611,13 +641,36 @@ Size screen_pixels() {
   }();
   return size;
 }
+
+// The whole-pixel scale of the saver's windows: the one asked for, else the desktop's. A picture
+// file is scaled only when asked, and a window of another program smaller than every monitor (a
+// settings panel's preview) never.
+int saver_scale() {
+  static const int scale = [] {
+    const auto& o = linuxplat::options();
+    if (linuxvideo::rendering()) return o.scale > 0 ? o.scale : 1;
+    // On Wayland the primary output says how much its desktop is enlarged.
+    if (linuxvideo::wayland_active()) return wumpets::choose_scale(o.scale, 96.0 * linuxvideo::wayland_output_scale(0));
+    if (linuxvideo::foreign_target() &&
+        linuxvideo::smaller_than_every_display(physical_screen().width, physical_screen().height))
+      return 1;
+    return wumpets::choose_scale(o.scale, linuxplat::desktop_dpi());
+  }();
+  return scale;
+}
+
+Size scaled(Size physical) { return Size{physical.width / saver_scale(), physical.height / saver_scale()}; }
+
+// The screen as the scene sees it.
+Size screen_pixels() { return scaled(physical_screen()); }
 }  // namespace
 
 ScreenMetrics screen_metrics() {
   const Size size = screen_pixels();
   memdc::set_screen_size(size.width, size.height);  // bounds the pictures files may hold
-  // A picture rendered to a file has no screen to take a resolution from.
-  const double dpi = linuxvideo::rendering() ? 96.0 : linuxplat::screen_dpi();
+  // A picture rendered to a file has no screen to take a resolution from. A scaled scene's pixel
+  // is s of the screen's, so the screen's size in twips stays what it is.
+  const double dpi = (linuxvideo::rendering() ? 96.0 : linuxplat::screen_dpi()) / saver_scale();
   return screen_metrics_at(size.width, size.height, dpi, dpi);
 }
 
@@ -639,7 +692,7 @@ int monitor_count() {
 Size monitor_size(int monitor) {
   if (monitor <= 0 || monitor >= monitor_count()) return screen_pixels();
   const linuxvideo::Monitor m = linuxvideo::monitor_bounds(monitor);
-  return Size{m.width, m.height};
+  return scaled(Size{m.width, m.height});
 }
 
 namespace {
@@ -650,16 +703,21 @@ Handle create_window(WindowKind kind, WindowEvents* events, int monitor) {
   w.kind = kind;
   w.events = events;
   w.image = std::make_shared<wumpets::PixelBuffer>();
+  if (kind == WindowKind::Saver) w.scale = saver_scale();
   if (kind == WindowKind::Preview || linuxvideo::rendering()) {
     // The preview's design size (172 x 124); it is fitted to the host when embedded.
     const Size size = kind == WindowKind::Saver ? screen_pixels() : Size{172, 124};
     *w.image = wumpets::PixelBuffer(size.width, size.height);
   } else {
-    const Size size = monitor > 0 ? monitor_size(monitor) : screen_pixels();
+    Size size = physical_screen();
+    if (monitor > 0 && monitor < monitor_count()) {
+      const linuxvideo::Monitor m = linuxvideo::monitor_bounds(monitor);
+      size = Size{m.width, m.height};
+    }
     const int width = size.width, height = size.height;
     const auto& o = linuxplat::options();
     if (linuxvideo::wayland_active()) {
-      *w.image = wumpets::PixelBuffer(width, height);
+      *w.image = wumpets::PixelBuffer(width / w.scale, height / w.scale);
       if (!linuxvideo::wayland_create(w, monitor)) linuxvideo::fail("cannot create a Wayland surface");
       if (!o.window) linuxplat::take_saver_lock();
       w.dc = memdc::create_dc_on(w.image);

@@ -38,6 +38,10 @@ struct Window {
   SDL_Window* sdl = nullptr;
   SDL_Surface* surface = nullptr;  // the surface the image borrows from, or converts into
   bool borrowed = false;
+  // Each pixel of the image is shown as a scale x scale block (a saver window on a scaled
+  // desktop): the image is then the scene's own size and the surface holds its enlargement.
+  int scale = 1;
+  wumpets::PixelBuffer staging;  // scale > 1 on a surface of another layout: enlarged, then converted
   unsigned long foreign = 0;  // an X window of another program we draw into (--window-id, --root)
   unsigned long xchild = 0;   // preview: our X window inside the host
   bool pressed = false;       // a mouse button went down in the window
@@ -129,6 +133,7 @@ unsigned long x_take_lost_window();  // a window an X error said is gone (0: non
 void wayland_begin_saver();              // connects; on failure says why, and X11 shows the saver
 bool wayland_active();                   // the saver's windows are Wayland surfaces
 const MonitorList& wayland_monitors();   // the outputs, by monitor number (unplugged ones kept)
+int wayland_output_scale(int monitor);   // the compositor's scale of the monitor's output, 1 if unknown
 void wayland_watch(plat::MonitorEvents* events);
 bool wayland_create(Window& w, int monitor);  // false: no surface could be made
 bool wayland_map(Window& w);             // shown (again): a surface for the window

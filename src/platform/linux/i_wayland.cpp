@@ -9,6 +9,7 @@
 #include <cstring>
 #include <string>
 
+#include "platform/common/scale.h"
 #include "platform/linux/i_video.h"
 #include "platform/linux/linux_platform.h"
 #include "platform/linux/wl_display.h"
@@ -119,6 +120,13 @@ const MonitorList& wayland_monitors() { return W().list; }
 
 void wayland_watch(plat::MonitorEvents* events) { W().watch = events; }
 
+int wayland_output_scale(int monitor) {
+  const WlState& s = W();
+  if (monitor < 0 || static_cast<std::size_t>(monitor) >= s.list.count) return 1;
+  const int output = s.monitors[static_cast<std::size_t>(monitor)].output;
+  return output ? std::max(1, wl::output_scale(output)) : 1;
+}
+
 bool wayland_create(Window& w, int monitor) {
   WlState& s = W();
   w.wl_window = linuxplat::options().window;
@@ -174,22 +182,18 @@ void wayland_present(Window& w) {
     return;
   }
   const int sw = wl::surface_width(surface), sh = wl::surface_height(surface);
-  const int cw = std::min(sw, img.width), ch = std::min(sh, img.height);
-  auto copy = [&](int x0, int y0, int x1, int y1) {
-    x0 = std::max(x0, 0), y0 = std::max(y0, 0), x1 = std::min(x1, cw), y1 = std::min(y1, ch);
-    if (x1 <= x0 || y1 <= y0) return false;
-    for (int y = y0; y < y1; ++y)
-      std::memcpy(px + static_cast<std::ptrdiff_t>(y) * stride + x0, img.row(y) + x0, static_cast<std::size_t>(x1 - x0) * 4);
-    return true;
-  };
+  // Each pixel of a scaled scene is an s x s block, where the surface holds the enlarged picture.
+  const int sc = w.scale > 1 && sw >= img.width * w.scale && sh >= img.height * w.scale ? w.scale : 1;
+  const int cw = std::min(sw, img.width * sc), ch = std::min(sh, img.height * sc);
   if (!known) {
     // All of it; a surface larger than the picture (a compositor that chose another size) is
     // black beyond it.
     for (int y = 0; y < sh; ++y) {
       std::uint32_t* row = px + static_cast<std::ptrdiff_t>(y) * stride;
-      if (y < ch) std::memcpy(row, img.row(y), static_cast<std::size_t>(cw) * 4);
+      if (sc == 1 && y < ch) std::memcpy(row, img.row(y), static_cast<std::size_t>(cw) * 4);
       std::fill(row + (y < ch ? cw : 0), row + sw, 0u);
     }
+    if (sc > 1) wumpets::enlarge_all(img, px, stride, sc);
     wl::commit(surface, nullptr, 0);
     w.wl_full = false;
   } else {
@@ -197,11 +201,17 @@ void wayland_present(Window& w) {
     int m = 0;
     for (std::size_t i = 0; i < n; ++i) {
       const auto& a = areas[i];
-      if (copy(a.x, a.y, a.x + a.w, a.y + a.h)) {
-        const int x0 = std::max(a.x, 0), y0 = std::max(a.y, 0);
-        rects[static_cast<std::size_t>(m++)] = wl::Rect{x0, y0, std::min(a.x + a.w, cw) - x0, std::min(a.y + a.h, ch) - y0};
+      const int x0 = std::max(a.x, 0) * sc, y0 = std::max(a.y, 0) * sc;
+      const int x1 = std::min((a.x + a.w) * sc, cw), y1 = std::min((a.y + a.h) * sc, ch);
+      if (x1 <= x0 || y1 <= y0) continue;
+      if (sc == 1) {
+        for (int y = y0; y < y1; ++y)
+          std::memcpy(px + static_cast<std::ptrdiff_t>(y) * stride + x0, img.row(y) + x0,
+                      static_cast<std::size_t>(x1 - x0) * 4);
       }
+      rects[static_cast<std::size_t>(m++)] = wl::Rect{x0, y0, x1 - x0, y1 - y0};
     }
+    if (sc > 1) wumpets::enlarge(img, areas.data(), n, px, stride, sc);
     wl::commit(surface, rects.data(), m);
   }
   w.shown_identity = img.identity();

@@ -635,4 +635,13 @@ double screen_dpi() {
   return dpi;
 }
 
+double desktop_dpi() {
+  static const double dpi = [] {
+    if (!linuxvideo::x_open()) return 96.0;
+    const double xft = xft_dpi(XResourceManagerString(linuxvideo::X().dpy));
+    return xft >= 24 && xft <= 960 ? xft : 96.0;
+  }();
+  return dpi;
+}
+
 }  // namespace linuxplat

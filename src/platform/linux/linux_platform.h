@@ -45,6 +45,9 @@ void take_saver_lock();
 // The screen's resolution in dots per inch: the desktop's Xft.dpi where it is set, else the X
 // screen's physical size (to the nearest 24); never below 96. The twips per pixel are 1440 / dpi.
 double screen_dpi();
+// The desktop's own scale setting as dots per inch: its Xft.dpi, else 96. Unlike screen_dpi() it
+// never guesses from the screen's physical size, since it decides how large the scene is drawn.
+double desktop_dpi();
 
 // The dialogs (FLTK) share the one thread with the saver's window and timers. The event loop
 // (i_video.cpp) asks whether any dialog is open and, while one is, lets the dialogs wait for

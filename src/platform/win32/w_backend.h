@@ -38,6 +38,9 @@ struct Window {
   bool pressed = false;  // a mouse button went down inside: the next button up is a click
   plat::Handle dc = 0;   // the DC of the persistent image
   HDC screen = nullptr;  // the window's own DC (CS_OWNDC: valid for the window's life)
+  // Each pixel of the image shows as a scale x scale block (a saver window on a scaled desktop);
+  // the image is then the scene's own size.
+  int scale = 1;
   std::uint64_t shown_identity = 0, shown_version = 0;  // what the screen shows of the image
 };
 
@@ -79,6 +82,7 @@ struct Backend {
   std::string program_dir;  // folder of the running program, with a trailing backslash
   HINSTANCE instance = nullptr;
   int dpi = 96;  // the screen's logical pixels per inch (the manifest makes us DPI aware)
+  int scale = 0;  // the saver windows' whole-pixel scale, once decided (saver_scale)
   int exit_status = 0;  // what the process ends with (set_exit_status)
   HWND disabled_owner = nullptr;  // a window of another program we took input from; given back at the end
 
@@ -124,6 +128,10 @@ inline plat::Handle handle_of(HWND w) {
 GdiEntry* gdi_entry(plat::Handle h, GdiEntry::Kind kind);
 Window* window(plat::Handle h);  // null when unknown or unloaded
 Window* window_of(HWND hwnd);   // loaded or not; null when not ours
+
+// The whole-pixel scale of the saver windows (w_video.cpp): --scale, else the settings file's
+// "scale" key, else the desktop's DPI rounded to a whole multiple of 96.
+int saver_scale();
 
 // A saver window covering a monitor, or a preview window (w_video.cpp).
 plat::Handle create_window(plat::WindowKind kind, plat::WindowEvents* events, int monitor);

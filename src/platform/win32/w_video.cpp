@@ -3,6 +3,7 @@
 // Called by the core's surfaces, image loader, frame loop, preview and forms (see platform.h).
 #include <cmath>
 
+#include "platform/common/scale.h"
 #include "platform/win32/w_backend.h"
 
 namespace win32 {
@@ -64,7 +65,21 @@ Window* window(plat::Handle h) {
   return w && w->loaded ? w : nullptr;
 }
 
+int saver_scale() {
+  Backend& b = B();
+  if (b.scale == 0) {
+    int asked = b.options.scale;
+    // The control panel passes no options: a "scale" key in the settings file does it there
+    // (the file and section the core keeps its settings in). Missing or unreadable means auto.
+    if (asked == 0) asked = wumpets::parse_scale(plat::profile_get("Zelkin Wumpets", "scale", "", 16, "vornicade.ini"));
+    b.scale = wumpets::choose_scale(asked, b.dpi);
+  }
+  return b.scale;
+}
+
 void paint_labels(plat::Handle wnd, HDC target) {
+  const Window* w = window(wnd);
+  const int s = w ? w->scale : 1;
   for (std::size_t i = 1; i < B().labels.size(); ++i) {
     Label& l = B().labels[i];
     if (l.wnd != wnd || !l.visible || l.caption.empty()) continue;
@@ -72,17 +87,37 @@ void paint_labels(plat::Handle wnd, HDC target) {
     SetTextColor(target, l.colour);
     SetBkColor(target, l.back);
     SetBkMode(target, OPAQUE);
-    RECT r{l.x, l.y, l.x + l.size.cx, l.y + l.size.cy};
-    ExtTextOutA(target, l.x, l.y, ETO_OPAQUE, &r, l.caption.data(), static_cast<UINT>(l.caption.size()), nullptr);
+    // The core places the label in the scene's pixels; its font is already the scaled one.
+    RECT r{l.x * s, l.y * s, l.x * s + l.size.cx, l.y * s + l.size.cy};
+    ExtTextOutA(target, r.left, r.top, ETO_OPAQUE, &r, l.caption.data(), static_cast<UINT>(l.caption.size()), nullptr);
     SelectObject(target, old);
+  }
+}
+
+// Copies a rectangle of the image (in its own pixels) to the window, enlarged when it is scaled.
+void show_area(Window& w, HDC image, int x, int y, int width, int height) {
+  const int s = w.scale;
+  if (s == 1) {
+    BitBlt(w.screen, x, y, width, height, image, x, y, SRCCOPY);
+  } else {
+    // COLORONCOLOR drops or repeats whole pixels: at a whole scale, each one becomes a block.
+    StretchBlt(w.screen, x * s, y * s, width * s, height * s, image, x, y, width, height, SRCCOPY);
   }
 }
 
 void paint_window(Window& w, HDC target, const RECT& area) {
   GdiEntry* dc = gdi_entry(w.dc, GdiEntry::Dc);
   if (!dc) return;
-  BitBlt(target, area.left, area.top, area.right - area.left, area.bottom - area.top, dc->dc, area.left, area.top,
-         SRCCOPY);
+  const int s = w.scale;
+  if (s == 1) {
+    BitBlt(target, area.left, area.top, area.right - area.left, area.bottom - area.top, dc->dc, area.left, area.top,
+           SRCCOPY);
+  } else {
+    // The image's pixels that cover the area, whole.
+    const int x0 = area.left / s, y0 = area.top / s, x1 = (area.right + s - 1) / s, y1 = (area.bottom + s - 1) / s;
+    SetStretchBltMode(target, COLORONCOLOR);
+    StretchBlt(target, x0 * s, y0 * s, (x1 - x0) * s, (y1 - y0) * s, dc->dc, x0, y0, x1 - x0, y1 - y0, SRCCOPY);
+  }
   paint_labels(handle_of(w.hwnd), target);
 }
 
@@ -157,8 +192,10 @@ void grow_dc(Handle dc, int w, int h) {
 
 ScreenMetrics screen_metrics() {
   // Twips per pixel from the real DPI (the manifest makes the program DPI aware): 15 at 96,
-  // 12 at 120.
-  return screen_metrics_at(win32::screen_width(), win32::screen_height(), B().dpi, B().dpi);
+  // 12 at 120. The scene's pixel is s of the screen's: the size in twips stays the same.
+  const int s = win32::saver_scale();
+  const double dpi = static_cast<double>(B().dpi) / s;
+  return screen_metrics_at(win32::screen_width() / s, win32::screen_height() / s, dpi, dpi);
 }
 
 int show_cursor(bool show) { return ShowCursor(show ? TRUE : FALSE); }
@@ -202,7 +239,8 @@ Size monitor_size(int monitor) {
   find_monitors();
   if (monitor < 0 || monitor >= B().monitor_count) return Size{};
   const RECT& r = B().monitors[static_cast<std::size_t>(monitor)];
-  return Size{r.right - r.left, r.bottom - r.top};
+  const int s = win32::saver_scale();
+  return Size{(r.right - r.left) / s, (r.bottom - r.top) / s};
 }
 
 // Full-screen windows are ordinary windows here, and the monitors are found once at start: nothing
@@ -232,13 +270,15 @@ plat::Handle create_window(plat::WindowKind kind, plat::WindowEvents* events, in
   const bool framed = saver && B().options.window;  // --window: an ordinary window to try it out
   int left = 0, top = 0;
   int width = 2580 * B().dpi / 1440, height = 1860 * B().dpi / 1440;  // the preview as designed
+  const int scale = saver ? saver_scale() : 1;
   if (saver) {
-    const plat::Size size = plat::monitor_size(monitor);
-    if (size.width <= 0) return 0;
-    width = size.width;
-    height = size.height;
-    left = B().monitors[static_cast<std::size_t>(monitor)].left;
-    top = B().monitors[static_cast<std::size_t>(monitor)].top;
+    if (monitor < 0 || monitor >= plat::monitor_count()) return 0;
+    const RECT& r = B().monitors[static_cast<std::size_t>(monitor)];
+    width = r.right - r.left;
+    height = r.bottom - r.top;
+    if (width / scale <= 0 || height / scale <= 0) return 0;
+    left = r.left;
+    top = r.top;
   }
   DWORD style = framed ? (WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX) : WS_POPUP;
   DWORD ex = saver && !framed ? WS_EX_TOPMOST : 0;
@@ -254,8 +294,11 @@ plat::Handle create_window(plat::WindowKind kind, plat::WindowEvents* events, in
   slot->events = events;
   slot->loaded = true;
   slot->screen = GetDC(hwnd);
+  slot->scale = scale;
+  if (scale > 1) SetStretchBltMode(slot->screen, COLORONCOLOR);  // the window's own DC keeps it
   slot->dc = plat::create_dc();
-  if (GdiEntry* dc = win32::gdi_entry(slot->dc, GdiEntry::Dc)) win32::select_dib(*dc, win32::make_dib(width, height));
+  if (GdiEntry* dc = win32::gdi_entry(slot->dc, GdiEntry::Dc))
+    win32::select_dib(*dc, win32::make_dib(width / scale, height / scale));
   return win32::handle_of(hwnd);
 }
 
@@ -298,12 +341,13 @@ void window_refresh(Handle wnd) {
   const bool partial = w->shown_identity == image.identity() &&
                        image.changes_after(w->shown_version, B().areas.data(), B().areas.size(), n);
   if (partial) {
+    n = wumpets::coalesce(B().areas.data(), n);
     for (std::size_t i = 0; i < n; ++i) {
       const auto& a = B().areas[i];
-      BitBlt(w->screen, a.x, a.y, a.w, a.h, dc->dc, a.x, a.y, SRCCOPY);
+      win32::show_area(*w, dc->dc, a.x, a.y, a.w, a.h);
     }
   } else {
-    BitBlt(w->screen, 0, 0, image.width, image.height, dc->dc, 0, 0, SRCCOPY);
+    win32::show_area(*w, dc->dc, 0, 0, image.width, image.height);
   }
   w->shown_identity = image.identity();
   w->shown_version = image.version();
@@ -360,7 +404,10 @@ Handle label_create(Handle wnd, const LabelStyle& style) {
     if (l.wnd) continue;
     l = win32::Label{};
     l.wnd = wnd;
-    l.font = CreateFontA(-MulDiv(style.points, B().dpi, 72), 0, 0, 0, style.bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE,
+    // On a scaled saver window the label grows with the scene: its points at s times 96 dpi.
+    const win32::Window* w = win32::window(wnd);
+    const int s = w ? w->scale : 1;
+    l.font = CreateFontA(-MulDiv(style.points, s > 1 ? 96 * s : B().dpi, 72), 0, 0, 0, style.bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE,
                          FALSE, ANSI_CHARSET, OUT_TT_PRECIS, CLIP_DEFAULT_PRECIS, ANTIALIASED_QUALITY,
                          DEFAULT_PITCH | FF_SWISS, style.font.c_str());
     l.colour = win32::colorref(style.colour);
@@ -393,7 +440,11 @@ void label_set_caption(Handle h, const std::string& caption) {
 
 Size label_size(Handle h) {
   win32::Label* l = label(h);
-  return l ? Size{l->size.cx, l->size.cy} : Size{};
+  if (!l) return Size{};
+  // In the scene's pixels: the label's drawn size divided by the window's scale, rounded up.
+  const win32::Window* w = win32::window(l->wnd);
+  const int s = w ? w->scale : 1;
+  return Size{(l->size.cx + s - 1) / s, (l->size.cy + s - 1) / s};
 }
 
 void label_move(Handle h, int x, int y) {
