@@ -46,6 +46,7 @@ pass() { echo "ok: $*"; }
 SW=1024
 SH=768
 . "$(dirname "$0")/../lib/xvfb.sh"
+. "$(dirname "$0")/../lib/app.sh"
 start_xvfb ${SW}x${SH}x24 -dpi 96 || exit 1
 
 export HOME="$TMP/home" XDG_RUNTIME_DIR="$TMP/run" XDG_CONFIG_HOME="$TMP/home/.config" XDG_CACHE_HOME="$TMP/home/.cache"
@@ -61,22 +62,9 @@ start() {  # start ARGS...: runs the program in the background
   "$PROG" --config-dir="$TMP/cfg" "$@" >"$TMP/out.log" 2>&1 &
   APP_PID=$!
 }
-window() {  # window NAME: waits (up to 20 s on a busy machine) for a visible window of that exact name, prints its id
-  local id=""
-  for _ in $(seq 200); do
-    id=$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -1)
-    [ -n "$id" ] && break
-    sleep 0.1
-  done
-  echo "$id"
-}
 geometry() {  # geometry ID: sets WX WY WW WH
   eval "$(xdotool getwindowgeometry --shell "$1")"
   WX=$X WY=$Y WW=$WIDTH WH=$HEIGHT
-}
-ended() {  # ended: waits up to 5 s for the program to end
-  for _ in $(seq 50); do kill -0 "$APP_PID" 2>/dev/null || { wait "$APP_PID" 2>/dev/null; APP_PID=""; return 0; }; sleep 0.1; done
-  return 1
 }
 shot() { import -window root "$SHOTS/$1.png"; }
 click_at() {  # click_at X Y (window-relative pixels)

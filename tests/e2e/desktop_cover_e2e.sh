@@ -52,20 +52,6 @@ start() {  # start ARGS...: the program in the background, standard error in err
   "$PROG" --config-dir="$TMP/cfg" "$@" >"$TMP/out.log" 2>"$TMP/err.log" &
   APP_PID=$!
 }
-ended() {  # waits up to 5 s for the program to end
-  for _ in $(seq 50); do kill -0 "$APP_PID" 2>/dev/null || { wait "$APP_PID" 2>/dev/null; APP_PID=""; return 0; }; sleep 0.1; done
-  return 1
-}
-stop() { [ -n "$APP_PID" ] && { kill "$APP_PID"; wait "$APP_PID" 2>/dev/null; APP_PID=""; }; }
-window() {  # window NAME: waits (up to 10 s) for a visible window of that exact name, prints its id
-  local id=""
-  for _ in $(seq 100); do
-    id=$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -1)
-    [ -n "$id" ] && break
-    sleep 0.1
-  done
-  echo "$id"
-}
 shot() { import -window root "$SHOTS/$1.png"; }
 # How many pixels of an area of a screenshot have exactly the colour, or are not black.
 pixels_of() { convert "$SHOTS/$1.png" -crop "$2" +repage -fill black +opaque "$3" -fill white -opaque "$3" -format "%[fx:round(mean*w*h)]" info:; }
@@ -73,6 +59,7 @@ not_black() { convert "$SHOTS/$1.png" -crop "$2" +repage -fill white +opaque bla
 brightness() { convert "$SHOTS/$1.png" -crop "$2" -colorspace Gray -format "%[fx:round(255*mean)]" info:; }
 
 . "$(dirname "$0")/../lib/xvfb.sh"
+. "$(dirname "$0")/../lib/app.sh"
 
 # --- 1. The part of the root no monitor shows --------------------------------------------------
 start_xvfb 1440x600x24 -dpi 96 || exit 1

@@ -39,6 +39,7 @@ fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 pass() { echo "ok: $*"; }
 
 . "$(dirname "$0")/../lib/xvfb.sh"
+. "$(dirname "$0")/../lib/app.sh"
 start_xvfb 1440x600x24 -dpi 96 || exit 1
 # A 640x480 monitor on the left and the primary one, 800x600, to its right at x=640.
 xrandr --setmonitor left 640/169x480/127+0+0 none >/dev/null
@@ -63,20 +64,6 @@ start() {  # start ARGS...: the program in the background
   "$PROG" --config-dir="$TMP/cfg" "$@" >"$TMP/out.log" 2>&1 &
   APP_PID=$!
 }
-window() {  # window NAME: waits (up to 20 s) for a visible window of that exact name, prints its id
-  local id=""
-  for _ in $(seq 200); do
-    id=$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -1)
-    [ -n "$id" ] && break
-    sleep 0.1
-  done
-  echo "$id"
-}
-ended() {  # ended: waits up to 5 s for the program to end
-  for _ in $(seq 50); do kill -0 "$APP_PID" 2>/dev/null || { wait "$APP_PID" 2>/dev/null; APP_PID=""; return 0; }; sleep 0.1; done
-  return 1
-}
-stop() { [ -n "$APP_PID" ] && { kill "$APP_PID"; wait "$APP_PID" 2>/dev/null; APP_PID=""; }; }
 
 # --- 1 and 2. The settings dialog on the primary monitor; options for one run ignored --------
 start /c --speed=30 --message="One run"
