@@ -134,8 +134,8 @@ end_with_key "$out"
 out="$tmp/probe2.out"
 WUMPETS_WAYLAND_NO_LAYER_SHELL=1 "$probe" --seconds 60 >"$out" 2>"$tmp/probe2.err" &
 probe_pid=$!
-for spec in "HEADLESS-1 800 600" "HEADLESS-2 640 480" "$added 1024 768"; do
-  set -- $spec
+for output in "HEADLESS-1 800 600" "HEADLESS-2 640 480" "$added 1024 768"; do
+  set -- $output
   wait_for "$out" "^covered $1 ${2}x${3} " || fail "no full-screen window covered $1"
 done
 grep -q '^layer-shell no$' "$out" || fail "layer-shell was not set aside"

@@ -322,12 +322,11 @@ TTF_Font* fallback_font(const plat::LabelStyle& style, std::uint32_t ch) {
 
 // The next character of UTF-8 text (valid: to_utf8 made it), and where the one after begins.
 std::uint32_t next_char(const std::string& text, std::size_t& i) {
-  const auto c = static_cast<unsigned char>(text[i]);
-  const int n = c < 0x80 ? 0 : c < 0xE0 ? 1 : c < 0xF0 ? 2 : 3;
-  std::uint32_t ch = n == 0 ? c : c & (0x3Fu >> n);
-  for (int k = 1; k <= n && i + static_cast<std::size_t>(k) < text.size(); ++k)
-    ch = ch << 6 | (static_cast<unsigned char>(text[i + static_cast<std::size_t>(k)]) & 0x3Fu);
-  i += static_cast<std::size_t>(n) + 1;
+  const std::size_t n = std::max<std::size_t>(text::utf8_length(text, i), 1);
+  const auto lead = static_cast<unsigned char>(text[i]);
+  std::uint32_t ch = n == 1 ? lead : lead & (0x7Fu >> n);
+  for (std::size_t k = 1; k < n; ++k) ch = ch << 6 | (static_cast<unsigned char>(text[i + k]) & 0x3Fu);
+  i += n;
   return ch;
 }
 
@@ -480,40 +479,47 @@ void fill_surface(Window& w) {
   }
 }
 
-// Sends the window's image to the display: only the rectangles drawn since the last time when
-// they are known and few, else the whole of it. A scaled window enlarges just those rectangles.
-int update_surface(Window& w) {
-  constexpr std::size_t kMaxRects = 256;
-  std::array<wumpets::PixelBuffer::Area, kMaxRects> areas;
-  std::size_t n = 0;
+bool changed_since_shown(const Window& w, ChangedAreas& areas, std::size_t& n) {
   const wumpets::PixelBuffer& img = *w.image;
-  const bool tracked = w.borrowed || (w.scale > 1 && w.staging.width == 0);
-  const bool known = tracked && w.shown_identity == img.identity() &&
-                     img.changes_after(w.shown_version, areas.data(), areas.size(), n);
-  w.shown_identity = img.identity();
-  w.shown_version = img.version();
-  if (!known) {
-    if (!w.borrowed) fill_surface(w);
-    return SDL_UpdateWindowSurface(w.sdl);
-  }
-  if (n == 0) return 0;
-  std::array<SDL_Rect, kMaxRects> rects;
+  if (w.shown_identity != img.identity() || !img.changes_after(w.shown_version, areas.data(), areas.size(), n))
+    return false;
   std::size_t m = 0;
   for (std::size_t i = 0; i < n; ++i) {
     // Cut to the image; the log keeps what the drawing asked for.
     const int x0 = std::max(areas[i].x, 0), y0 = std::max(areas[i].y, 0);
     const int x1 = std::min(areas[i].x + areas[i].w, img.width), y1 = std::min(areas[i].y + areas[i].h, img.height);
-    if (x1 <= x0 || y1 <= y0) continue;
-    areas[m++] = wumpets::PixelBuffer::Area{x0, y0, x1 - x0, y1 - y0};
+    if (x1 > x0 && y1 > y0) areas[m++] = wumpets::PixelBuffer::Area{x0, y0, x1 - x0, y1 - y0};
+  }
+  n = wumpets::coalesce(areas.data(), m);
+  return true;
+}
+
+void mark_shown(Window& w) {
+  w.shown_identity = w.image->identity();
+  w.shown_version = w.image->version();
+}
+
+// Sends the window's image to the display: only the rectangles drawn since the last time when
+// they are known and few, else the whole of it. A scaled window enlarges just those rectangles.
+int update_surface(Window& w) {
+  ChangedAreas areas;
+  std::size_t m = 0;
+  const bool tracked = w.borrowed || (w.scale > 1 && w.staging.width == 0);
+  const bool known = tracked && changed_since_shown(w, areas, m);
+  mark_shown(w);
+  if (!known) {
+    if (!w.borrowed) fill_surface(w);
+    return SDL_UpdateWindowSurface(w.sdl);
   }
   if (m == 0) return 0;
-  m = wumpets::coalesce(areas.data(), m);
+  std::array<SDL_Rect, std::tuple_size_v<ChangedAreas>> rects;
   for (std::size_t i = 0; i < m; ++i) {
     const int s = w.scale;
     rects[i] = SDL_Rect{areas[i].x * s, areas[i].y * s, areas[i].w * s, areas[i].h * s};
   }
   if (w.scale > 1)
-    wumpets::enlarge(img, areas.data(), m, static_cast<std::uint32_t*>(w.surface->pixels), w.surface->pitch / 4, w.scale);
+    wumpets::enlarge(*w.image, areas.data(), m, static_cast<std::uint32_t*>(w.surface->pixels), w.surface->pitch / 4,
+                     w.scale);
   return SDL_UpdateWindowSurfaceRects(w.sdl, rects.data(), static_cast<int>(m));
 }
 

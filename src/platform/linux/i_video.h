@@ -72,6 +72,12 @@ void present_pending();          // shows every window whose image changed
 void paint_labels(plat::Handle wnd);
 bool on_label(plat::Handle wnd, int x, int y);  // a visible label of the window covers the point  // paints the visible labels of a window over its image
 void exposed(Window& w);         // part of the window was uncovered: show all of it next time
+// The rectangles of the window's image drawn since it was last shown, cut to the image and
+// joined where they overlap; false when they are not known (show all of it). mark_shown records
+// that the image as it is now has been shown.
+using ChangedAreas = std::array<wumpets::PixelBuffer::Area, 256>;
+bool changed_since_shown(const Window& w, ChangedAreas& areas, std::size_t& n);
+void mark_shown(Window& w);
 void window_resized(Window& w);  // the SDL surface was replaced: borrow the new pixels
 void destroyed(plat::Handle h);  // the window's X window is gone: unload it without asking
 bool sdl_started();

@@ -164,12 +164,10 @@ void wayland_unmap(Window& w) {
 void wayland_present(Window& w) {
   const int surface = w.wl_surface;
   if (!surface) return;
-  constexpr std::size_t kMaxRects = 256;
-  std::array<wumpets::PixelBuffer::Area, kMaxRects> areas;
+  ChangedAreas areas;
   std::size_t n = 0;
   const wumpets::PixelBuffer& img = *w.image;
-  const bool known = !w.wl_full && w.shown_identity == img.identity() &&
-                     img.changes_after(w.shown_version, areas.data(), areas.size(), n);
+  const bool known = !w.wl_full && changed_since_shown(w, areas, n);
   if (known && n == 0) return;
   if (!wl::ready(surface)) {
     w.dirty = true;
@@ -197,12 +195,11 @@ void wayland_present(Window& w) {
     wl::commit(surface, nullptr, 0);
     w.wl_full = false;
   } else {
-    std::array<wl::Rect, kMaxRects> rects;
+    std::array<wl::Rect, std::tuple_size_v<ChangedAreas>> rects;
     int m = 0;
     for (std::size_t i = 0; i < n; ++i) {
-      const auto& a = areas[i];
-      const int x0 = std::max(a.x, 0) * sc, y0 = std::max(a.y, 0) * sc;
-      const int x1 = std::min((a.x + a.w) * sc, cw), y1 = std::min((a.y + a.h) * sc, ch);
+      const auto& a = areas[i];  // inside the image already
+      const int x0 = a.x * sc, y0 = a.y * sc, x1 = std::min((a.x + a.w) * sc, cw), y1 = std::min((a.y + a.h) * sc, ch);
       if (x1 <= x0 || y1 <= y0) continue;
       if (sc == 1) {
         for (int y = y0; y < y1; ++y)
@@ -214,8 +211,7 @@ void wayland_present(Window& w) {
     if (sc > 1) wumpets::enlarge(img, areas.data(), n, px, stride, sc);
     wl::commit(surface, rects.data(), m);
   }
-  w.shown_identity = img.identity();
-  w.shown_version = img.version();
+  mark_shown(w);
 }
 
 int wayland_fd() { return W().active ? wl::fd() : -1; }
