@@ -19,12 +19,8 @@ void make_buffers(Starter& st, Scene& sc) {
 
   if (sc.backmode == 1) {
     sc.backtiledc = load("d_back" + std::to_string(sc.background) + ".bmp");
-    for (Integer r = 0; int_mul(r, sc.backheight) <= sc.screenheight; r = int_add(r, 1)) {
-      for (Integer c = 0; int_mul(c, sc.backwidth) <= sc.screenwidth; c = int_add(c, 1)) {
-        plat::bitblt(sc.backdc, int_mul(c, sc.backwidth), int_mul(r, sc.backheight), sc.backwidth,
-                     sc.backheight, sc.backtiledc, 0, 0, plat::kSrcCopy);
-      }
-    }
+    plat::fill_tiled(sc.backdc, to_integer(sc.screenwidth), to_integer(sc.screenheight), sc.backtiledc, sc.backwidth,
+                     sc.backheight);
   }
   sys_deleteDC(st, sc.backtiledc);
 }

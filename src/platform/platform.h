@@ -44,6 +44,11 @@ Size dc_size(Handle dc);  // the size of the bitmap a DC holds (0 x 0 for none)
 // Grows the bitmap of a DC to at least w x h; new pixels are black. Used for the back buffer
 // and the background, which must cover the screen whatever size the buffer file has.
 void grow_dc(Handle dc, int w, int h);
+// Copies the tw x th top left corner of tile's bitmap to (c * tw, r * th) of dc for every c and r
+// with c * tw <= w and r * th <= h: a background tiled over the screen (the last row and column
+// of copies may reach past w and h, clipped to the bitmap). A back end may keep such a picture
+// as its one tile rather than as screen-sized pixels.
+void fill_tiled(Handle dc, int w, int h, Handle tile, int tw, int th);
 
 // ---------------------------------------------------------------------------------------------
 // Screen and cursor.  Called by the image loader (screen size), start-up, shutdown, input and

@@ -52,53 +52,100 @@ TEST(Blit, RasterOperationsClippingAndBlackOutsideTheSource) {
 }
 
 TEST(Blit, RepeatedFullCopiesGiveTheSamePictureAsPlainCopies) {
-  // Three buffers like the saver's: a fixed background, the back buffer and the window; sheets
-  // drawn into the back buffer with AND and OR; the window's label painted over it.
-  std::mt19937 rng(7);
+  // Three buffers like the saver's: a fixed background (pixels, or a tiled pattern), the back
+  // buffer and the window; sheets drawn into the back buffer with AND and OR; the window's
+  // label painted over it.
+  for (const bool tiled : {false, true}) {
+    SCOPED_TRACE(tiled ? "tiled background" : "background of pixels");
+    std::mt19937 rng(7);
+    auto pick = [&](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
+    const int W = 97, H = 61;
+    PixelBuffer back = filled(W, H, 1), sheet = filled(40, 30, 2), label = filled(20, 5, 3);
+    Pattern pattern;
+    ASSERT_TRUE(Pattern::tiled(W, H, filled(13, 9, 5), 11, 9, W, H, pattern));
+    if (tiled) back = pattern.pixels();
+    PixelBuffer buffer = filled(W + 5, H + 3, 4), window(W, H);
+    PixelBuffer ref_buffer = buffer, ref_window = window;
+    for (int frame = 0; frame < 400; ++frame) {
+      const bool trails = frame % 50 > 40;
+      if (!trails) {
+        if (tiled) blit(buffer, 0, 0, W, H, pattern, 0, 0, Rop::Copy);
+        else blit(buffer, 0, 0, W, H, &back, 0, 0, Rop::Copy);
+        blit_plain(ref_buffer, 0, 0, W, H, &back, 0, 0, Rop::Copy);
+      }
+      const int sprites = frame % 97 == 0 ? 300 : pick(0, 12);  // now and then more than the log keeps
+      for (int i = 0; i < sprites; ++i) {
+        const int x = pick(-20, W), y = pick(-20, H), w = pick(1, 40), h = pick(1, 30);
+        const int sx = pick(-5, 10), sy = pick(-5, 10);
+        const Rop rop = static_cast<Rop>(pick(0, 2));
+        blit(buffer, x, y, w, h, &sheet, sx, sy, rop);
+        blit_plain(ref_buffer, x, y, w, h, &sheet, sx, sy, rop);
+      }
+      if (frame % 31 == 0) {  // someone writes pixels directly and says where
+        buffer.row(3)[4] ^= 0x123456;
+        ref_buffer.row(3)[4] ^= 0x123456;
+        buffer.touch(4, 3, 1, 1);
+      }
+      if (frame % 43 == 0) {  // a copy inside the same buffer
+        blit(buffer, 10, 10, 20, 20, &buffer, 30, 20, Rop::Copy);
+        blit_plain(ref_buffer, 10, 10, 20, 20, &ref_buffer, 30, 20, Rop::Copy);
+      }
+      blit(window, 0, 0, W, H, &buffer, 0, 0, Rop::Copy);
+      blit_plain(ref_window, 0, 0, W, H, &ref_buffer, 0, 0, Rop::Copy);
+      if (frame % 3 == 0) {
+        blit(window, 30, H - 8, 20, 5, &label, 0, 0, Rop::Copy);
+        blit_plain(ref_window, 30, H - 8, 20, 5, &label, 0, 0, Rop::Copy);
+      }
+      if (frame == 200) {  // the window's pixels are replaced (a new surface): no history is trusted
+        PixelBuffer fresh(W, H);
+        window = fresh;
+        ref_window = fresh;
+      }
+      if (frame == 300 && !tiled) {  // the background changes once
+        back = filled(W, H, 9);
+      }
+      ASSERT_TRUE(same(buffer, ref_buffer)) << "frame " << frame;
+      ASSERT_TRUE(same(window, ref_window)) << "frame " << frame;
+    }
+  }
+}
+
+// A tiled pattern is the picture its copies make, and a blit from it (any place, any raster
+// operation, partly outside it) is the blit from that picture.
+TEST(Blit, APatternIsThePictureOfItsTileCopies) {
+  const struct {
+    int w, h, tile_w, tile_h, tw, th, cover_w, cover_h;
+    bool pattern;
+  } cases[] = {
+      {100, 70, 13, 9, 13, 9, 100, 70, true},  // the last copies reach past the edge
+      {100, 70, 20, 20, 13, 9, 99, 69, true},  // the tile is cut to its cell
+      {100, 70, 5, 4, 13, 9, 100, 70, true},   // and padded with black where it is smaller
+      {100, 70, 1, 1, 1, 1, 100, 70, true},    // one colour
+      {100, 70, 13, 9, 13, 9, 50, 70, false},  // the copies leave part of the picture as it was
+      {100, 70, 13, 9, 13, 9, 90, 70, false},  // by less than a cell
+  };
+  std::mt19937 rng(3);
   auto pick = [&](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
-  const int W = 97, H = 61;
-  PixelBuffer back = filled(W, H, 1), sheet = filled(40, 30, 2), label = filled(20, 5, 3);
-  PixelBuffer buffer = filled(W + 5, H + 3, 4), window(W, H);
-  PixelBuffer ref_buffer = buffer, ref_window = window;
-  for (int frame = 0; frame < 400; ++frame) {
-    const bool trails = frame % 50 > 40;
-    if (!trails) {
-      blit(buffer, 0, 0, W, H, &back, 0, 0, Rop::Copy);
-      blit_plain(ref_buffer, 0, 0, W, H, &back, 0, 0, Rop::Copy);
-    }
-    const int sprites = frame % 97 == 0 ? 300 : pick(0, 12);  // now and then more than the log keeps
-    for (int i = 0; i < sprites; ++i) {
-      const int x = pick(-20, W), y = pick(-20, H), w = pick(1, 40), h = pick(1, 30);
-      const int sx = pick(-5, 10), sy = pick(-5, 10);
+  for (const auto& c : cases) {
+    SCOPED_TRACE(::testing::Message() << c.tile_w << "x" << c.tile_h << " as " << c.tw << "x" << c.th << " over "
+                                      << c.cover_w << "x" << c.cover_h);
+    const PixelBuffer tile = filled(c.tile_w, c.tile_h, 8);
+    Pattern p;
+    ASSERT_EQ(Pattern::tiled(c.w, c.h, tile, c.tw, c.th, c.cover_w, c.cover_h, p), c.pattern);
+    if (!c.pattern) continue;
+    PixelBuffer copies(c.w, c.h);
+    for (int r = 0; r * c.th <= c.cover_h; ++r)
+      for (int k = 0; k * c.tw <= c.cover_w; ++k) blit_plain(copies, k * c.tw, r * c.th, c.tw, c.th, &tile, 0, 0, Rop::Copy);
+    ASSERT_TRUE(same(p.pixels(), copies));
+    for (int i = 0; i < 200; ++i) {
+      const int x = pick(-10, 60), y = pick(-10, 40), w = pick(1, 70), h = pick(1, 50);
+      const int sx = pick(-20, 90), sy = pick(-20, 60);
       const Rop rop = static_cast<Rop>(pick(0, 2));
-      blit(buffer, x, y, w, h, &sheet, sx, sy, rop);
-      blit_plain(ref_buffer, x, y, w, h, &sheet, sx, sy, rop);
+      PixelBuffer a = filled(60, 40, static_cast<std::uint32_t>(i)), b = a;
+      blit(a, x, y, w, h, p, sx, sy, rop);
+      blit_plain(b, x, y, w, h, &copies, sx, sy, rop);
+      ASSERT_TRUE(same(a, b)) << "blit " << i;
     }
-    if (frame % 31 == 0) {  // someone writes pixels directly and says where
-      buffer.row(3)[4] ^= 0x123456;
-      ref_buffer.row(3)[4] ^= 0x123456;
-      buffer.touch(4, 3, 1, 1);
-    }
-    if (frame % 43 == 0) {  // a copy inside the same buffer
-      blit(buffer, 10, 10, 20, 20, &buffer, 30, 20, Rop::Copy);
-      blit_plain(ref_buffer, 10, 10, 20, 20, &ref_buffer, 30, 20, Rop::Copy);
-    }
-    blit(window, 0, 0, W, H, &buffer, 0, 0, Rop::Copy);
-    blit_plain(ref_window, 0, 0, W, H, &ref_buffer, 0, 0, Rop::Copy);
-    if (frame % 3 == 0) {
-      blit(window, 30, H - 8, 20, 5, &label, 0, 0, Rop::Copy);
-      blit_plain(ref_window, 30, H - 8, 20, 5, &label, 0, 0, Rop::Copy);
-    }
-    if (frame == 200) {  // the window's pixels are replaced (a new surface): no history is trusted
-      PixelBuffer fresh(W, H);
-      window = fresh;
-      ref_window = fresh;
-    }
-    if (frame == 300) {  // the background changes once
-      back = filled(W, H, 9);
-    }
-    ASSERT_TRUE(same(buffer, ref_buffer)) << "frame " << frame;
-    ASSERT_TRUE(same(window, ref_window)) << "frame " << frame;
   }
 }
 

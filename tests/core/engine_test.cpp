@@ -135,17 +135,21 @@ TEST_F(Engine, BackgroundTilesAndBufferCoverTheScreen) {
   struct Case {
     int w, h;
     const char* background;
-    int blits;
-  } cases[] = {{1024, 768, " 1", 80}, {800, 600, " 0", 15}};
+    const char* tile;  // the cell the background repeats
+  } cases[] = {{1024, 768, " 1", "108 108"}, {800, 600, " 0", "165 290"}};
   for (const Case& c : cases) {
     fresh_starter();
     screen_size(c.w, c.h);
     start_saver({std::string("background=") + c.background});
-    // The tile blits are the copies from the tile into the background.
-    int tiles = 0;
+    // The tile is repeated over the whole screen into the background, once.
+    EXPECT_EQ(count_calls("fill_tiled " + std::to_string(sc().backdc) + " " + std::to_string(c.w) + " " +
+                          std::to_string(c.h) + " "),
+              1);
+    EXPECT_EQ(count_calls("fill_tiled"), 1);
     for (const auto& call : headless::calls())
-      if (call.rfind("bitblt " + std::to_string(sc().backdc) + " ", 0) == 0) ++tiles;
-    EXPECT_EQ(tiles, c.blits) << c.w;
+      if (call.rfind("fill_tiled", 0) == 0) {
+        EXPECT_EQ(call.substr(call.size() - std::string(c.tile).size()), c.tile);
+      }
     // The buffer file is 64 x 48; back buffer and background still cover the screen.
     EXPECT_GE(plat::dc_size(sc().bufferdc).width, c.w);
     EXPECT_GE(plat::dc_size(sc().backdc).height, c.h);

@@ -8,9 +8,19 @@ namespace memdc {
 
 namespace {
 
+// A bitmap is screen-sized pixels, or a pattern (a tiled background, a picture of one colour)
+// kept as its cell until something draws into it.
+//
+// A window's DC and the memory DC last copied whole into it share one picture from then on:
+// the frame is drawn straight into the window's image and the copy that ends it costs nothing.
+// The window may then show the memory DC's drawing before that copy, which is harmless: a
+// window is shown only between frames, when the two are the same. Anything else drawn into
+// the window gives the memory DC its own pixels again first.
 struct Entry {
   enum Kind { Free, Dc, Bitmap } kind = Free;
   std::shared_ptr<wumpets::PixelBuffer> image;  // a DC's selected bitmap, or the bitmap itself
+  std::shared_ptr<const wumpets::Pattern> pattern;  // instead of image
+  bool window = false;  // the DC of a window's image
 };
 
 // Element 0 is never handed out: a handle of 0 means none.
@@ -26,15 +36,15 @@ Entry* find(plat::Handle h, Entry::Kind kind) {
   return e.kind == kind ? &e : nullptr;
 }
 
-plat::Handle add(Entry::Kind kind, std::shared_ptr<wumpets::PixelBuffer> image) {
+plat::Handle add(Entry e) {
   auto& t = table();
   for (std::size_t i = 1; i < t.size(); ++i) {
     if (t[i].kind == Entry::Free) {
-      t[i] = Entry{kind, std::move(image)};
+      t[i] = std::move(e);
       return static_cast<plat::Handle>(i);
     }
   }
-  t.push_back(Entry{kind, std::move(image)});
+  t.push_back(std::move(e));
   return static_cast<plat::Handle>(t.size() - 1);
 }
 
@@ -42,6 +52,7 @@ plat::Handle add(Entry::Kind kind, std::shared_ptr<wumpets::PixelBuffer> image) 
 struct Cache {
   std::string stamp;
   wumpets::PixelBuffer image;
+  std::shared_ptr<const wumpets::Pattern> pattern;
 };
 Cache& last_decoded() {
   static Cache c;
@@ -52,30 +63,52 @@ plat::Size& screen() {
   static plat::Size s;
   return s;
 }
+
+// The pixels of a DC that is about to be drawn into or read pixel by pixel: a pattern is made
+// out first (null: no bitmap).
+wumpets::PixelBuffer* made_out(Entry& e) {
+  if (e.pattern) {
+    e.image = std::make_shared<wumpets::PixelBuffer>(e.pattern->pixels());
+    e.pattern.reset();
+  }
+  return e.image.get();
+}
+
+// Memory DCs sharing a window's picture get pixels of their own.
+void unshare(const Entry& window) {
+  for (Entry& e : table())
+    if (&e != &window && e.kind == Entry::Dc && !e.window && e.image == window.image)
+      e.image = std::make_shared<wumpets::PixelBuffer>(*window.image);
+}
+
 }  // namespace
 
 void set_screen_size(int width, int height) { screen() = plat::Size{width, height}; }
 std::uint64_t pixel_limit() { return bmp::pixel_limit(screen().width, screen().height); }
 
-plat::Handle create_dc() { return add(Entry::Dc, nullptr); }
+plat::Handle create_dc() { return add(Entry{Entry::Dc, nullptr, nullptr, false}); }
 
-plat::Handle create_dc_on(std::shared_ptr<wumpets::PixelBuffer> image) { return add(Entry::Dc, std::move(image)); }
+plat::Handle create_dc_on(std::shared_ptr<wumpets::PixelBuffer> image) {
+  return add(Entry{Entry::Dc, std::move(image), nullptr, true});
+}
 
 plat::Handle load_bitmap(const std::string& path) {
   // The saver loads the buffer file twice in a row (back buffer and background): keep the last
   // file decoded and copy it, which is far cheaper than decoding a screen-sized file again.
   Cache& cache = last_decoded();
   const std::string stamp = file_stamp(path);
-  auto image = std::make_shared<wumpets::PixelBuffer>();
-  if (!stamp.empty() && stamp == cache.stamp) {
-    *image = cache.image;
-  } else {
+  if (stamp.empty() || stamp != cache.stamp) {
     cache = Cache{};
-    if (!read_bmp(path, *image)) return 0;
+    plat::Size uniform;
+    if (!read_bmp(path, cache.image, &uniform)) return 0;
+    if (uniform.width > 0) {
+      cache.pattern = std::make_shared<wumpets::Pattern>(uniform.width, uniform.height, std::move(cache.image));
+      cache.image = wumpets::PixelBuffer();
+    }
     cache.stamp = stamp;
-    cache.image = *image;
   }
-  return add(Entry::Bitmap, std::move(image));
+  if (cache.pattern) return add(Entry{Entry::Bitmap, nullptr, cache.pattern, false});
+  return add(Entry{Entry::Bitmap, std::make_shared<wumpets::PixelBuffer>(cache.image), nullptr, false});
 }
 
 void select_bitmap(plat::Handle dc, plat::Handle bitmap) {
@@ -83,6 +116,7 @@ void select_bitmap(plat::Handle dc, plat::Handle bitmap) {
   if (!d) return;
   Entry* b = find(bitmap, Entry::Bitmap);
   d->image = b ? b->image : nullptr;
+  d->pattern = b ? b->pattern : nullptr;
 }
 
 void delete_bitmap(plat::Handle bitmap) {
@@ -98,25 +132,87 @@ int delete_dc(plat::Handle dc) {
 
 wumpets::PixelBuffer* pixels(plat::Handle dc) {
   Entry* d = find(dc, Entry::Dc);
-  return d ? d->image.get() : nullptr;
+  return d ? made_out(*d) : nullptr;
 }
 
 void bitblt(plat::Handle dst, int x, int y, int w, int h, plat::Handle src, int sx, int sy, std::uint32_t rop) {
-  wumpets::PixelBuffer* d = pixels(dst);
-  if (!d) return;
-  wumpets::blit(*d, x, y, w, h, pixels(src), sx, sy, wumpets::rop_from_code(rop));
+  Entry* d = find(dst, Entry::Dc);
+  if (!d || (!d->image && !d->pattern)) return;
+  Entry* s = find(src, Entry::Dc);
+  const wumpets::Rop op = wumpets::rop_from_code(rop);
+  const plat::Size size = dc_size(dst);
+  const bool whole = op == wumpets::Rop::Copy && x <= 0 && y <= 0 && x == sx && y == sy && x + w >= size.width &&
+                     y + h >= size.height;
+
+  if (s && s->pattern) {
+    // The whole of a pattern onto a pattern of its size (a buffer not drawn into yet): the DC
+    // becomes that pattern. A DC with pixels keeps them; the copy moves only what changed.
+    if (whole && d->pattern && s->pattern->width == size.width && s->pattern->height == size.height) {
+      d->image.reset();
+      d->pattern = s->pattern;
+      return;
+    }
+    if (d->window) unshare(*d);
+    wumpets::blit(*made_out(*d), x, y, w, h, *s->pattern, sx, sy, op);
+    return;
+  }
+  wumpets::PixelBuffer* from = s ? s->image.get() : nullptr;
+  if (d->image && from == d->image.get()) {
+    if (op == wumpets::Rop::Copy && x == sx && y == sy) return;  // the same picture, onto itself
+    if (d->window) unshare(*d);
+    else if (s->window) unshare(*s);
+    from = s->image.get();
+  } else if (d->window) {
+    unshare(*d);
+  }
+  wumpets::blit(*made_out(*d), x, y, w, h, from, sx, sy, op);
+
+  // The buffer of the frame, copied whole into a window of its size, becomes the window's own.
+  if (d->window && whole && s && !s->window && from && from->owns_pixels() && from->width == size.width &&
+      from->height == size.height && s->image.use_count() == 1)
+    s->image = d->image;
 }
 
 plat::Size dc_size(plat::Handle dc) {
-  wumpets::PixelBuffer* p = pixels(dc);
-  return p ? plat::Size{p->width, p->height} : plat::Size{};
+  Entry* d = find(dc, Entry::Dc);
+  if (!d) return {};
+  if (d->pattern) return plat::Size{d->pattern->width, d->pattern->height};
+  return d->image ? plat::Size{d->image->width, d->image->height} : plat::Size{};
 }
 
 void grow_dc(plat::Handle dc, int w, int h) {
   Entry* d = find(dc, Entry::Dc);
   if (!d) return;
-  if (!d->image) d->image = std::make_shared<wumpets::PixelBuffer>();
+  if (d->pattern) {
+    const wumpets::Pattern& p = *d->pattern;
+    if (w <= p.width && h <= p.height) return;
+    // New pixels are black: a black pattern only grows.
+    if (p.one_colour(0)) {
+      d->pattern = std::make_shared<wumpets::Pattern>(std::max(w, p.width), std::max(h, p.height), p.cell);
+      return;
+    }
+  }
+  if (d->window) unshare(*d);
+  if (!made_out(*d)) d->image = std::make_shared<wumpets::PixelBuffer>();
   d->image->grow(w, h);
+}
+
+void fill_tiled(plat::Handle dc, int w, int h, plat::Handle tile, int tw, int th) {
+  Entry* d = find(dc, Entry::Dc);
+  Entry* t = find(tile, Entry::Dc);
+  if (!d || (!d->image && !d->pattern)) return;
+  const plat::Size size = dc_size(dc);
+  wumpets::PixelBuffer* tile_pixels = t ? made_out(*t) : nullptr;
+  static const wumpets::PixelBuffer none;
+  auto tiled = std::make_shared<wumpets::Pattern>();
+  if (!d->window && wumpets::Pattern::tiled(size.width, size.height, tile_pixels ? *tile_pixels : none, tw, th, w, h, *tiled)) {
+    d->image.reset();
+    d->pattern = std::move(tiled);
+    return;
+  }
+  if (tw <= 0 || th <= 0) return;
+  for (int r = 0; r * th <= h; ++r)
+    for (int c = 0; c * tw <= w; ++c) bitblt(dc, c * tw, r * th, tw, th, tile, 0, 0, plat::kSrcCopy);
 }
 
 int live_dcs() {

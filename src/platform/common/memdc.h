@@ -22,6 +22,7 @@ int delete_dc(plat::Handle dc);
 void bitblt(plat::Handle dst, int x, int y, int w, int h, plat::Handle src, int sx, int sy, std::uint32_t rop);
 plat::Size dc_size(plat::Handle dc);
 void grow_dc(plat::Handle dc, int w, int h);
+void fill_tiled(plat::Handle dc, int w, int h, plat::Handle tile, int tw, int th);
 
 // A DC drawing into an image the back end owns (a window's persistent image).
 plat::Handle create_dc_on(std::shared_ptr<wumpets::PixelBuffer> image);
@@ -45,7 +46,9 @@ std::uint64_t pixel_limit();
 // bitmap check (std::bad_alloc when memory runs out); the same for a file's bytes in memory; and
 // a text that changes whenever the file does (empty when there is no file), so that a file
 // loaded twice in a row is decoded once.
-bool read_bmp(const std::string& path, wumpets::PixelBuffer& out);
+// With `uniform`, a picture of one colour comes back as a 1 x 1 picture and *uniform holds its
+// size, so that a screen-sized picture of one colour is never made out.
+bool read_bmp(const std::string& path, wumpets::PixelBuffer& out, plat::Size* uniform = nullptr);
 bool decode_bmp(const unsigned char* data, std::size_t size, wumpets::PixelBuffer& out);
 std::string file_stamp(const std::string& path);
 

@@ -189,18 +189,80 @@ bool PixelBuffer::changes_after(std::uint64_t since, Area* out, std::size_t capa
   return kept_from == 0;
 }
 
-void blit(PixelBuffer& dst, int x, int y, int w, int h, const PixelBuffer* src, int sx, int sy, Rop rop) {
+namespace {
+
+// What a blit reads from: a buffer (or none: black), or a pattern. Both give their size, the
+// identity and version that full copies are remembered by, the changes since a version, and
+// the copy of a rectangle already clipped to the destination.
+struct BufferSource {
+  const PixelBuffer* p;
+  int width() const { return p ? p->width : 0; }
+  int height() const { return p ? p->height : 0; }
+  std::uint64_t identity() const { return p->identity(); }
+  std::uint64_t version() const { return p->version(); }
+  bool changes_after(std::uint64_t since, PixelBuffer::Area* out, std::size_t capacity, std::size_t& n) const {
+    return p->changes_after(since, out, capacity, n);
+  }
+  void copy(PixelBuffer& dst, int x, int y, int w, int h, int sx, int sy, Rop rop) const {
+    blit_clipped(dst, x, y, w, h, p, sx, sy, rop);
+  }
+};
+
+void row_one_colour(std::uint32_t* d, std::uint32_t c, int n, Rop rop) {
+  switch (rop) {
+    case Rop::Copy: std::fill(d, d + n, c); break;
+    case Rop::And: for (int i = 0; i < n; ++i) d[i] &= c; break;
+    case Rop::Paint: for (int i = 0; i < n; ++i) d[i] |= c; break;
+  }
+}
+
+struct PatternSource {
+  const Pattern& p;
+  int width() const { return p.width; }
+  int height() const { return p.height; }
+  std::uint64_t identity() const { return p.identity; }
+  std::uint64_t version() const { return 0; }
+  bool changes_after(std::uint64_t, PixelBuffer::Area*, std::size_t, std::size_t&) const { return true; }
+  void copy(PixelBuffer& dst, int x, int y, int w, int h, int sx, int sy, Rop rop) const {
+    const int pw = p.cell.width, ph = p.cell.height;
+    const int c0 = std::clamp(-sx, 0, w);
+    const int c1 = std::clamp(p.width - sx, c0, w);
+    for (int r = 0; r < h; ++r) {
+      std::uint32_t* d = dst.row(y + r) + x;
+      const int srow = sy + r;
+      if (srow < 0 || srow >= p.height || c1 <= c0 || pw <= 0 || ph <= 0) {
+        row_black(d, w, rop);
+        continue;
+      }
+      if (c0 > 0) row_black(d, c0, rop);
+      const std::uint32_t* cell = p.cell.row(srow % ph);
+      if (pw == 1) {
+        row_one_colour(d + c0, cell[0], c1 - c0, rop);
+      } else {
+        for (int i = c0, col = (sx + c0) % pw; i < c1; col = 0) {
+          const int n = std::min(c1 - i, pw - col);
+          row_op(d + i, cell + col, n, rop);
+          i += n;
+        }
+      }
+      if (c1 < w) row_black(d + c1, w - c1, rop);
+    }
+  }
+};
+
+template <class Source>
+void blit_from(PixelBuffer& dst, int x, int y, int w, int h, const Source& src, int sx, int sy, Rop rop, bool known) {
   if (!clip(dst, x, y, w, h, sx, sy)) return;
-  const bool inside_source = rop == Rop::Copy && src && src != &dst && sx >= 0 && sy >= 0 &&
-                             sx + w <= src->width && sy + h <= src->height;
+  const bool inside_source = rop == Rop::Copy && known && sx >= 0 && sy >= 0 && sx + w <= src.width() &&
+                             sy + h <= src.height();
   PixelBuffer::Mirror& m = dst.mirror_;
 
   // The same copy as last time: move only what either side changed since.
-  if (inside_source && m.source == src->identity_ && m.x == x && m.y == y && m.w == w && m.h == h && m.sx == sx &&
+  if (inside_source && m.source == src.identity() && m.x == x && m.y == y && m.w == w && m.h == h && m.sx == sx &&
       m.sy == sy) {
     std::array<PixelBuffer::Area, 2 * PixelBuffer::kChanges> areas;
     std::size_t n = 0;
-    if (src->changes_after(m.source_version, areas.data(), areas.size(), n)) {
+    if (src.changes_after(m.source_version, areas.data(), areas.size(), n)) {
       const std::size_t from_source = n;
       if (dst.changes_after(m.own_version, areas.data(), areas.size(), n)) {
         std::size_t kept = 0;
@@ -216,19 +278,62 @@ void blit(PixelBuffer& dst, int x, int y, int w, int h, const PixelBuffer* src, 
         kept = coalesce(areas.data(), kept);
         for (std::size_t i = 0; i < kept; ++i) {
           const PixelBuffer::Area& a = areas[i];
-          blit_clipped(dst, a.x, a.y, a.w, a.h, src, sx + (a.x - x), sy + (a.y - y), Rop::Copy);
+          src.copy(dst, a.x, a.y, a.w, a.h, sx + (a.x - x), sy + (a.y - y), Rop::Copy);
           dst.note_change(a.x, a.y, a.w, a.h);  // for copies made from dst in turn
         }
-        m.source_version = src->version_;
+        m.source_version = src.version();
         m.own_version = dst.version_;
         return;
       }
     }
   }
 
-  blit_clipped(dst, x, y, w, h, src, sx, sy, rop);
+  src.copy(dst, x, y, w, h, sx, sy, rop);
   dst.note_change(x, y, w, h);
-  if (inside_source) m = PixelBuffer::Mirror{src->identity_, x, y, w, h, sx, sy, src->version_, dst.version_};
+  // A smaller copy (a label over the window) does not make dst forget the bigger copy it
+  // mirrors: its pixels are one more change of dst, which the next such copy puts right.
+  const bool smaller = m.source != 0 && static_cast<long long>(m.w) * m.h > static_cast<long long>(w) * h;
+  if (inside_source && !smaller)
+    m = PixelBuffer::Mirror{src.identity(), x, y, w, h, sx, sy, src.version(), dst.version_};
+}
+
+}  // namespace
+
+void blit(PixelBuffer& dst, int x, int y, int w, int h, const PixelBuffer* src, int sx, int sy, Rop rop) {
+  if (src == &dst && rop == Rop::Copy && x == sx && y == sy) return;  // onto itself, where it is
+  blit_from(dst, x, y, w, h, BufferSource{src}, sx, sy, rop, src && src != &dst);
+}
+
+void blit(PixelBuffer& dst, int x, int y, int w, int h, const Pattern& src, int sx, int sy, Rop rop) {
+  blit_from(dst, x, y, w, h, PatternSource{src}, sx, sy, rop, true);
+}
+
+Pattern::Pattern(int w, int h, PixelBuffer repeated) : width(w), height(h), cell(std::move(repeated)), identity(new_identity()) {}
+
+bool Pattern::tiled(int w, int h, const PixelBuffer& tile, int tw, int th, int cover_w, int cover_h, Pattern& out) {
+  if (tw <= 0 || th <= 0) return false;
+  // The copies reach past cover_w and cover_h by up to one cell: they cover the whole buffer
+  // when it ends before that.
+  const long long reach_w = (static_cast<long long>(std::max(cover_w, -1)) / tw + 1) * tw;
+  const long long reach_h = (static_cast<long long>(std::max(cover_h, -1)) / th + 1) * th;
+  if (cover_w < 0 || cover_h < 0 || reach_w < w || reach_h < h) return false;
+  PixelBuffer cell(tw, th);  // black where the tile is smaller than its cell
+  blit_plain(cell, 0, 0, tw, th, &tile, 0, 0, Rop::Copy);
+  out = Pattern(w, h, std::move(cell));
+  return true;
+}
+
+bool Pattern::one_colour(std::uint32_t colour) const {
+  for (int y = 0; y < cell.height; ++y)
+    for (int x = 0; x < cell.width; ++x)
+      if (cell.at(x, y) != colour) return false;
+  return true;
+}
+
+PixelBuffer Pattern::pixels() const {
+  PixelBuffer out(width, height);
+  PatternSource{*this}.copy(out, 0, 0, width, height, 0, 0, Rop::Copy);
+  return out;
 }
 
 }  // namespace wumpets

@@ -88,8 +88,28 @@ Rop rop_from_code(std::uint32_t code);  // the GDI codes; anything else copies
 std::size_t coalesce(PixelBuffer::Area* areas, std::size_t n);
 
 // Copies w x h from (sx, sy) of src to (x, y) of dst with the raster operation. The rectangle is
-// clipped to dst; source pixels outside src (or a missing src) count as black.
+// clipped to dst; source pixels outside src (or a missing src) count as black. A copy of a
+// buffer onto the same place of itself changes nothing and costs nothing.
 void blit(PixelBuffer& dst, int x, int y, int w, int h, const PixelBuffer* src, int sx, int sy, Rop rop);
+
+// A picture that is one small cell repeated from its top left corner: a tiled background, or a
+// picture of one colour (a 1 x 1 cell). Only the cell is kept, never the screen-sized picture;
+// it never changes once made, so a full copy from it is remembered like one from a buffer.
+struct Pattern {
+  int width = 0, height = 0;  // the whole picture
+  PixelBuffer cell;           // repeated every cell.width x cell.height pixels
+  std::uint64_t identity = 0;
+
+  Pattern() = default;
+  Pattern(int w, int h, PixelBuffer repeated);
+  // The picture a w x h buffer holds after copying the tw x th top left corner of tile to every
+  // (c * tw, r * th) for c * tw <= cover_w, r * th <= cover_h, over what it held: a pattern only
+  // when those copies reach every pixel (false: make the copies instead).
+  static bool tiled(int w, int h, const PixelBuffer& tile, int tw, int th, int cover_w, int cover_h, Pattern& out);
+  bool one_colour(std::uint32_t colour) const;  // every pixel is that colour
+  PixelBuffer pixels() const;                    // the whole picture, made out
+};
+void blit(PixelBuffer& dst, int x, int y, int w, int h, const Pattern& src, int sx, int sy, Rop rop);
 
 // The same without any bookkeeping: the reference the tests compare against.
 void blit_plain(PixelBuffer& dst, int x, int y, int w, int h, const PixelBuffer* src, int sx, int sy, Rop rop);

@@ -241,6 +241,11 @@ void bitblt(Handle dst, int x, int y, int w, int h, Handle src, int sx, int sy, 
 }
 Size dc_size(Handle dc) { return memdc::dc_size(dc); }
 void grow_dc(Handle dc, int w, int h) { memdc::grow_dc(dc, w, h); }
+void fill_tiled(Handle dc, int w, int h, Handle tile, int tw, int th) {
+  log("fill_tiled " + std::to_string(dc) + " " + std::to_string(w) + " " + std::to_string(h) + " " +
+      std::to_string(tile) + " " + std::to_string(tw) + " " + std::to_string(th));
+  memdc::fill_tiled(dc, w, h, tile, tw, th);
+}
 
 ScreenMetrics screen_metrics() {
   return screen_metrics_at(S().config.screen_width, S().config.screen_height, S().config.dpi, S().config.dpi);

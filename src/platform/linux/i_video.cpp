@@ -628,6 +628,7 @@ void bitblt(Handle dst, int x, int y, int w, int h, Handle src, int sx, int sy, 
 }
 Size dc_size(Handle dc) { return memdc::dc_size(dc); }
 void grow_dc(Handle dc, int w, int h) { memdc::grow_dc(dc, w, h); }
+void fill_tiled(Handle dc, int w, int h, Handle tile, int tw, int th) { memdc::fill_tiled(dc, w, h, tile, tw, th); }
 
 namespace {
 // The primary screen (or the saver's own target) in the display's pixels, found once.

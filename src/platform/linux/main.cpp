@@ -1,5 +1,7 @@
 // The Linux program: takes its own "--" options out of the arguments, sets up the back end and
 // hands over to Main, then runs the event loop until a mode ends the process.
+#include <malloc.h>
+
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -11,6 +13,9 @@
 #include "version.h"
 
 int main(int argc, char** argv) {
+  // Screen-sized buffers live in memory of their own, given back the moment they are freed:
+  // the set-up's pictures must not stay resident for the whole run.
+  mallopt(M_MMAP_THRESHOLD, 1 << 20);
   std::vector<std::string> args(argv + 1, argv + argc);
   wumpets::Options options = wumpets::parse_options(args);
   if (!options.errors.empty()) {

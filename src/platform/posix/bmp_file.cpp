@@ -21,8 +21,21 @@ void throw_if_out_of_memory() {
   if (std::strcmp(SDL_GetError(), "Out of memory") == 0) throw std::bad_alloc();
 }
 
-// Checks and decodes the picture behind rw (which this closes).
-bool decode(SDL_RWops* rw, wumpets::PixelBuffer& out) {
+// Whether every pixel of the surface has the bytes of its first.
+bool one_colour(const SDL_Surface* s) {
+  const int bpp = s->format->BytesPerPixel;
+  const auto* first = static_cast<const unsigned char*>(s->pixels);
+  for (int y = 0; y < s->h; ++y) {
+    const unsigned char* row = first + static_cast<std::size_t>(y) * static_cast<std::size_t>(s->pitch);
+    for (int x = 0; x < s->w; ++x)
+      if (std::memcmp(row + static_cast<std::size_t>(x) * bpp, first, static_cast<std::size_t>(bpp)) != 0) return false;
+  }
+  return true;
+}
+
+// Checks and decodes the picture behind rw (which this closes). With `uniform`, a picture of
+// one colour comes back as its first pixel alone, and *uniform holds its size.
+bool decode(SDL_RWops* rw, wumpets::PixelBuffer& out, plat::Size* uniform) {
   if (!rw) return false;
   unsigned char head[bmp::kHeadBytes];
   const Sint64 file_size = SDL_RWsize(rw);
@@ -43,14 +56,22 @@ bool decode(SDL_RWops* rw, wumpets::PixelBuffer& out) {
     SDL_FreeSurface(loaded);
     return false;
   }
-  wumpets::PixelBuffer image(loaded->w, loaded->h);
+  const bool single = uniform && loaded->w > 0 && loaded->h > 0 && SDL_LockSurface(loaded) == 0 &&
+                      [&] {
+                        const bool same = one_colour(loaded);
+                        SDL_UnlockSurface(loaded);
+                        return same;
+                      }();
+  if (single) *uniform = plat::Size{loaded->w, loaded->h};
+  wumpets::PixelBuffer image(single ? 1 : loaded->w, single ? 1 : loaded->h);
   // Convert straight into our own pixels: one copy of the picture fewer than converting first.
   SDL_Surface* target = SDL_CreateRGBSurfaceWithFormatFrom(image.row(0), image.width, image.height, 32,
                                                            image.stride * 4, SDL_PIXELFORMAT_RGB888);
   bool ok = target != nullptr;
   if (ok) {
     SDL_SetSurfaceBlendMode(loaded, SDL_BLENDMODE_NONE);  // an alpha channel is not transparency here
-    ok = SDL_BlitSurface(loaded, nullptr, target, nullptr) == 0;
+    SDL_Rect first{0, 0, image.width, image.height};
+    ok = SDL_BlitSurface(loaded, &first, target, nullptr) == 0;
     SDL_FreeSurface(target);
   }
   SDL_FreeSurface(loaded);
@@ -68,14 +89,14 @@ bool decode(SDL_RWops* rw, wumpets::PixelBuffer& out) {
 
 }  // namespace
 
-bool read_bmp(const std::string& path, wumpets::PixelBuffer& out) {
+bool read_bmp(const std::string& path, wumpets::PixelBuffer& out, plat::Size* uniform) {
   struct stat sb {};
   if (::stat(path.c_str(), &sb) != 0 || !S_ISREG(sb.st_mode)) return false;  // no FIFO or device
-  return decode(SDL_RWFromFile(path.c_str(), "rb"), out);
+  return decode(SDL_RWFromFile(path.c_str(), "rb"), out, uniform);
 }
 
 bool decode_bmp(const unsigned char* data, std::size_t size, wumpets::PixelBuffer& out) {
-  return decode(SDL_RWFromConstMem(data, static_cast<int>(std::min<std::size_t>(size, 0x7FFFFFFF))), out);
+  return decode(SDL_RWFromConstMem(data, static_cast<int>(std::min<std::size_t>(size, 0x7FFFFFFF))), out, nullptr);
 }
 
 std::string file_stamp(const std::string& path) {

@@ -190,6 +190,12 @@ void grow_dc(Handle dc, int w, int h) {
   win32::select_dib(*d, std::move(bigger));
 }
 
+void fill_tiled(Handle dc, int w, int h, Handle tile, int tw, int th) {
+  if (tw <= 0 || th <= 0) return;
+  for (int r = 0; r * th <= h; ++r)
+    for (int c = 0; c * tw <= w; ++c) bitblt(dc, c * tw, r * th, tw, th, tile, 0, 0, kSrcCopy);
+}
+
 ScreenMetrics screen_metrics() {
   // Twips per pixel from the real DPI (the manifest makes the program DPI aware): 15 at 96,
   // 12 at 120. The scene's pixel is s of the screen's: the size in twips stays the same.

@@ -1,0 +1,132 @@
+// Memory DCs as the saver uses them: a tiled background kept as its tile, and the back buffer
+// that becomes the window's own picture once it is copied whole into the window. Every picture
+// must still be what plain, separate buffers give.
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <random>
+
+#include "platform/common/memdc.h"
+
+using namespace wumpets;
+
+namespace {
+
+PixelBuffer filled(int w, int h, std::uint32_t seed) {
+  PixelBuffer p(w, h);
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x) p.row(y)[x] = (seed * 2654435761u + static_cast<std::uint32_t>(y * w + x) * 40503u) & 0xFFFFFF;
+  return p;
+}
+
+// The same pixels everywhere but in the rectangle `skip`.
+bool same(const PixelBuffer& a, const PixelBuffer& b, PixelBuffer::Area skip = {0, 0, 0, 0}) {
+  if (a.width != b.width || a.height != b.height) return false;
+  for (int y = 0; y < a.height; ++y)
+    for (int x = 0; x < a.width; ++x) {
+      const bool skipped = x >= skip.x && x < skip.x + skip.w && y >= skip.y && y < skip.y + skip.h;
+      if (!skipped && a.at(x, y) != b.at(x, y)) return false;
+    }
+  return true;
+}
+
+// A DC holding a copy of the picture.
+plat::Handle dc_with(const PixelBuffer& p) {
+  const plat::Handle dc = memdc::create_dc_on(std::make_shared<PixelBuffer>(p));
+  // create_dc_on makes a window's DC; a memory DC of the same picture is the copy of it.
+  const plat::Handle mem = memdc::create_dc();
+  memdc::grow_dc(mem, p.width, p.height);
+  memdc::bitblt(mem, 0, 0, p.width, p.height, dc, 0, 0, plat::kSrcCopy);
+  memdc::delete_dc(dc);
+  return mem;
+}
+
+class SharedPicture : public ::testing::Test {
+ protected:
+  void SetUp() override { memdc::reset(); }
+  void TearDown() override { memdc::reset(); }
+};
+
+}  // namespace
+
+TEST_F(SharedPicture, FramesThroughTheSharedBufferShowWhatSeparateBuffersShow) {
+  std::mt19937 rng(11);
+  auto pick = [&](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
+  const int W = 90, H = 60;
+  auto window = std::make_shared<PixelBuffer>(W, H);
+  const plat::Handle wdc = memdc::create_dc_on(window);
+  const plat::Handle tile = dc_with(filled(14, 10, 1)), sheet = dc_with(filled(30, 20, 2));
+  const plat::Handle other = dc_with(filled(W, H, 6));
+  const plat::Handle back = memdc::create_dc(), buffer = memdc::create_dc();
+  memdc::grow_dc(back, W, H);
+  memdc::grow_dc(buffer, W, H);
+  memdc::fill_tiled(back, W, H, tile, 14, 10);
+
+  const PixelBuffer label = filled(25, 6, 3);
+  const PixelBuffer::Area label_at{10, H - 8, 25, 6};
+  PixelBuffer ref_back(W, H), ref_buffer(W, H), ref_window(W, H);
+  const PixelBuffer ref_tile = filled(14, 10, 1), ref_sheet = filled(30, 20, 2), ref_other = filled(W, H, 6);
+  for (int r = 0; r * 10 <= H; ++r)
+    for (int c = 0; c * 14 <= W; ++c) blit_plain(ref_back, c * 14, r * 10, 14, 10, &ref_tile, 0, 0, Rop::Copy);
+
+  // The saver's first showing: the background into the window and into the buffer.
+  memdc::bitblt(wdc, 0, 0, W, H, back, 0, 0, plat::kSrcCopy);
+  memdc::bitblt(buffer, 0, 0, W, H, back, 0, 0, plat::kSrcCopy);
+  blit_plain(ref_window, 0, 0, W, H, &ref_back, 0, 0, Rop::Copy);
+  blit_plain(ref_buffer, 0, 0, W, H, &ref_back, 0, 0, Rop::Copy);
+
+  for (int frame = 0; frame < 300; ++frame) {
+    if (frame % 40 < 35) {  // now and then the buffer keeps its trails
+      memdc::bitblt(buffer, 0, 0, W, H, back, 0, 0, plat::kSrcCopy);
+      blit_plain(ref_buffer, 0, 0, W, H, &ref_back, 0, 0, Rop::Copy);
+    }
+    for (int i = pick(0, 6); i > 0; --i) {
+      const int x = pick(-10, W), y = pick(-10, H), sx = pick(0, 10);
+      const std::uint32_t rop = pick(0, 1) ? plat::kSrcAnd : plat::kSrcPaint;
+      memdc::bitblt(buffer, x, y, 20, 15, sheet, sx, 0, rop);
+      blit_plain(ref_buffer, x, y, 20, 15, &ref_sheet, sx, 0, rop == plat::kSrcAnd ? Rop::And : Rop::Paint);
+    }
+    memdc::bitblt(wdc, 0, 0, W, H, buffer, 0, 0, plat::kSrcCopy);
+    blit_plain(ref_window, 0, 0, W, H, &ref_buffer, 0, 0, Rop::Copy);
+    if (frame == 0) {
+      EXPECT_EQ(memdc::pixels(buffer), window.get()) << "the buffer is drawn straight into the window's picture";
+    }
+    // The window's label, painted over its picture at each showing. The buffer may hold it too
+    // (it is drawn over again at every showing), but nothing else of the window.
+    blit(*window, label_at.x, label_at.y, label_at.w, label_at.h, &label, 0, 0, Rop::Copy);
+    blit_plain(ref_window, label_at.x, label_at.y, label_at.w, label_at.h, &label, 0, 0, Rop::Copy);
+    if (frame == 150) {
+      // Something else drawn into the window: the buffer keeps its own picture.
+      memdc::bitblt(wdc, 5, 5, 40, 30, other, 0, 0, plat::kSrcCopy);
+      blit_plain(ref_window, 5, 5, 40, 30, &ref_other, 0, 0, Rop::Copy);
+      ASSERT_NE(memdc::pixels(buffer), window.get());
+    }
+    ASSERT_TRUE(same(*window, ref_window)) << "frame " << frame;
+    ASSERT_TRUE(same(*memdc::pixels(buffer), ref_buffer, label_at)) << "frame " << frame;
+  }
+  EXPECT_TRUE(same(*memdc::pixels(back), ref_back)) << "the background is never drawn into";
+}
+
+TEST_F(SharedPicture, APictureOfOneColourGrowsBlackAndIsMadeOutWhenDrawnInto) {
+  PixelBuffer red(1, 1);
+  red.row(0)[0] = 0xFF0000;
+  const plat::Handle tile = dc_with(red);
+  const plat::Handle dc = memdc::create_dc();
+  memdc::grow_dc(dc, 40, 30);
+  memdc::fill_tiled(dc, 40, 30, tile, 1, 1);  // red all over
+  memdc::grow_dc(dc, 50, 35);                 // new pixels black
+  EXPECT_EQ(memdc::dc_size(dc).width, 50);
+  const plat::Handle black = memdc::create_dc();
+  memdc::grow_dc(black, 40, 30);
+  memdc::grow_dc(black, 60, 45);
+  memdc::bitblt(black, 2, 2, 5, 5, dc, 38, 28, plat::kSrcCopy);  // red, then black past (40, 30)
+  const PixelBuffer* p = memdc::pixels(black);
+  ASSERT_NE(p, nullptr);
+  EXPECT_EQ(p->width, 60);
+  EXPECT_EQ(p->at(2, 2), 0xFF0000u);
+  EXPECT_EQ(p->at(3, 3), 0xFF0000u);
+  EXPECT_EQ(p->at(4, 4), 0u);
+  EXPECT_EQ(p->at(59, 44), 0u);
+  EXPECT_EQ(memdc::pixels(dc)->at(49, 34), 0u);
+  EXPECT_EQ(memdc::pixels(dc)->at(39, 29), 0xFF0000u);
+}
