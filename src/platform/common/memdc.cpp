@@ -11,11 +11,12 @@ namespace {
 // A bitmap is screen-sized pixels, or a pattern (a tiled background, a picture of one colour)
 // kept as its cell until something draws into it.
 //
-// A window's DC and the memory DC last copied whole into it share one picture from then on:
-// the frame is drawn straight into the window's image and the copy that ends it costs nothing.
-// The window may then show the memory DC's drawing before that copy, which is harmless: a
-// window is shown only between frames, when the two are the same. Anything else drawn into
-// the window gives the memory DC its own pixels again first.
+// A window's DC and the memory DC last copied whole into it share one picture from then on
+// (as does a buffer first drawn into while it is the background the window shows): the frame
+// is drawn straight into the window's image and the copy that ends it costs nothing. The
+// window may then show the memory DC's drawing before that copy, which is harmless: a window
+// is shown only between frames, when the two are the same. Anything else drawn into the window
+// gives the memory DC its own pixels again first.
 struct Entry {
   enum Kind { Free, Dc, Bitmap } kind = Free;
   std::shared_ptr<wumpets::PixelBuffer> image;  // a DC's selected bitmap, or the bitmap itself
@@ -64,11 +65,27 @@ plat::Size& screen() {
   return s;
 }
 
+// A window's image that is, right now, nothing but a whole copy of the pattern.
+std::shared_ptr<wumpets::PixelBuffer> window_showing(const wumpets::Pattern& p) {
+  for (Entry& e : table()) {
+    if (e.kind != Entry::Dc || !e.window || !e.image) continue;
+    const wumpets::PixelBuffer& img = *e.image;
+    const wumpets::PixelBuffer::Mirror& m = img.mirror_;
+    if (img.width == p.width && img.height == p.height && m.source == p.identity && m.x == 0 && m.y == 0 &&
+        m.sx == 0 && m.sy == 0 && m.w == p.width && m.h == p.height && m.own_version == img.version())
+      return e.image;
+  }
+  return nullptr;
+}
+
 // The pixels of a DC that is about to be drawn into or read pixel by pixel: a pattern is made
-// out first (null: no bitmap).
-wumpets::PixelBuffer* made_out(Entry& e) {
+// out first (null: no bitmap). A buffer about to be drawn into that is still the background a
+// window shows (the frame's buffer, before the first frame) takes the window's picture at once
+// rather than a screen-sized copy of its own.
+wumpets::PixelBuffer* made_out(Entry& e, bool drawing = false) {
   if (e.pattern) {
-    e.image = std::make_shared<wumpets::PixelBuffer>(e.pattern->pixels());
+    std::shared_ptr<wumpets::PixelBuffer> shown = e.window || !drawing ? nullptr : window_showing(*e.pattern);
+    e.image = shown ? std::move(shown) : std::make_shared<wumpets::PixelBuffer>(e.pattern->pixels());
     e.pattern.reset();
   }
   return e.image.get();
@@ -153,7 +170,7 @@ void bitblt(plat::Handle dst, int x, int y, int w, int h, plat::Handle src, int 
       return;
     }
     if (d->window) unshare(*d);
-    wumpets::blit(*made_out(*d), x, y, w, h, *s->pattern, sx, sy, op);
+    wumpets::blit(*made_out(*d, true), x, y, w, h, *s->pattern, sx, sy, op);
     return;
   }
   wumpets::PixelBuffer* from = s ? s->image.get() : nullptr;
@@ -165,7 +182,7 @@ void bitblt(plat::Handle dst, int x, int y, int w, int h, plat::Handle src, int 
   } else if (d->window) {
     unshare(*d);
   }
-  wumpets::blit(*made_out(*d), x, y, w, h, from, sx, sy, op);
+  wumpets::blit(*made_out(*d, true), x, y, w, h, from, sx, sy, op);
 
   // The buffer of the frame, copied whole into a window of its size, becomes the window's own.
   if (d->window && whole && s && !s->window && from && from->owns_pixels() && from->width == size.width &&

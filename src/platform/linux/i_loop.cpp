@@ -317,7 +317,9 @@ void run_event_loop() {
     const long long now = now_ns();
     for (plat::Handle h = next_timer(); h && !holding() && timer(h)->due <= now; h = next_timer()) fire(h, now);
     pump();
-    linuxplat::music::idle();
+    // The songs start once the saver's first frame is up: reading the soundfont must not hold
+    // back the first picture.
+    if (L().frame_ticks > 0 || !saver_window()) linuxplat::music::idle();
     if (!L().settled && L().frame_ticks > 0) {
       // Set-up decoded files and made screen-sized copies that are gone now; give the freed
       // heap back, so that the process keeps only what the picture needs.
