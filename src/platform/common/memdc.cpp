@@ -49,10 +49,12 @@ plat::Handle add(Entry e) {
   return static_cast<plat::Handle>(t.size() - 1);
 }
 
-// The last file decoded, known by its path, size and modification time.
+// The last file decoded, known by its path, size and modification time: the bitmap made of it
+// (copied for the next load only while nothing has drawn into it), or its pattern.
 struct Cache {
   std::string stamp;
-  wumpets::PixelBuffer image;
+  std::shared_ptr<wumpets::PixelBuffer> image;
+  std::uint64_t identity = 0, version = 0;
   std::shared_ptr<const wumpets::Pattern> pattern;
 };
 Cache& last_decoded() {
@@ -114,18 +116,25 @@ plat::Handle load_bitmap(const std::string& path) {
   // file decoded and copy it, which is far cheaper than decoding a screen-sized file again.
   Cache& cache = last_decoded();
   const std::string stamp = file_stamp(path);
-  if (stamp.empty() || stamp != cache.stamp) {
-    cache = Cache{};
-    plat::Size uniform;
-    if (!read_bmp(path, cache.image, &uniform)) return 0;
-    if (uniform.width > 0) {
-      cache.pattern = std::make_shared<wumpets::Pattern>(uniform.width, uniform.height, std::move(cache.image));
-      cache.image = wumpets::PixelBuffer();
-    }
-    cache.stamp = stamp;
+  const bool again = !stamp.empty() && stamp == cache.stamp &&
+                     (cache.pattern || (cache.image->identity() == cache.identity && cache.image->version() == cache.version));
+  if (again) {
+    if (cache.pattern) return add(Entry{Entry::Bitmap, nullptr, cache.pattern, false});
+    return add(Entry{Entry::Bitmap, std::make_shared<wumpets::PixelBuffer>(*cache.image), nullptr, false});
   }
-  if (cache.pattern) return add(Entry{Entry::Bitmap, nullptr, cache.pattern, false});
-  return add(Entry{Entry::Bitmap, std::make_shared<wumpets::PixelBuffer>(cache.image), nullptr, false});
+  cache = Cache{};
+  wumpets::PixelBuffer decoded;
+  plat::Size uniform;
+  if (!read_bmp(path, decoded, &uniform)) return 0;
+  cache.stamp = stamp;
+  if (uniform.width > 0) {
+    cache.pattern = std::make_shared<wumpets::Pattern>(uniform.width, uniform.height, std::move(decoded));
+    return add(Entry{Entry::Bitmap, nullptr, cache.pattern, false});
+  }
+  cache.image = std::make_shared<wumpets::PixelBuffer>(std::move(decoded));
+  cache.identity = cache.image->identity();
+  cache.version = cache.image->version();
+  return add(Entry{Entry::Bitmap, cache.image, nullptr, false});
 }
 
 void select_bitmap(plat::Handle dc, plat::Handle bitmap) {
