@@ -11,6 +11,7 @@
 #   every object on                                                <= 2.5%
 #   3840x2160 at Xft.dpi 192 (a 2x scene)                          no more than 1920x1080 at 96
 #   resident memory at 1920x1080 with music                        <= 40 MB
+#   a second 1920x1080 monitor adds to it no more than its own picture
 #   exec to the first animation frame at 1920x1080                 < 100 ms
 #
 # Usage: bench/saver_cpu.sh [--before=PROGRAM] [PROGRAM] [SECONDS]
@@ -56,6 +57,10 @@ start_xvfb 3840x2160x24 || exit 1
 uhd_display=$DISPLAY uhd_x=$XVFB_PID
 pids+=("$uhd_x")
 echo "Xft.dpi: 192" | DISPLAY=$uhd_display xrdb -merge
+# Two 1920x1080 monitors side by side (Xinerama): what a second monitor adds.
+start_xvfb 1920x1080x24 -screen 1 1920x1080x24 +xinerama || exit 1
+dual_display=$DISPLAY dual_x=$XVFB_PID
+pids+=("$dual_x")
 
 clk=$(getconf CLK_TCK)
 cpu_ticks() { awk '{print $14 + $15}' "/proc/$1/stat"; }
@@ -120,6 +125,7 @@ row mute "1920x1080, default settings muted" "$hd_display" "$hd_x" "$tmp/default
 row every "1920x1080, every object, with music" "$hd_display" "$hd_x" "$tmp/every"
 row uhd1 "3840x2160 at scale 1, with music" "$uhd_display" "$uhd_x" "$tmp/default" --scale=1
 row uhd "3840x2160, Xft.dpi 192 (scale 2), with music" "$uhd_display" "$uhd_x" "$tmp/default"
+row dual "two 1920x1080 monitors, with music" "$dual_display" "$dual_x" "$tmp/default"
 
 # Stock hacks on the same 1080p display, for scale.
 hacks=""
@@ -149,4 +155,6 @@ v=$(total mute.after); goal "1920x1080 muted, program + X <= 1%" "$v%" "$(b tota
 v=$(total every.after); goal "1920x1080 every object, program + X <= 2.5%" "$v%" "$(b total every.before)" "$(cmp_le "$v" 2.5)"
 v=$(total uhd.after); goal "3840x2160 at scale 2 no more than 1920x1080 at scale 1 ($(total hd.after)%)" "$v%" "" "$(cmp_le "$v" "$(total hd.after)")"
 v=$(field hd.after 2); goal "resident memory at 1920x1080 with music <= 40 MB" "$((v / 1024)) MB" "$(b field hd.before 2 | awk '{ if ($1) printf "%d MB", $1 / 1024 }')" "$(cmp_le "$v" 40960)"
+v=$(( $(field dual.after 2) - $(field hd.after 2) ))
+goal "a second 1920x1080 monitor adds no more than its picture (8.1 MB)" "$((v / 1024)) MB" "$(b field dual.before 2 | awk -v h="$(b field hd.before 2)" '{ if ($1) printf "%d MB", ($1 - h) / 1024 }')" "$(cmp_le "$v" 8300)"
 v=$(field hd.after 3); goal "exec to first animation frame at 1920x1080 < 100 ms" "$v ms" "$(b field hd.before 3 | awk '{ if ($1) printf "%s ms", $1 }')" "$(cmp_le "$v" 99)"

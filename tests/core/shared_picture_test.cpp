@@ -5,6 +5,7 @@
 
 #include <memory>
 #include <random>
+#include <vector>
 
 #include "platform/common/memdc.h"
 
@@ -50,62 +51,69 @@ class SharedPicture : public ::testing::Test {
 }  // namespace
 
 TEST_F(SharedPicture, FramesThroughTheSharedBufferShowWhatSeparateBuffersShow) {
-  std::mt19937 rng(11);
-  auto pick = [&](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
-  const int W = 90, H = 60;
-  auto window = std::make_shared<PixelBuffer>(W, H);
-  const plat::Handle wdc = memdc::create_dc_on(window);
-  const plat::Handle tile = dc_with(filled(14, 10, 1)), sheet = dc_with(filled(30, 20, 2));
-  const plat::Handle other = dc_with(filled(W, H, 6));
-  const plat::Handle back = memdc::create_dc(), buffer = memdc::create_dc();
-  memdc::grow_dc(back, W, H);
-  memdc::grow_dc(buffer, W, H);
-  memdc::fill_tiled(back, W, H, tile, 14, 10);
-  memdc::fill_tiled(buffer, W, H, dc_with(PixelBuffer(1, 1)), 1, 1);  // black, as the buffer file is
+  // A window's image of its own, and one that borrows a window surface's pixels.
+  for (const bool borrowed : {false, true}) {
+    SCOPED_TRACE(borrowed ? "borrowed pixels" : "own pixels");
+    memdc::reset();
+    std::mt19937 rng(11);
+    auto pick = [&](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
+    const int W = 90, H = 60;
+    std::vector<std::uint32_t> surface(static_cast<std::size_t>(W + 6) * H);
+    auto window = std::make_shared<PixelBuffer>(W, H);
+    if (borrowed) *window = PixelBuffer::borrowed(surface.data(), W, H, W + 6);
+    const plat::Handle wdc = memdc::create_dc_on(window);
+    const plat::Handle tile = dc_with(filled(14, 10, 1)), sheet = dc_with(filled(30, 20, 2));
+    const plat::Handle other = dc_with(filled(W, H, 6));
+    const plat::Handle back = memdc::create_dc(), buffer = memdc::create_dc();
+    memdc::grow_dc(back, W, H);
+    memdc::grow_dc(buffer, W, H);
+    memdc::fill_tiled(back, W, H, tile, 14, 10);
+    memdc::fill_tiled(buffer, W, H, dc_with(PixelBuffer(1, 1)), 1, 1);  // black, as the buffer file is
 
-  const PixelBuffer label = filled(25, 6, 3);
-  const PixelBuffer::Area label_at{10, H - 8, 25, 6};
-  PixelBuffer ref_back(W, H), ref_buffer(W, H), ref_window(W, H);
-  const PixelBuffer ref_tile = filled(14, 10, 1), ref_sheet = filled(30, 20, 2), ref_other = filled(W, H, 6);
-  for (int r = 0; r * 10 <= H; ++r)
-    for (int c = 0; c * 14 <= W; ++c) blit_plain(ref_back, c * 14, r * 10, 14, 10, &ref_tile, 0, 0, Rop::Copy);
+    const PixelBuffer label = filled(25, 6, 3);
+    const PixelBuffer::Area label_at{10, H - 8, 25, 6};
+    PixelBuffer ref_back(W, H), ref_buffer(W, H), ref_window(W, H);
+    const PixelBuffer ref_tile = filled(14, 10, 1), ref_sheet = filled(30, 20, 2), ref_other = filled(W, H, 6);
+    for (int r = 0; r * 10 <= H; ++r)
+      for (int c = 0; c * 14 <= W; ++c) blit_plain(ref_back, c * 14, r * 10, 14, 10, &ref_tile, 0, 0, Rop::Copy);
 
-  // The saver's first showing: the background into the window and into the buffer.
-  memdc::bitblt(wdc, 0, 0, W, H, back, 0, 0, plat::kSrcCopy);
-  memdc::bitblt(buffer, 0, 0, W, H, back, 0, 0, plat::kSrcCopy);
-  blit_plain(ref_window, 0, 0, W, H, &ref_back, 0, 0, Rop::Copy);
-  blit_plain(ref_buffer, 0, 0, W, H, &ref_back, 0, 0, Rop::Copy);
+    // The saver's first showing: the background into the window and into the buffer.
+    memdc::bitblt(wdc, 0, 0, W, H, back, 0, 0, plat::kSrcCopy);
+    memdc::bitblt(buffer, 0, 0, W, H, back, 0, 0, plat::kSrcCopy);
+    blit_plain(ref_window, 0, 0, W, H, &ref_back, 0, 0, Rop::Copy);
+    blit_plain(ref_buffer, 0, 0, W, H, &ref_back, 0, 0, Rop::Copy);
 
-  for (int frame = 0; frame < 300; ++frame) {
-    if (frame % 40 < 35) {  // now and then the buffer keeps its trails
-      memdc::bitblt(buffer, 0, 0, W, H, back, 0, 0, plat::kSrcCopy);
-      blit_plain(ref_buffer, 0, 0, W, H, &ref_back, 0, 0, Rop::Copy);
+    for (int frame = 0; frame < 300; ++frame) {
+      if (frame % 40 < 35) {  // now and then the buffer keeps its trails
+        memdc::bitblt(buffer, 0, 0, W, H, back, 0, 0, plat::kSrcCopy);
+        blit_plain(ref_buffer, 0, 0, W, H, &ref_back, 0, 0, Rop::Copy);
+      }
+      for (int i = frame == 0 ? 1 : pick(0, 6); i > 0; --i) {
+        const int x = pick(-10, W), y = pick(-10, H), sx = pick(0, 10);
+        const std::uint32_t rop = pick(0, 1) ? plat::kSrcAnd : plat::kSrcPaint;
+        memdc::bitblt(buffer, x, y, 20, 15, sheet, sx, 0, rop);
+        blit_plain(ref_buffer, x, y, 20, 15, &ref_sheet, sx, 0, rop == plat::kSrcAnd ? Rop::And : Rop::Paint);
+      }
+      if (frame == 0) {
+        EXPECT_EQ(memdc::pixels(buffer), window.get()) << "the buffer is drawn straight into the window's picture";
+      }
+      memdc::bitblt(wdc, 0, 0, W, H, buffer, 0, 0, plat::kSrcCopy);
+      blit_plain(ref_window, 0, 0, W, H, &ref_buffer, 0, 0, Rop::Copy);
+      // The window's label, painted over its picture at each showing. The buffer may hold it too
+      // (it is drawn over again at every showing), but nothing else of the window.
+      blit(*window, label_at.x, label_at.y, label_at.w, label_at.h, &label, 0, 0, Rop::Copy);
+      blit_plain(ref_window, label_at.x, label_at.y, label_at.w, label_at.h, &label, 0, 0, Rop::Copy);
+      if (frame == 150) {
+        // Something else drawn into the window: the buffer keeps its own picture.
+        memdc::bitblt(wdc, 5, 5, 40, 30, other, 0, 0, plat::kSrcCopy);
+        blit_plain(ref_window, 5, 5, 40, 30, &ref_other, 0, 0, Rop::Copy);
+        ASSERT_NE(memdc::pixels(buffer), window.get());
+      }
+      ASSERT_TRUE(same(*window, ref_window)) << "frame " << frame;
+      ASSERT_TRUE(same(*memdc::pixels(buffer), ref_buffer, label_at)) << "frame " << frame;
     }
-    for (int i = frame == 0 ? 1 : pick(0, 6); i > 0; --i) {
-      const int x = pick(-10, W), y = pick(-10, H), sx = pick(0, 10);
-      const std::uint32_t rop = pick(0, 1) ? plat::kSrcAnd : plat::kSrcPaint;
-      memdc::bitblt(buffer, x, y, 20, 15, sheet, sx, 0, rop);
-      blit_plain(ref_buffer, x, y, 20, 15, &ref_sheet, sx, 0, rop == plat::kSrcAnd ? Rop::And : Rop::Paint);
-    }
-    if (frame == 0) {
-      EXPECT_EQ(memdc::pixels(buffer), window.get()) << "the buffer is drawn straight into the window's picture";
-    }
-    memdc::bitblt(wdc, 0, 0, W, H, buffer, 0, 0, plat::kSrcCopy);
-    blit_plain(ref_window, 0, 0, W, H, &ref_buffer, 0, 0, Rop::Copy);
-    // The window's label, painted over its picture at each showing. The buffer may hold it too
-    // (it is drawn over again at every showing), but nothing else of the window.
-    blit(*window, label_at.x, label_at.y, label_at.w, label_at.h, &label, 0, 0, Rop::Copy);
-    blit_plain(ref_window, label_at.x, label_at.y, label_at.w, label_at.h, &label, 0, 0, Rop::Copy);
-    if (frame == 150) {
-      // Something else drawn into the window: the buffer keeps its own picture.
-      memdc::bitblt(wdc, 5, 5, 40, 30, other, 0, 0, plat::kSrcCopy);
-      blit_plain(ref_window, 5, 5, 40, 30, &ref_other, 0, 0, Rop::Copy);
-      ASSERT_NE(memdc::pixels(buffer), window.get());
-    }
-    ASSERT_TRUE(same(*window, ref_window)) << "frame " << frame;
-    ASSERT_TRUE(same(*memdc::pixels(buffer), ref_buffer, label_at)) << "frame " << frame;
+    EXPECT_TRUE(same(*memdc::pixels(back), ref_back)) << "the background is never drawn into";
   }
-  EXPECT_TRUE(same(*memdc::pixels(back), ref_back)) << "the background is never drawn into";
 }
 
 TEST_F(SharedPicture, APictureOfOneColourGrowsBlackAndIsMadeOutWhenDrawnInto) {

@@ -93,11 +93,16 @@ wumpets::PixelBuffer* made_out(Entry& e, bool drawing = false) {
   return e.image.get();
 }
 
-// Memory DCs sharing a window's picture get pixels of their own.
+// Memory DCs sharing a window's picture get pixels of their own (a copy of a window's image
+// that borrows its surface's pixels would borrow them too: copy pixel by pixel).
 void unshare(const Entry& window) {
-  for (Entry& e : table())
-    if (&e != &window && e.kind == Entry::Dc && !e.window && e.image == window.image)
-      e.image = std::make_shared<wumpets::PixelBuffer>(*window.image);
+  for (Entry& e : table()) {
+    if (&e == &window || e.kind != Entry::Dc || e.window || e.image != window.image) continue;
+    const wumpets::PixelBuffer& img = *window.image;
+    auto own = std::make_shared<wumpets::PixelBuffer>(img.width, img.height);
+    wumpets::blit_plain(*own, 0, 0, img.width, img.height, &img, 0, 0, wumpets::Rop::Copy);
+    e.image = std::move(own);
+  }
 }
 
 }  // namespace
