@@ -98,7 +98,7 @@ done
 rm -f "$TMP/alone/"zelkin-wumpets-*.so
 
 # An error report (a speed beyond any number the setting holds) in saver mode: the code and why
-# no dialog shows go to standard error, and the saver carries on as it does beside the dialog.
+# no dialog shows go to standard error, and the saver carries on in sight: a click ends it.
 printf '[Zelkin Wumpets]\nfirstrun=1\nwumpet1=1\nspeed=40000\n' >"$INI"
 start "$ALONE" "$TMP/report.log" /s
 sleep 3
@@ -107,6 +107,8 @@ if kill -0 "$APP_PID" 2>/dev/null; then
     grep -q "no dialog can be shown: .*zelkin-wumpets-dialogs.so" "$TMP/report.log" &&
     pass "without the dialogs an error report goes to standard error: $(tr '\n' ' ' <"$TMP/report.log")" ||
     fail "error report without the dialogs: $(cat "$TMP/report.log")"
+  xdotool mousemove 400 300 click 1
+  ended && pass "the saver ends on a click after the report" || fail "the saver lives on after a click"
 else
   wait "$APP_PID"
   fail "the saver ended with status $? after an error report without the dialogs: $(cat "$TMP/report.log")"
