@@ -13,7 +13,10 @@ std::string error_code(int number, const std::string& progressmark, const std::s
 }
 
 void sys_ReportError(Starter& st, const std::string& label, int number) {
-  if (st.runmode == kModeSaver) {
+  // The views step out of the way of the dialog, and only of a dialog: where none can be shown
+  // the code on the error log is the whole report, and the saver stays in sight rather than
+  // running on hidden, where nobody could see or end it.
+  if (st.runmode == kModeSaver && st.bugreport.load()) {
     plat::show_cursor(true);
     // Every view steps out of the way (a hidden window holds no grab): the dialog takes clicks.
     for (int v = 1; v <= st.viewcount; ++v) {
@@ -28,17 +31,23 @@ void sys_ReportError(Starter& st, const std::string& label, int number) {
   st.bugreport.show(error_code(number, st.progressmark, label));
 }
 
-void BugReportForm::show(const std::string& code) {
-  title = code;
-  plat::log_error(code);
+bool BugReportForm::load() {
   if (dialog == 0) {
     dialog = plat::dialog_create(bugreport_layout(), this);
+    if (dialog == 0) return false;
     FormGeometry form;
     plat::dialog_outer_size(dialog, form.width, form.height);
     CenterForm(*st, form);
     plat::dialog_move(dialog, form.left, form.top);
     plat::dialog_set_topmost(dialog, true);
   }
+  return true;
+}
+
+void BugReportForm::show(const std::string& code) {
+  title = code;
+  plat::log_error(code);
+  if (!load()) return;
   // A later report only replaces the title; the dialog stays where it is.
   plat::dialog_set_caption(dialog, code);
   if (!visible) {

@@ -24,6 +24,9 @@ void sys_ReportError(Starter& st, const std::string& label, int number);
 // the shutdown.
 struct BugReportForm final : plat::DialogEvents, KeyTarget {
   explicit BugReportForm(Starter* owner) : st(owner) {}
+  // Loads the dialog, centred and on top, the first time; false when no dialog can be shown.
+  bool load();
+  // Logs the code and shows it in the dialog (where there is one).
   void show(const std::string& code);
   void on_control(plat::Handle dialog, int control, int value, const std::string& text) override;
   void on_close_request(plat::Handle dialog) override;

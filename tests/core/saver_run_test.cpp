@@ -5,6 +5,7 @@
 #include "alloc_counter.h"
 #include "engine/saver_form.h"
 #include "fixture.h"
+#include "platform/headless/headless_dialogs.h"
 #include "preview/preview_form.h"
 
 using namespace wumpets;
@@ -347,6 +348,31 @@ TEST_F(SaverRun, ErrorsOnSeveralMonitorsGoToOneDialogAndHideEveryView) {
   EXPECT_EQ(st_.bugreport.dialog, dialog) << "the one dialog shows the new code";
   for (int v = 1; v <= st_.viewcount; ++v) EXPECT_FALSE(headless::window(view_window(st_, v))->visible) << v;
   EXPECT_TRUE(headless::error_dialog_visible());
+}
+
+// Where no dialog can be shown (no display, no dialogs module) the error log is the whole report:
+// the saver's window stays in sight and the saver goes on, so that input still ends it; hidden
+// windows under no dialog would leave a saver running that nobody can see or end.
+TEST_F(SaverRun, AnErrorWithNoDialogToShowLeavesTheSaverInSight) {
+  headless::reset(cfg_);
+  headless_dialogs::refuse_dialogs(true);
+  start_saver({"wumpet1=1", "speed=60"});
+  SaverForm& f = *st_.saver;
+  headless::advance_ms(300);
+  headless::clear_calls();
+  st_.scene.wumpets(1).x = 2147483600;  // its next step overflows
+  st_.scene.wumpets(1).dx = 100;
+  headless::advance_ms(100);
+  EXPECT_GE(count_calls("log_error Error Code: ZW- 6-009 ScreenSaver/Update_Wumpets"), 1) << "the code is on the error log";
+  EXPECT_EQ(st_.bugreport.dialog, 0);
+  EXPECT_EQ(count_calls("window_hide"), 0);
+  EXPECT_TRUE(headless::window(saver_window())->visible);
+  st_.scene.wumpets(1).x = 100;
+  st_.scene.wumpets(1).dx = 1;
+  const int frames = f.framecounter;
+  headless::advance_ms(300);
+  EXPECT_GT(f.framecounter, frames) << "the saver goes on";
+  EXPECT_THROW(headless::click(saver_window()), headless::ProcessEnded);
 }
 
 // Monitors plugged in while the saver runs get a view of their own, drawn and shown; one

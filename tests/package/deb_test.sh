@@ -35,6 +35,8 @@ done
 dpkg-deb -c "$deb" | awk '{ print $1, $6, $7, $8 }' | sed 's|\./|/|' >"$tmp/list"
 has() { grep -q "^$1 $2\( \|$\)" "$tmp/list" || fail "no $2 ($1) in the package"; }
 has -rwxr-xr-x /usr/bin/zelkin-wumpets
+# The modules the program opens when it first shows a dialog or a message.
+for m in dialogs text; do has -rw-r--r-- "/usr/lib/zelkin-wumpets/zelkin-wumpets-$m.so"; done
 for link in xscreensaver/zelkin-wumpets xsecurelock/saver_zelkin-wumpets; do
   grep -q "^lrwxrwxrwx /usr/libexec/$link -> ../../bin/zelkin-wumpets\$" "$tmp/list" ||
     fail "no link /usr/libexec/$link -> ../../bin/zelkin-wumpets"
@@ -64,7 +66,9 @@ if [ -n "$stray" ]; then fail "stray files: $stray"; fi
 root=$tmp/root
 dpkg-deb -x "$deb" "$root"
 prog=$root/usr/bin/zelkin-wumpets
-readelf -S "$prog" | grep -q -e '\.debug_' -e '\.symtab' && fail "the program is not stripped"
+for f in "$prog" "$root"/usr/lib/zelkin-wumpets/*.so; do
+  readelf -S "$f" | grep -q -e '\.debug_' -e '\.symtab' && fail "$f is not stripped"
+done
 zcat "$root/usr/share/doc/zelkin-wumpets/changelog.gz" | head -1 | grep -q "^zelkin-wumpets ($version) " ||
   fail "changelog's first entry is not $version"
 desktop=$root/usr/share/applications/org.vornicade.ZelkinWumpets.desktop
@@ -112,6 +116,16 @@ if "$prog" --render="$shot" --frames=5 --size=320x240 --seed=7 --config-dir="$tm
   grep -q 'no complete data folder' "$tmp/render.txt" && fail "--render: $(cat "$tmp/render.txt")"
 else
   fail "--render exits non-zero: $(cat "$tmp/render.txt")"
+fi
+
+# A message is drawn by the text module, found in the unpacked lib/zelkin-wumpets: the picture
+# differs from the one without it.
+if "$prog" --render="$tmp/message.png" --frames=5 --size=320x240 --seed=7 --config-dir="$tmp/cfg" \
+  --message="Peace and love" /s >"$tmp/message.txt" 2>&1; then
+  grep -q 'cannot be drawn' "$tmp/message.txt" && fail "--message: $(cat "$tmp/message.txt")"
+  cmp -s "$shot" "$tmp/message.png" && fail "--message draws no message"
+else
+  fail "--render with a message exits non-zero: $(cat "$tmp/message.txt")"
 fi
 
 # The help page is handed to the browser by a plain path, without "bin/..".

@@ -11,6 +11,7 @@ struct State {
   std::map<plat::Handle, DialogState> dialogs;
   plat::Handle next = 5000;
   std::vector<std::pair<std::string, std::string>> boxes;
+  bool refuse = false;  // no dialog can be shown (as with no display)
 };
 
 State& S() {
@@ -141,6 +142,8 @@ void close(plat::Handle h) {
 
 const std::vector<std::pair<std::string, std::string>>& message_boxes() { return S().boxes; }
 
+void refuse_dialogs(bool refuse) { S().refuse = refuse; }
+
 }  // namespace headless_dialogs
 
 namespace plat {
@@ -148,6 +151,7 @@ namespace plat {
 using headless_dialogs::S;
 
 Handle dialog_create(const DialogSpec& desc, DialogEvents* events) {
+  if (S().refuse) return 0;
   const Handle h = S().next++;
   headless_dialogs::DialogState d;
   d.desc = desc;

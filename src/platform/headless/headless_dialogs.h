@@ -55,4 +55,7 @@ void close(plat::Handle dialog);              // through the window frame
 // Message boxes shown, title and text.
 const std::vector<std::pair<std::string, std::string>>& message_boxes();
 
+// From now until the next reset, dialog_create fails as where no dialog can be shown.
+void refuse_dialogs(bool refuse);
+
 }  // namespace headless_dialogs

@@ -2,7 +2,9 @@
 // grey, the MS Sans Serif bitmap font (fonts-wine). Twips become pixels at the screen's own
 // resolution (15 twips to the pixel at 96 dots per inch, 7.5 at 192); the font follows it and the
 // pictures are drawn at a whole-number scale, so they stay crisp. FLTK shares the one thread with
-// the saver: the event loop asks dialogs_active() and lets dialogs_wait() wait.
+// the saver: the event loop asks dialogs_active() and lets dialogs_wait() wait. This file is the
+// dialogs module, opened by the program on its first dialog (modules.h): only the entry at its
+// end is visible outside it.
 //
 // Keys are the core's (dialogs/keyboard.h): every key pressed in a dialog goes to it as a raw key
 // before FLTK sees it, and FLTK's own navigation, shortcuts and radio groups never run; a key the
@@ -39,8 +41,7 @@
 #include <memory>
 
 #include "platform/dialogs.h"
-#include "platform/linux/i_video.h"
-#include "platform/linux/linux_platform.h"
+#include "platform/linux/modules.h"
 
 namespace {
 struct Dialog;
@@ -68,6 +69,7 @@ struct FrameExtents {
 
 // Everything the dialogs keep: the toolkit's start, the pictures read and the open dialogs.
 struct FltkState {
+  const DialogHost* host = nullptr;  // the program's side, given when the module is opened
   bool started = false;
   bool have_display = false;
   bool restack = false;  // a dialog was shown: the topmost ones go over it once it is mapped
@@ -126,7 +128,7 @@ void accept_bitmap_font() {
 void give_dialogs_icon() {
   std::vector<std::unique_ptr<Fl_RGB_Image>> images;
   std::vector<const Fl_RGB_Image*> list;
-  for (const IconPicture& icon : app_icons()) {
+  for (const IconPicture& icon : F().host->app_icons()) {
     images.push_back(std::make_unique<Fl_RGB_Image>(icon.rgba.data(), icon.size, icon.size, 4));
     list.push_back(images.back().get());
   }
@@ -144,7 +146,7 @@ bool fltk_start() {
   accept_bitmap_font();
   fl_open_display(dpy);
   F().have_display = true;
-  const double dpi = screen_dpi();
+  const double dpi = F().host->screen_dpi();
   F().scale.twips_per_pixel = 1440.0 / dpi;
   F().trace_focus = std::getenv("WUMPETS_TRACE_FOCUS") != nullptr;
   F().scale.font = static_cast<Fl_Fontsize>(std::lround(kFontSize96 * dpi / 96.0));
@@ -247,7 +249,7 @@ Fl_Image* load_picture(const std::string& file) {
   auto it = cache.find(file);
   if (it != cache.end()) return it->second.get();
   std::unique_ptr<Fl_Image> img;
-  for (const std::string& dir : {program_dir() + "/resources/", share_dir() + "/resources/"}) {
+  for (const std::string& dir : {F().host->program_dir() + "/resources/", F().host->share_dir() + "/resources/"}) {
     const std::string path = dir + file;
     if (::access(path.c_str(), R_OK) != 0) continue;
     auto bmp = std::make_unique<Fl_BMP_Image>(path.c_str());
@@ -850,7 +852,7 @@ void dialog_move(Handle h, float left, float top) {
   if (Dialog* d = live(h)) {
     linuxplat::probe_frame_extents();
     const auto& f = linuxplat::F().frame;
-    const linuxvideo::Monitor primary = linuxvideo::monitor_bounds(0);
+    const linuxvideo::Monitor primary = linuxplat::F().host->monitor_bounds(0);
     d->window->position(primary.x + px(left) + f.left, primary.y + px(top) + f.top);
   }
 }
@@ -971,7 +973,7 @@ void message_box(const std::string& title, const std::string& text) {
   dialog_set_caption(h, title);
   float width = 0, height = 0;
   dialog_outer_size(h, width, height);
-  const ScreenMetrics m = screen_metrics();
+  const ScreenMetrics m = linuxplat::F().host->screen_metrics();
   dialog_move(h, m.width_twips / 2.0f - width / 2.0f, m.height_twips / 2.0f - height / 2.0f);
   dialog_show(h);
   control_focus(h, 1);
@@ -981,3 +983,16 @@ void message_box(const std::string& title, const std::string& text) {
 }
 
 }  // namespace plat
+
+// The module's one visible symbol: the program gives its side and takes the dialogs' calls.
+extern "C" __attribute__((visibility("default"))) const linuxplat::DialogModule* wumpets_dialogs_module(
+    const linuxplat::DialogHost* host) {
+  using namespace plat;
+  static const linuxplat::DialogModule table{
+      linuxplat::module_stamp(), linuxplat::dialogs_active, linuxplat::dialogs_wait, linuxplat::dialogs_over,
+      dialog_create, dialog_destroy, dialog_show, dialog_hide, dialog_set_caption, dialog_outer_size, dialog_move,
+      dialog_set_topmost, dialog_set_owner, control_set_value, control_set_enabled, control_set_text,
+      control_copy_picture, control_focus, message_box};
+  linuxplat::F().host = host;
+  return &table;
+}
