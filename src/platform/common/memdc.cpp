@@ -93,16 +93,19 @@ wumpets::PixelBuffer* made_out(Entry& e, bool drawing = false) {
   return e.image.get();
 }
 
-// Memory DCs sharing a window's picture get pixels of their own (a copy of a window's image
+// Pixels of its own for a DC, copied from the picture it shares (a copy of a window's image
 // that borrows its surface's pixels would borrow them too: copy pixel by pixel).
+void own_copy(Entry& e) {
+  const wumpets::PixelBuffer& img = *e.image;
+  auto own = std::make_shared<wumpets::PixelBuffer>(img.width, img.height);
+  wumpets::blit_plain(*own, 0, 0, img.width, img.height, &img, 0, 0, wumpets::Rop::Copy);
+  e.image = std::move(own);
+}
+
+// Memory DCs sharing a window's picture get pixels of their own.
 void unshare(const Entry& window) {
-  for (Entry& e : table()) {
-    if (&e == &window || e.kind != Entry::Dc || e.window || e.image != window.image) continue;
-    const wumpets::PixelBuffer& img = *window.image;
-    auto own = std::make_shared<wumpets::PixelBuffer>(img.width, img.height);
-    wumpets::blit_plain(*own, 0, 0, img.width, img.height, &img, 0, 0, wumpets::Rop::Copy);
-    e.image = std::move(own);
-  }
+  for (Entry& e : table())
+    if (&e != &window && e.kind == Entry::Dc && !e.window && e.image == window.image) own_copy(e);
 }
 
 }  // namespace
@@ -223,7 +226,11 @@ void grow_dc(plat::Handle dc, int w, int h) {
       return;
     }
   }
-  if (d->window) unshare(*d);
+  if (d->window) {
+    unshare(*d);
+  } else if (d->image && d->image.use_count() > 1) {
+    own_copy(*d);  // a buffer sharing a window's picture grows one of its own, not the window's
+  }
   if (!made_out(*d)) d->image = std::make_shared<wumpets::PixelBuffer>();
   d->image->grow(w, h);
 }
