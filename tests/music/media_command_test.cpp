@@ -392,6 +392,80 @@ TEST_F(Music, WithoutAUsableAudioOutputSongsRunSilentlyInTime) {
   ::setenv("SDL_AUDIODRIVER", "dummy", 1);
 }
 
+// Where nothing can be heard, the players count the samples of a clock that the commands
+// themselves bring up to date. A song is over when, and only when, its length has passed since
+// "play", however long the sequencer sat idle before, and lasts as long when played again.
+TEST_F(Music, WithNothingToHearASongLastsItsLengthExactly) {
+  using Clock = std::chrono::steady_clock;
+  auto since = [](Clock::time_point t) { return std::chrono::duration<double>(Clock::now() - t).count(); };
+  constexpr double kLength = 1.0;
+  constexpr double kSlack = 0.010;  // a synthesizer block and the player's rounding, with room
+  const fs::path one_second = dir_ / "d_3.Mid";
+  write_file(one_second, make_song(kLength, 4));
+  ASSERT_EQ(send(open_command(one_second, "song0")), 0);
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));  // idle time, which no song owns
+  for (int round = 0; round < 2; ++round) {
+    SCOPED_TRACE(round);
+    const Clock::time_point start = Clock::now();
+    ASSERT_EQ(send("play song0 from 0"), 0);
+    const double play_took = since(start);
+    double stopped_at = -1;
+    while (stopped_at < 0 && since(start) < kLength + 5) {
+      const double asked = since(start);
+      const std::string mode = status("song0");
+      const double answered = since(start);
+      if (mode == "stopped")
+        stopped_at = answered;
+      else
+        EXPECT_LT(asked - play_took, kLength + kSlack) << "still playing after its length";
+      std::this_thread::sleep_for(std::chrono::milliseconds(3));
+    }
+    EXPECT_GE(stopped_at, kLength - kSlack) << "stopped before its length (-1: never)";
+    if (round == 0) std::this_thread::sleep_for(std::chrono::milliseconds(200));
+  }
+}
+
+// On an output (SDL's disk writer stands in for a sound card), "stop" cuts the song off rather
+// than letting its notes ring out: after the command returns the output receives at most the
+// buffer rendered before it, well under the tenth of a second a listener would notice.
+TEST_F(Music, StopSilencesAnOutputWithinATenthOfASecond) {
+  if (!fs::exists(linuxplat::music::kDefaultSoundfont)) GTEST_SKIP() << "no soundfont installed";
+  linuxplat::music::shut_down();
+  const fs::path raw = dir_ / "output.raw";
+  ::setenv("SDL_AUDIODRIVER", "disk", 1);
+  ::setenv("SDL_DISKAUDIOFILE", raw.c_str(), 1);
+  auto size = [&raw] { return fs::exists(raw) ? fs::file_size(raw) : std::uintmax_t{0}; };
+  auto read_all = [&raw] {
+    std::ifstream in(raw, std::ios::binary);
+    std::vector<float> samples;
+    float s;
+    while (in.read(reinterpret_cast<char*>(&s), sizeof s)) samples.push_back(s);
+    return samples;
+  };
+  constexpr std::uintmax_t kFrameBytes = 2 * sizeof(float);  // stereo floats as rendered
+  ASSERT_EQ(send(open_command(long_, "song1")), 0);
+  ASSERT_EQ(send("play song1 from 0"), 0);
+  // Until the output has half a second of the song.
+  for (int i = 0; i < 500 && size() < 22050 * kFrameBytes; ++i)
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  ASSERT_EQ(status("song1"), "playing");
+  ASSERT_EQ(send("stop song1"), 0);
+  const std::uintmax_t at_stop = size();
+  for (int i = 0; i < 500 && size() < at_stop + 22050 * kFrameBytes; ++i)
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  ::setenv("SDL_AUDIODRIVER", "dummy", 1);
+  ::unsetenv("SDL_DISKAUDIOFILE");
+  const std::vector<float> samples = read_all();
+  ASSERT_GE(samples.size() * sizeof(float), at_stop + 22050 * kFrameBytes) << "the output stopped running";
+  std::size_t last_sound = 0;
+  for (std::size_t i = 0; i < samples.size(); ++i)
+    if (samples[i] != 0.0f) last_sound = i + 1;
+  const auto stop_sample = static_cast<std::size_t>(at_stop / sizeof(float));
+  EXPECT_GT(rms(std::vector<float>(samples.begin(), samples.begin() + stop_sample)), 0.001) << "no song was heard";
+  const double heard_after = last_sound > stop_sample ? static_cast<double>(last_sound - stop_sample) / 2 / 44100 : 0.0;
+  EXPECT_LT(heard_after, 0.1) << "seconds of the song after \"stop\"";
+}
+
 TEST_F(Music, SongsRenderedThroughTheSoundfontAreNotSilent) {
   if (!fs::exists(linuxplat::music::kDefaultSoundfont)) GTEST_SKIP() << "no soundfont installed";
   const auto ours = linuxplat::music::render_offline(short_.string(), linuxplat::music::kDefaultSoundfont,

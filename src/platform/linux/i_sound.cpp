@@ -1,26 +1,30 @@
 // The media command strings on Linux: a MIDI sequencer made of FluidSynth players feeding one
 // synthesizer, rendered from an SDL audio callback. Without an audio device the songs still run
-// in time through SDL's silent "dummy" output, and without the soundfont they run in time
-// silently, so the saver never stops for want of a sound card.
+// in time on a silent clock of our own (where SDL would offer its "dummy" output), and without
+// the soundfont they run in time silently, so the saver never stops for want of a sound card.
 //
-// Threads: the commands come from the saver's one thread; the synthesizer and the players'
-// clocks run in SDL's audio thread (a player counts the samples rendered). Every change to a
-// player, and every look at its state, happens with the audio device locked.
+// Threads: the commands come from the saver's one thread; with an output, the synthesizer and
+// the players' clocks run in SDL's audio thread (a player counts the samples rendered), and
+// every change to a player, and every look at its state, happens with the audio device locked.
+// On the silent clock there is no audio thread: each command first renders the samples due
+// since the last one, with the players' notes held back from the synthesizer, so the players
+// count the same samples while no voice is ever computed.
 #include <SDL.h>
 #include <fluidsynth.h>
 #include <glib.h>
 #include <sys/stat.h>
 
 #include <algorithm>
-#include <string_view>
 #include <array>
 #include <cctype>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <iterator>
 #include <map>
+#include <string_view>
 
 #include "platform/linux/i_sound.h"
 #include "platform/platform.h"
@@ -31,7 +35,9 @@ namespace {
 
 
 constexpr int kSampleRate = 44100;
-constexpr int kBufferFrames = 1024;
+// 46 ms a callback: half the wake-ups of 1024 frames, and a song's start or stop still reaches
+// the ear within two buffers (about 93 ms).
+constexpr int kBufferFrames = 2048;
 
 struct Song {
   std::string path;
@@ -49,6 +55,11 @@ struct Engine {
   fluid_settings_t* settings = nullptr;
   fluid_synth_t* synth = nullptr;
   SDL_AudioDeviceID device = 0;
+  // No output to hear: the players run on the silent clock (see the top of this file).
+  bool silent = false;
+  std::chrono::steady_clock::time_point clock_start;
+  std::uint64_t clock_frames = 0;  // rendered since clock_start, or skipped while none played
+  std::array<float, 2 * kBufferFrames> scratch{};  // where the silent clock's samples go
   std::map<std::string, Song> songs;  // by alias, lower case
 };
 
@@ -160,10 +171,17 @@ bool still_playing(fluid_player_t* player, std::uint32_t end_tick) {
          static_cast<std::uint32_t>(std::max(0, fluid_player_get_current_tick(player))) < end_tick;
 }
 
-// Starts a player on the song's bytes; nullptr when FluidSynth refuses them.
-fluid_player_t* start_player(fluid_synth_t* synth, const std::vector<std::uint8_t>& bytes) {
+// A player's events on the silent clock: nothing would hear them. (Tempo changes never come
+// here; the player keeps them itself.)
+int hold_back(void*, fluid_midi_event_t*) { return FLUID_OK; }
+
+// Starts a player on the song's bytes; nullptr when FluidSynth refuses them. A player that
+// nothing hears counts its samples all the same, without starting a voice.
+fluid_player_t* start_player(fluid_synth_t* synth, const std::vector<std::uint8_t>& bytes,
+                             bool heard = true) {
   fluid_player_t* player = new_fluid_player(synth);
   if (!player) return nullptr;
+  if (!heard) fluid_player_set_playback_callback(player, hold_back, nullptr);
   if (fluid_player_add_mem(player, bytes.data(), bytes.size()) != FLUID_OK ||
       fluid_player_play(player) != FLUID_OK) {
     delete_fluid_player(player);
@@ -180,8 +198,19 @@ void SDLCALL render(void* userdata, Uint8* stream, int len) {
     std::memset(stream, 0, static_cast<std::size_t>(len));
 }
 
-SDL_AudioDeviceID try_open_audio(fluid_synth_t* synth) {
+bool silent_driver() {
+  const char* driver = SDL_GetCurrentAudioDriver();
+  return driver && std::strcmp(driver, "dummy") == 0;
+}
+
+// Zero when no output opened, or when the one SDL chose is its silent one (closed again).
+SDL_AudioDeviceID try_open_audio(fluid_synth_t* synth, bool& silent) {
   if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return 0;
+  if (silent_driver()) {
+    SDL_QuitSubSystem(SDL_INIT_AUDIO);
+    silent = true;
+    return 0;
+  }
   SDL_AudioSpec want{};
   want.freq = kSampleRate;
   want.format = AUDIO_F32SYS;
@@ -232,19 +261,53 @@ std::string audio_drivers() {
   return drivers + "dummy";
 }
 
-// A real output if there is one, else SDL's silent one, which keeps time all the same.
-SDL_AudioDeviceID open_audio(fluid_synth_t* synth) {
+// A real output if there is one; else, where SDL would fall back on its silent output, the
+// silent clock (`silent` set), which keeps time all the same.
+SDL_AudioDeviceID open_audio(fluid_synth_t* synth, bool& silent) {
+  silent = false;
   if (!std::getenv("SDL_AUDIODRIVER")) ::setenv("SDL_AUDIODRIVER", audio_drivers().c_str(), 1);
-  SDL_AudioDeviceID device = try_open_audio(synth);
-  if (device == 0) {
+  SDL_AudioDeviceID device = try_open_audio(synth, silent);
+  if (device == 0 && !silent) {
     const char* driver = std::getenv("SDL_AUDIODRIVER");
     if (!driver || std::strcmp(driver, "dummy") != 0) {
       ::setenv("SDL_AUDIODRIVER", "dummy", 1);
-      device = try_open_audio(synth);
+      device = try_open_audio(synth, silent);
     }
   }
   if (device != 0) SDL_PauseAudioDevice(device, 0);
   return device;
+}
+
+bool any_player_running() {
+  for (const auto& [alias, song] : engine().songs)
+    if (song.player && fluid_player_get_status(song.player) == FLUID_PLAYER_PLAYING) return true;
+  return false;
+}
+
+// Brings the players on the silent clock up to now. While none plays there is nothing to
+// count, and the samples due are passed over unrendered.
+void run_silent_clock() {
+  Engine& e = engine();
+  if (!e.silent) return;
+  const double seconds =
+      std::chrono::duration<double>(std::chrono::steady_clock::now() - e.clock_start).count();
+  const auto due = static_cast<std::uint64_t>(seconds * kSampleRate);
+  while (e.clock_frames < due) {
+    if (!any_player_running()) {
+      e.clock_frames = due;
+      break;
+    }
+    const auto frames = static_cast<int>(std::min<std::uint64_t>(kBufferFrames, due - e.clock_frames));
+    float* out = e.scratch.data();
+    fluid_synth_write_float(e.synth, frames, out, 0, 2, out, 1, 2);
+    e.clock_frames += static_cast<std::uint64_t>(frames);
+  }
+}
+
+// Where songs have a clock to run on: an output, or the silent clock.
+bool has_clock() {
+  const Engine& e = engine();
+  return e.synth && (e.device != 0 || e.silent);
 }
 
 // Why this run plays no music at all, or null when it may play.
@@ -277,8 +340,9 @@ void start() {
                  "music is off\n", tried.c_str());
   else if (!load_soundfont(e.synth, font))
     std::fprintf(stderr, "zelkin-wumpets: no General MIDI soundfont at %s; music is off\n", font.c_str());
-  e.device = open_audio(e.synth);
-  if (e.device == 0)
+  e.device = open_audio(e.synth, e.silent);
+  e.clock_start = std::chrono::steady_clock::now();
+  if (e.device == 0 && !e.silent)
     std::fprintf(stderr, "zelkin-wumpets: no audio output (%s); music is off\n", SDL_GetError());
 }
 
@@ -406,8 +470,8 @@ std::int32_t do_play(Song& song, const Words& w) {
   drop_player(song);
   song.end_tick = end_tick;
   // Without a synthesizer or any output there is no clock: the song is over at once.
-  if (!e.synth || e.device == 0) return plat::kMciOk;
-  song.player = start_player(e.synth, bytes);
+  if (!has_clock()) return plat::kMciOk;
+  song.player = start_player(e.synth, bytes, !e.silent);
   return song.player ? plat::kMciOk : plat::kMciInternal;
 }
 
@@ -426,6 +490,7 @@ std::int32_t do_status(Song& song, const Words& w, std::string& reply_text) {
 std::int32_t media(const std::string& command, std::string& reply_text) {
   static Words w;  // reused: the strings keep their storage from one command to the next
   w.count = 0;
+  run_silent_clock();  // every reply as of now
   if (const std::int32_t result = split(command, w)) return result;
   const std::string verb = lower(w[0]);
   if (verb == "open") return do_open(w, reply_text);
@@ -477,12 +542,13 @@ void idle() {
   if (!e.any_waiting) return;
   e.any_waiting = false;
   start();
+  run_silent_clock();
   AudioLock lock;
   for (auto& [alias, song] : e.songs) {
     if (song.waiting.empty()) continue;
     std::vector<std::uint8_t> bytes = std::move(song.waiting);
     song.waiting.clear();
-    if (e.synth && e.device != 0) song.player = start_player(e.synth, bytes);
+    if (has_clock()) song.player = start_player(e.synth, bytes, !e.silent);
   }
 }
 
