@@ -187,3 +187,20 @@ TEST(Blit, OverlappingChangesAreJoinedOnlyWhenTheBoxCostsNoMore) {
     }
   }
 }
+
+// A sprite drawn in one pass is its mask ANDed and then its picture ORed, wherever it lies:
+// partly off the destination, partly off either sheet.
+TEST(Blit, ASpriteInOnePassIsItsMaskThenItsPicture) {
+  std::mt19937 rng(5);
+  auto pick = [&](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
+  const PixelBuffer mask = filled(40, 30, 11), sheet = filled(40, 30, 12);
+  for (int i = 0; i < 500; ++i) {
+    const int x = pick(-30, 70), y = pick(-20, 50), w = pick(1, 45), h = pick(1, 35);
+    const int mx = pick(-5, 20), my = pick(-5, 15), sx = pick(-5, 20), sy = pick(-5, 15);
+    PixelBuffer a = filled(64, 48, static_cast<std::uint32_t>(i)), b = a;
+    blit_masked(a, x, y, w, h, &mask, mx, my, &sheet, sx, sy);
+    blit_plain(b, x, y, w, h, &mask, mx, my, Rop::And);
+    blit_plain(b, x, y, w, h, &sheet, sx, sy, Rop::Paint);
+    ASSERT_TRUE(same(a, b)) << "sprite " << i;
+  }
+}

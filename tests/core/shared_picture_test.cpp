@@ -63,6 +63,7 @@ TEST_F(SharedPicture, FramesThroughTheSharedBufferShowWhatSeparateBuffersShow) {
     if (borrowed) *window = PixelBuffer::borrowed(surface.data(), W, H, W + 6);
     const plat::Handle wdc = memdc::create_dc_on(window);
     const plat::Handle tile = dc_with(filled(14, 10, 1)), sheet = dc_with(filled(30, 20, 2));
+    const plat::Handle mask = dc_with(filled(30, 20, 7));
     const plat::Handle other = dc_with(filled(W, H, 6));
     const plat::Handle back = memdc::create_dc(), buffer = memdc::create_dc();
     memdc::grow_dc(back, W, H);
@@ -74,6 +75,7 @@ TEST_F(SharedPicture, FramesThroughTheSharedBufferShowWhatSeparateBuffersShow) {
     const PixelBuffer::Area label_at{10, H - 8, 25, 6};
     PixelBuffer ref_back(W, H), ref_buffer(W, H), ref_window(W, H);
     const PixelBuffer ref_tile = filled(14, 10, 1), ref_sheet = filled(30, 20, 2), ref_other = filled(W, H, 6);
+    const PixelBuffer ref_mask = filled(30, 20, 7);
     for (int r = 0; r * 10 <= H; ++r)
       for (int c = 0; c * 14 <= W; ++c) blit_plain(ref_back, c * 14, r * 10, 14, 10, &ref_tile, 0, 0, Rop::Copy);
 
@@ -89,10 +91,16 @@ TEST_F(SharedPicture, FramesThroughTheSharedBufferShowWhatSeparateBuffersShow) {
         blit_plain(ref_buffer, 0, 0, W, H, &ref_back, 0, 0, Rop::Copy);
       }
       for (int i = frame == 0 ? 1 : pick(0, 6); i > 0; --i) {
-        const int x = pick(-10, W), y = pick(-10, H), sx = pick(0, 10);
-        const std::uint32_t rop = pick(0, 1) ? plat::kSrcAnd : plat::kSrcPaint;
-        memdc::bitblt(buffer, x, y, 20, 15, sheet, sx, 0, rop);
-        blit_plain(ref_buffer, x, y, 20, 15, &ref_sheet, sx, 0, rop == plat::kSrcAnd ? Rop::And : Rop::Paint);
+        // A sprite (its mask, then its picture at the same place), or a mask or a picture alone.
+        const int x = pick(-10, W), y = pick(-10, H), sx = pick(0, 10), kind = pick(0, 2);
+        if (kind != 1) {
+          memdc::bitblt(buffer, x, y, 20, 15, mask, sx, 0, plat::kSrcAnd);
+          blit_plain(ref_buffer, x, y, 20, 15, &ref_mask, sx, 0, Rop::And);
+        }
+        if (kind != 0) {
+          memdc::bitblt(buffer, x, y, 20, 15, sheet, sx, 0, plat::kSrcPaint);
+          blit_plain(ref_buffer, x, y, 20, 15, &ref_sheet, sx, 0, Rop::Paint);
+        }
       }
       if (frame == 0) {
         EXPECT_EQ(memdc::pixels(buffer), window.get()) << "the buffer is drawn straight into the window's picture";

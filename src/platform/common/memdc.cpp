@@ -67,6 +67,19 @@ plat::Size& screen() {
   return s;
 }
 
+// A mask ANDed into a DC is held back for a moment: a sprite is its mask and then its picture
+// at the same place, and the two are drawn in one pass. Whatever comes next that is not that
+// picture draws the mask first.
+struct HeldMask {
+  plat::Handle dst = 0;
+  int x = 0, y = 0, w = 0, h = 0, sx = 0, sy = 0;
+  std::shared_ptr<wumpets::PixelBuffer> mask;
+};
+HeldMask& held() {
+  static HeldMask m;
+  return m;
+}
+
 // A window's image that is, right now, nothing but a whole copy of the pattern.
 std::shared_ptr<wumpets::PixelBuffer> window_showing(const wumpets::Pattern& p) {
   for (Entry& e : table()) {
@@ -108,7 +121,20 @@ void unshare(const Entry& window) {
     if (&e != &window && e.kind == Entry::Dc && !e.window && e.image == window.image) own_copy(e);
 }
 
+// The pixels of a DC about to be drawn into by a sheet: a window's own first.
+wumpets::PixelBuffer* drawn(Entry& d) {
+  if (d.window) unshare(d);
+  return made_out(d, true);
+}
+
 }  // namespace
+
+void settle() {
+  HeldMask m = std::move(held());
+  held() = HeldMask{};
+  if (Entry* d = find(m.dst, Entry::Dc); d && (d->image || d->pattern))
+    wumpets::blit(*drawn(*d), m.x, m.y, m.w, m.h, m.mask.get(), m.sx, m.sy, wumpets::Rop::And);
+}
 
 void set_screen_size(int width, int height) { screen() = plat::Size{width, height}; }
 std::uint64_t pixel_limit() { return bmp::pixel_limit(screen().width, screen().height); }
@@ -146,6 +172,7 @@ plat::Handle load_bitmap(const std::string& path) {
 }
 
 void select_bitmap(plat::Handle dc, plat::Handle bitmap) {
+  settle();
   Entry* d = find(dc, Entry::Dc);
   if (!d) return;
   Entry* b = find(bitmap, Entry::Bitmap);
@@ -154,10 +181,12 @@ void select_bitmap(plat::Handle dc, plat::Handle bitmap) {
 }
 
 void delete_bitmap(plat::Handle bitmap) {
+  settle();
   if (Entry* b = find(bitmap, Entry::Bitmap)) *b = Entry{};
 }
 
 int delete_dc(plat::Handle dc) {
+  settle();
   Entry* d = find(dc, Entry::Dc);
   if (!d) return 0;
   *d = Entry{};
@@ -165,15 +194,30 @@ int delete_dc(plat::Handle dc) {
 }
 
 wumpets::PixelBuffer* pixels(plat::Handle dc) {
+  settle();
   Entry* d = find(dc, Entry::Dc);
   return d ? made_out(*d) : nullptr;
 }
 
 void bitblt(plat::Handle dst, int x, int y, int w, int h, plat::Handle src, int sx, int sy, std::uint32_t rop) {
   Entry* d = find(dst, Entry::Dc);
-  if (!d || (!d->image && !d->pattern)) return;
   Entry* s = find(src, Entry::Dc);
   const wumpets::Rop op = wumpets::rop_from_code(rop);
+  const bool sheet = s && s->image && d && s->image != d->image;
+  HeldMask& m = held();
+  if (op == wumpets::Rop::Paint && sheet && m.dst == dst && m.x == x && m.y == y && m.w == w && m.h == h) {
+    const HeldMask mask = std::move(m);
+    m = HeldMask{};
+    if (d->image || d->pattern)
+      wumpets::blit_masked(*drawn(*d), x, y, w, h, mask.mask.get(), mask.sx, mask.sy, s->image.get(), sx, sy);
+    return;
+  }
+  settle();
+  if (!d || (!d->image && !d->pattern)) return;
+  if (op == wumpets::Rop::And && sheet) {
+    m = HeldMask{dst, x, y, w, h, sx, sy, s->image};
+    return;
+  }
   const plat::Size size = dc_size(dst);
   const bool whole = op == wumpets::Rop::Copy && x <= 0 && y <= 0 && x == sx && y == sy && x + w >= size.width &&
                      y + h >= size.height;
@@ -215,6 +259,7 @@ plat::Size dc_size(plat::Handle dc) {
 }
 
 void grow_dc(plat::Handle dc, int w, int h) {
+  settle();
   Entry* d = find(dc, Entry::Dc);
   if (!d) return;
   if (d->pattern) {
@@ -236,6 +281,7 @@ void grow_dc(plat::Handle dc, int w, int h) {
 }
 
 void fill_tiled(plat::Handle dc, int w, int h, plat::Handle tile, int tw, int th) {
+  settle();
   Entry* d = find(dc, Entry::Dc);
   Entry* t = find(tile, Entry::Dc);
   if (!d || (!d->image && !d->pattern)) return;
@@ -262,6 +308,7 @@ int live_dcs() {
 void forget_decoded() { last_decoded() = Cache{}; }
 
 void reset() {
+  held() = HeldMask{};
   table().assign(1, Entry{});
   last_decoded() = Cache{};
 }

@@ -24,6 +24,9 @@ plat::Size dc_size(plat::Handle dc);
 void grow_dc(plat::Handle dc, int w, int h);
 void fill_tiled(plat::Handle dc, int w, int h, plat::Handle tile, int tw, int th);
 
+// Draws what the table holds back (a sprite's mask waiting for its picture): a back end calls
+// it before it shows or reads a window's image itself.
+void settle();
 // A DC drawing into an image the back end owns (a window's persistent image).
 plat::Handle create_dc_on(std::shared_ptr<wumpets::PixelBuffer> image);
 // The pixels a DC draws into; null for no DC or no bitmap.

@@ -308,6 +308,30 @@ void blit(PixelBuffer& dst, int x, int y, int w, int h, const Pattern& src, int 
   blit_from(dst, x, y, w, h, PatternSource{src}, sx, sy, rop, true);
 }
 
+void blit_masked(PixelBuffer& dst, int x, int y, int w, int h, const PixelBuffer* mask, int mx, int my,
+                 const PixelBuffer* src, int sx, int sy) {
+  int mx0 = mx, my0 = my;
+  const int x0 = x, y0 = y;
+  if (!clip(dst, x, y, w, h, sx, sy)) return;
+  mx0 += x - x0, my0 += y - y0;
+  const auto covers = [&](const PixelBuffer* p, int px, int py) {
+    return p && p != &dst && px >= 0 && py >= 0 && px + w <= p->width && py + h <= p->height;
+  };
+  if (!covers(mask, mx0, my0) || !covers(src, sx, sy)) {
+    // Part of a sheet is missing (black there): the two blits as they are.
+    blit_clipped(dst, x, y, w, h, mask, mx0, my0, Rop::And);
+    blit_clipped(dst, x, y, w, h, src, sx, sy, Rop::Paint);
+  } else {
+    for (int r = 0; r < h; ++r) {
+      std::uint32_t* __restrict d = dst.row(y + r) + x;
+      const std::uint32_t* __restrict m = mask->row(my0 + r) + mx0;
+      const std::uint32_t* __restrict s = src->row(sy + r) + sx;
+      for (int i = 0; i < w; ++i) d[i] = (d[i] & m[i]) | s[i];
+    }
+  }
+  dst.note_change(x, y, w, h);
+}
+
 Pattern::Pattern(int w, int h, PixelBuffer repeated) : width(w), height(h), cell(std::move(repeated)), identity(new_identity()) {}
 
 bool Pattern::tiled(int w, int h, const PixelBuffer& tile, int tw, int th, int cover_w, int cover_h, Pattern& out) {

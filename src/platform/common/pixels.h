@@ -111,6 +111,11 @@ struct Pattern {
 };
 void blit(PixelBuffer& dst, int x, int y, int w, int h, const Pattern& src, int sx, int sy, Rop rop);
 
+// A sprite over what is there: the mask ANDed, then the picture ORed, at the same place of dst,
+// in one pass (the same pixels as blit(And mask) followed by blit(Paint src)).
+void blit_masked(PixelBuffer& dst, int x, int y, int w, int h, const PixelBuffer* mask, int mx, int my,
+                 const PixelBuffer* src, int sx, int sy);
+
 // The same without any bookkeeping: the reference the tests compare against.
 void blit_plain(PixelBuffer& dst, int x, int y, int w, int h, const PixelBuffer* src, int sx, int sy, Rop rop);
 

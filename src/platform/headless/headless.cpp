@@ -150,6 +150,7 @@ plat::Handle last_window(plat::WindowKind kind) {
   return found;
 }
 const wumpets::PixelBuffer* window_image(plat::Handle wnd) {
+  memdc::settle();
   auto it = S().windows.find(wnd);
   return it == S().windows.end() ? nullptr : it->second.image.get();
 }
@@ -335,6 +336,7 @@ bool preview_embed(Handle wnd, Handle host, const Rect& client) {
   w->state.parent = host;
   w->state.pos = Rect{0, 0, client.right, client.bottom};
   w->state.visible = true;
+  memdc::settle();
   if (w->image && client.right > 0 && client.bottom > 0) w->image->grow(client.right, client.bottom);
   return true;
 }

@@ -12,8 +12,9 @@
 #include <cstdlib>
 #include <vector>
 
-#include "platform/linux/i_video.h"
+#include "platform/common/memdc.h"
 #include "platform/common/scale.h"
+#include "platform/linux/i_video.h"
 #include "platform/linux/linux_platform.h"
 
 namespace linuxvideo {
@@ -110,6 +111,7 @@ bool write_picture(const std::string& path, const wumpets::PixelBuffer& image, s
 void render_set_report_fd(int fd) { R().report_fd = fd; }
 
 [[noreturn]] void render_finish() {
+  memdc::settle();
   plat::Handle h = 0;
   Window* w = saver_window(&h);
   std::string error;

@@ -404,6 +404,7 @@ int update_surface(Window& w) {
 }
 
 void present(Window& w) {
+  memdc::settle();
   w.dirty = false;
   plat::Handle h = 0;
   for (auto& [k, v] : S().windows)
@@ -746,6 +747,7 @@ bool preview_embed(Handle wnd, Handle host, const Rect& client) {
   linuxvideo::Window* w = linuxvideo::window(wnd);
   if (!w || w->kind != WindowKind::Preview) return false;
   w->parent = host;
+  memdc::settle();
   if (client.right > 0 && client.bottom > 0) w->image->grow(client.right, client.bottom);
   w->x = w->y = 0;
   w->visible = true;
