@@ -5,28 +5,13 @@
 
 #include <random>
 
+#include "pictures.h"
 #include "platform/common/pixels.h"
 
 using namespace wumpets;
 
-namespace {
-
-PixelBuffer filled(int w, int h, std::uint32_t seed) {
-  PixelBuffer p(w, h);
-  for (int y = 0; y < h; ++y)
-    for (int x = 0; x < w; ++x) p.row(y)[x] = (seed * 2654435761u + static_cast<std::uint32_t>(y * w + x) * 40503u) & 0xFFFFFF;
-  return p;
-}
-
-bool same(const PixelBuffer& a, const PixelBuffer& b) {
-  if (a.width != b.width || a.height != b.height) return false;
-  for (int y = 0; y < a.height; ++y)
-    for (int x = 0; x < a.width; ++x)
-      if (a.at(x, y) != b.at(x, y)) return false;
-  return true;
-}
-
-}  // namespace
+using fx::filled;
+using fx::same;
 
 TEST(Blit, RasterOperationsClippingAndBlackOutsideTheSource) {
   PixelBuffer src(4, 4), dst(6, 6);

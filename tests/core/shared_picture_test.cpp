@@ -7,29 +7,15 @@
 #include <random>
 #include <vector>
 
+#include "pictures.h"
 #include "platform/common/memdc.h"
 
 using namespace wumpets;
 
 namespace {
 
-PixelBuffer filled(int w, int h, std::uint32_t seed) {
-  PixelBuffer p(w, h);
-  for (int y = 0; y < h; ++y)
-    for (int x = 0; x < w; ++x) p.row(y)[x] = (seed * 2654435761u + static_cast<std::uint32_t>(y * w + x) * 40503u) & 0xFFFFFF;
-  return p;
-}
-
-// The same pixels everywhere but in the rectangle `skip`.
-bool same(const PixelBuffer& a, const PixelBuffer& b, PixelBuffer::Area skip = {0, 0, 0, 0}) {
-  if (a.width != b.width || a.height != b.height) return false;
-  for (int y = 0; y < a.height; ++y)
-    for (int x = 0; x < a.width; ++x) {
-      const bool skipped = x >= skip.x && x < skip.x + skip.w && y >= skip.y && y < skip.y + skip.h;
-      if (!skipped && a.at(x, y) != b.at(x, y)) return false;
-    }
-  return true;
-}
+using fx::filled;
+using fx::same;
 
 // A DC holding a copy of the picture.
 plat::Handle dc_with(const PixelBuffer& p) {
