@@ -3,10 +3,14 @@
 // must still be what plain, separate buffers give.
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <filesystem>
+
 #include <memory>
 #include <random>
 #include <vector>
 
+#include "fixture.h"
 #include "pictures.h"
 #include "platform/common/memdc.h"
 
@@ -132,4 +136,32 @@ TEST_F(SharedPicture, APictureOfOneColourGrowsBlackAndIsMadeOutWhenDrawnInto) {
   EXPECT_EQ(p->at(59, 44), 0u);
   EXPECT_EQ(memdc::pixels(dc)->at(49, 34), 0u);
   EXPECT_EQ(memdc::pixels(dc)->at(39, 29), 0xFF0000u);
+}
+
+// A picture file of one colour loads as that picture (kept as one pixel), once or twice in a
+// row, and one that differs in a single pixel loads whole.
+TEST_F(SharedPicture, AFileOfOneColourLoadsAsItsPicture) {
+  const auto stamp = std::chrono::steady_clock::now().time_since_epoch().count();
+  const auto dir = std::filesystem::temp_directory_path() / ("wumpets-one-colour-" + std::to_string(stamp));
+  std::filesystem::create_directories(dir);
+  PixelBuffer green(37, 23), dotted(37, 23);
+  for (int y = 0; y < 23; ++y)
+    for (int x = 0; x < 37; ++x) green.row(y)[x] = dotted.row(y)[x] = 0x20C040;
+  dotted.row(22)[36] = 0x20C041;
+  fx::write_bmp(dir / "green.bmp", green);
+  fx::write_bmp(dir / "dotted.bmp", dotted);
+  for (const char* name : {"green.bmp", "green.bmp", "dotted.bmp"}) {
+    SCOPED_TRACE(name);
+    const plat::Handle dc = memdc::create_dc();
+    const plat::Handle bitmap = memdc::load_bitmap((dir / name).string());
+    ASSERT_GT(bitmap, 0);
+    memdc::select_bitmap(dc, bitmap);
+    memdc::delete_bitmap(bitmap);
+    EXPECT_EQ(memdc::dc_size(dc).width, 37);
+    EXPECT_EQ(memdc::dc_size(dc).height, 23);
+    const plat::Handle into = memdc::create_dc_on(std::make_shared<PixelBuffer>(37, 23));
+    memdc::bitblt(into, 0, 0, 37, 23, dc, 0, 0, plat::kSrcCopy);
+    EXPECT_TRUE(same(*memdc::pixels(into), std::string(name) == "dotted.bmp" ? dotted : green));
+  }
+  std::filesystem::remove_all(dir);
 }
