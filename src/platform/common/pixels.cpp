@@ -335,12 +335,12 @@ void blit_masked(PixelBuffer& dst, int x, int y, int w, int h, const PixelBuffer
 Pattern::Pattern(int w, int h, PixelBuffer repeated) : width(w), height(h), cell(std::move(repeated)), identity(new_identity()) {}
 
 bool Pattern::tiled(int w, int h, const PixelBuffer& tile, int tw, int th, int cover_w, int cover_h, Pattern& out) {
-  if (tw <= 0 || th <= 0) return false;
+  if (tw <= 0 || th <= 0 || cover_w < 0 || cover_h < 0) return false;
   // The copies reach past cover_w and cover_h by up to one cell: they cover the whole buffer
   // when it ends before that.
-  const long long reach_w = (static_cast<long long>(std::max(cover_w, -1)) / tw + 1) * tw;
-  const long long reach_h = (static_cast<long long>(std::max(cover_h, -1)) / th + 1) * th;
-  if (cover_w < 0 || cover_h < 0 || reach_w < w || reach_h < h) return false;
+  const long long reach_w = (static_cast<long long>(cover_w) / tw + 1) * tw;
+  const long long reach_h = (static_cast<long long>(cover_h) / th + 1) * th;
+  if (reach_w < w || reach_h < h) return false;
   PixelBuffer cell(tw, th);  // black where the tile is smaller than its cell
   blit_plain(cell, 0, 0, tw, th, &tile, 0, 0, Rop::Copy);
   out = Pattern(w, h, std::move(cell));

@@ -16,18 +16,26 @@
 
 namespace {
 
-// The font file fontconfig gives for a family and weight (Arial is matched by its metric twin
-// on a free desktop), with its face index; empty when there is none.
-std::string font_file(const char* family, bool bold, int& index) {
-  std::string path;
-  if (!FcInit()) return path;
+// What fontconfig is asked for a scalable, upright face of the family and weight, with its
+// substitutions made (null when fontconfig cannot start). The caller destroys it.
+FcPattern* font_pattern(const char* family, bool bold) {
+  if (!FcInit()) return nullptr;
   FcPattern* pattern = FcPatternBuild(nullptr, FC_FAMILY, FcTypeString, reinterpret_cast<const FcChar8*>(family),
                                       FC_WEIGHT, FcTypeInteger, bold ? FC_WEIGHT_BOLD : FC_WEIGHT_REGULAR,
                                       FC_SLANT, FcTypeInteger, FC_SLANT_ROMAN, FC_SCALABLE, FcTypeBool, FcTrue,
                                       static_cast<char*>(nullptr));
-  if (!pattern) return path;
+  if (!pattern) return nullptr;
   FcConfigSubstitute(nullptr, pattern, FcMatchPattern);
   FcDefaultSubstitute(pattern);
+  return pattern;
+}
+
+// The font file fontconfig gives for a family and weight (Arial is matched by its metric twin
+// on a free desktop), with its face index; empty when there is none.
+std::string font_file(const char* family, bool bold, int& index) {
+  std::string path;
+  FcPattern* pattern = font_pattern(family, bold);
+  if (!pattern) return path;
   FcResult result = FcResultNoMatch;
   if (FcPattern* match = FcFontMatch(nullptr, pattern, &result)) {
     FcChar8* file = nullptr;
@@ -62,14 +70,8 @@ TTF_Font* label_font(const plat::LabelStyle& style) {
 // A font of the label's size and weight that has the character; null when no font has it.
 TTF_Font* fallback_font(const plat::LabelStyle& style, std::uint32_t ch) {
   static std::map<std::tuple<std::string, int, int>, TTF_Font*> opened;  // file, face, points
-  if (!FcInit()) return nullptr;
-  FcPattern* pattern = FcPatternBuild(nullptr, FC_FAMILY, FcTypeString, reinterpret_cast<const FcChar8*>(style.font.c_str()),
-                                      FC_WEIGHT, FcTypeInteger, style.bold ? FC_WEIGHT_BOLD : FC_WEIGHT_REGULAR,
-                                      FC_SLANT, FcTypeInteger, FC_SLANT_ROMAN, FC_SCALABLE, FcTypeBool, FcTrue,
-                                      static_cast<char*>(nullptr));
+  FcPattern* pattern = font_pattern(style.font.c_str(), style.bold);
   if (!pattern) return nullptr;
-  FcConfigSubstitute(nullptr, pattern, FcMatchPattern);
-  FcDefaultSubstitute(pattern);
   FcResult result = FcResultNoMatch;
   FcFontSet* fonts = FcFontSort(nullptr, pattern, FcFalse, nullptr, &result);
   FcPatternDestroy(pattern);
