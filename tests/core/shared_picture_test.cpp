@@ -5,6 +5,7 @@
 
 #include <chrono>
 #include <filesystem>
+#include <map>
 
 #include <memory>
 #include <random>
@@ -144,13 +145,25 @@ TEST_F(SharedPicture, AFileOfOneColourLoadsAsItsPicture) {
   const auto stamp = std::chrono::steady_clock::now().time_since_epoch().count();
   const auto dir = std::filesystem::temp_directory_path() / ("wumpets-one-colour-" + std::to_string(stamp));
   std::filesystem::create_directories(dir);
-  PixelBuffer green(37, 23), dotted(37, 23);
+  PixelBuffer green(37, 23);
   for (int y = 0; y < 23; ++y)
-    for (int x = 0; x < 37; ++x) green.row(y)[x] = dotted.row(y)[x] = 0x20C040;
-  dotted.row(22)[36] = 0x20C041;
+    for (int x = 0; x < 37; ++x) green.row(y)[x] = 0x20C040;
   fx::write_bmp(dir / "green.bmp", green);
-  fx::write_bmp(dir / "dotted.bmp", dotted);
-  for (const char* name : {"green.bmp", "green.bmp", "dotted.bmp"}) {
+  // One pixel off (the last, the first of a middle row), or the last column off in every row
+  // (y -1), where the rows are all alike: each must load whole.
+  const struct {
+    const char* name;
+    int x, y;
+  } dots[] = {{"dotted-last.bmp", 36, 22}, {"dotted-middle.bmp", 0, 11}, {"striped.bmp", 36, -1}};
+  std::map<std::string, PixelBuffer> want{{"green.bmp", green}};
+  for (const auto& d : dots) {
+    PixelBuffer dotted = green;
+    for (int y = 0; y < 23; ++y)
+      if (d.y == y || d.y < 0) dotted.row(y)[d.x] = 0x20C041;
+    fx::write_bmp(dir / d.name, dotted);
+    want[d.name] = dotted;
+  }
+  for (const char* name : {"green.bmp", "green.bmp", "dotted-last.bmp", "dotted-middle.bmp", "striped.bmp"}) {
     SCOPED_TRACE(name);
     const plat::Handle dc = memdc::create_dc();
     const plat::Handle bitmap = memdc::load_bitmap((dir / name).string());
@@ -161,7 +174,7 @@ TEST_F(SharedPicture, AFileOfOneColourLoadsAsItsPicture) {
     EXPECT_EQ(memdc::dc_size(dc).height, 23);
     const plat::Handle into = memdc::create_dc_on(std::make_shared<PixelBuffer>(37, 23));
     memdc::bitblt(into, 0, 0, 37, 23, dc, 0, 0, plat::kSrcCopy);
-    EXPECT_TRUE(same(*memdc::pixels(into), std::string(name) == "dotted.bmp" ? dotted : green));
+    EXPECT_TRUE(same(*memdc::pixels(into), want[name]));
   }
   std::filesystem::remove_all(dir);
 }

@@ -21,15 +21,16 @@ void throw_if_out_of_memory() {
   if (std::strcmp(SDL_GetError(), "Out of memory") == 0) throw std::bad_alloc();
 }
 
-// Whether every pixel of the surface has the bytes of its first.
+// Whether every pixel of the surface has the bytes of its first: each row repeats its first
+// pixel (a row compared with itself one pixel on) and equals the first row.
 bool one_colour(const SDL_Surface* s) {
-  const int bpp = s->format->BytesPerPixel;
+  const auto bpp = static_cast<std::size_t>(s->format->BytesPerPixel);
+  const auto row_bytes = static_cast<std::size_t>(s->w) * bpp;
   const auto* first = static_cast<const unsigned char*>(s->pixels);
-  for (int y = 0; y < s->h; ++y) {
-    const unsigned char* row = first + static_cast<std::size_t>(y) * static_cast<std::size_t>(s->pitch);
-    for (int x = 0; x < s->w; ++x)
-      if (std::memcmp(row + static_cast<std::size_t>(x) * bpp, first, static_cast<std::size_t>(bpp)) != 0) return false;
-  }
+  if (std::memcmp(first, first + bpp, row_bytes - bpp) != 0) return false;
+  for (int y = 1; y < s->h; ++y)
+    if (std::memcmp(first + static_cast<std::size_t>(y) * static_cast<std::size_t>(s->pitch), first, row_bytes) != 0)
+      return false;
   return true;
 }
 
