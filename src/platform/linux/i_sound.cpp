@@ -44,6 +44,9 @@ struct Song {
   std::string path;
   MusicPlayer* player = nullptr;     // while it plays or has played to its end
   std::uint32_t end_tick = 0;        // where the last track ends
+  double seconds = 0;                // how long it lasts to there
+  // Without the synthesizer: when the song, played on no clock but the wall's, is over.
+  std::chrono::steady_clock::time_point silent_end{};
   std::vector<std::uint8_t> waiting;  // played before the sequencer started: its bytes
 };
 
@@ -56,6 +59,8 @@ struct Engine {
   const MusicModule* lib = nullptr;  // the music module, once a song is to be heard
   MusicSynth* synth = nullptr;
   SDL_AudioDeviceID device = 0;
+  // No synthesizer module: the songs keep their time on the wall clock, unheard.
+  bool wall_clock = false;
   // No output to hear: the players run on the silent clock (see the top of this file).
   bool silent = false;
   std::chrono::steady_clock::time_point clock_start;
@@ -101,9 +106,9 @@ std::int32_t read_song_file(const std::string& path, std::vector<std::uint8_t>& 
 
 // Zero when the file is a song the synthesizer can play, else the result code to give.
 std::int32_t check_song(const std::string& path, std::vector<std::uint8_t>& bytes,
-                        std::uint32_t& end_tick) {
+                        std::uint32_t& end_tick, double* seconds = nullptr) {
   if (const std::int32_t result = read_song_file(path, bytes)) return result;
-  if (!is_standard_midi(bytes, &end_tick)) return plat::kMciInvalidFile;
+  if (!is_standard_midi(bytes, &end_tick, seconds)) return plat::kMciInvalidFile;
   return plat::kMciOk;
 }
 
@@ -249,7 +254,9 @@ void start() {
   std::string why;
   e.lib = music_module(why);
   if (!e.lib) {
+    // As without a soundfont, the songs keep their time and the play list its pace.
     std::fprintf(stderr, "zelkin-wumpets: no MIDI synthesizer (%s); music is off\n", why.c_str());
+    e.wall_clock = true;
     return;
   }
   e.synth = e.lib->create_synth(kSampleRate, kGain * e.volume / 100.0);
@@ -271,9 +278,16 @@ void start() {
     std::fprintf(stderr, "zelkin-wumpets: no audio output (%s); music is off\n", SDL_GetError());
 }
 
+// When a song started now is over, on the wall clock.
+std::chrono::steady_clock::time_point wall_clock_end(const Song& song) {
+  return std::chrono::steady_clock::now() +
+         std::chrono::duration_cast<std::chrono::steady_clock::duration>(std::chrono::duration<double>(song.seconds));
+}
+
 // Ends a song's player. The audio device must be locked.
 void drop_player(Song& song) {
   song.waiting.clear();
+  song.silent_end = {};
   if (!song.player) return;
   Engine& e = engine();
   e.lib->delete_player(song.player);
@@ -359,7 +373,8 @@ std::int32_t do_open(const Words& w, std::string& reply_text) {
   if (e.songs.count(alias)) return plat::kMciDuplicateAlias;
   // The file is not looked at yet: a song that cannot be played fails when it is played.
   if (!e.deferred) start();
-  e.songs[alias] = Song{w[1], nullptr, 0, {}};
+  e.songs[alias] = Song{};
+  e.songs[alias].path = w[1];
   reply_text.clear();
   return plat::kMciOk;
 }
@@ -381,8 +396,10 @@ std::int32_t do_play(Song& song, const Words& w) {
   }
   std::vector<std::uint8_t> bytes;
   std::uint32_t end_tick = 0;
-  if (const std::int32_t result = check_song(song.path, bytes, end_tick)) return result;
+  double seconds = 0;
+  if (const std::int32_t result = check_song(song.path, bytes, end_tick, &seconds)) return result;
   Engine& e = engine();
+  song.seconds = seconds;
   if (!e.started) {
     // The soundfont and the audio output take a good part of a start-up: the song is known
     // good and counts as playing; the event loop starts it once the window is up.
@@ -394,6 +411,7 @@ std::int32_t do_play(Song& song, const Words& w) {
   AudioLock lock;
   drop_player(song);
   song.end_tick = end_tick;
+  if (e.wall_clock) song.silent_end = wall_clock_end(song);
   // Without a synthesizer or any output there is no clock: the song is over at once.
   if (!has_clock()) return plat::kMciOk;
   song.player = e.lib->start_player(e.synth, bytes.data(), bytes.size(), !e.silent);
@@ -406,7 +424,8 @@ std::int32_t do_status(Song& song, const Words& w, std::string& reply_text) {
   bool playing = false;
   {
     AudioLock lock;
-    playing = !song.waiting.empty() || (song.player && still_playing(*engine().lib, song.player, song.end_tick));
+    playing = !song.waiting.empty() || (song.player && still_playing(*engine().lib, song.player, song.end_tick)) ||
+              std::chrono::steady_clock::now() < song.silent_end;
   }
   reply_text = playing ? "playing" : "stopped";
   return plat::kMciOk;
@@ -474,6 +493,7 @@ void idle() {
     std::vector<std::uint8_t> bytes = std::move(song.waiting);
     song.waiting.clear();
     if (has_clock()) song.player = e.lib->start_player(e.synth, bytes.data(), bytes.size(), !e.silent);
+    if (e.wall_clock) song.silent_end = wall_clock_end(song);
   }
 }
 
