@@ -1,9 +1,9 @@
 // The media command strings on Linux: a MIDI sequencer made of players feeding one synthesizer,
-// rendered from an SDL audio callback. The synthesizer and its players are in the music module
-// (modules.h, snd_fluid.cpp), opened when the first song is to be heard; without it the songs
-// still keep their time, silently. Without an audio device the songs still run
-// in time on a silent clock of our own (where SDL would offer its "dummy" output), and without
-// the soundfont they run in time silently, so the saver never stops for want of a sound card.
+// rendered from an SDL audio callback. The synthesizer and its players are the music module's
+// (modules.h, snd_fluid.cpp), opened when the first song is to be heard. Without an audio device
+// the songs still run in time on a silent clock of our own (where SDL would offer its "dummy"
+// output), and without the soundfont or the module they run in time silently, so the saver
+// never stops for want of a sound card.
 //
 // Threads: the commands come from the saver's one thread; with an output, the synthesizer and
 // the players' clocks run in SDL's audio thread (a player counts the samples rendered), and

@@ -42,7 +42,8 @@ bool is_standard_midi(const std::vector<std::uint8_t>& bytes, std::uint32_t* end
 
 // Renders a MIDI file with a soundfont as the device would, without an audio device:
 // interleaved stereo floats at `sample_rate`, up to `max_seconds` long (the song's end plus
-// one second of release). Empty when the file or the soundfont cannot be used.
+// one second of release). Empty when the file, the soundfont or the music module cannot be
+// used.
 std::vector<float> render_offline(const std::string& midi_path, const std::string& soundfont,
                                   int sample_rate, double max_seconds);
 
