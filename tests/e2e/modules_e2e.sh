@@ -1,11 +1,13 @@
 #!/usr/bin/env bash
-# The dialogs and the message's text are modules the program opens when it first needs them, on
-# a private Xvfb display:
+# The dialogs, the message's text and the MIDI synthesizer are modules the program opens when it
+# first needs them, on a private Xvfb display:
 #   1. The program links none of their libraries; "/s" with the default settings maps none of
-#      them. A message maps the text module's, and still no dialog's.
+#      them. A message maps the text module's, and still no dialog's. Songs map the synthesizer
+#      (FluidSynth) once the saver is up; the same songs muted map none of it.
 #   2. A copy of the program without its modules (or with broken ones) does not crash: "/c"
-#      says on standard error why no dialog can be shown and ends with status 1; an error report
-#      goes to standard error; a message that cannot be drawn is said, and the picture is made.
+#      says on standard error why no dialog can be shown and ends with status 1; the saver with
+#      songs runs on silently and says once why; an error report goes to standard error; a
+#      message that cannot be drawn is said, and the picture is made.
 # Usage: modules_e2e.sh PATH/TO/zelkin-wumpets
 set -uo pipefail
 
@@ -33,10 +35,16 @@ start_xvfb 800x600x24 -dpi 96 || exit 1
 export HOME="$TMP/home" XDG_RUNTIME_DIR="$TMP/run" XDG_CONFIG_HOME="$TMP/home/.config" SDL_AUDIODRIVER=dummy
 INI="$TMP/cfg/vornicade.ini"
 printf '[Zelkin Wumpets]\nfirstrun=1\nwumpet1=1\nspeed=60\n' >"$INI"
+# The same with songs, in a settings folder of its own.
+mkdir -p "$TMP/songs"
+printf '[Zelkin Wumpets]\nfirstrun=1\nwumpet1=1\nspeed=60\nmusicchoice0=1\nmusicchoice1=1\n' >"$TMP/songs/vornicade.ini"
 
-# Libraries only the dialogs (FLTK and what it draws text with) or the message's text use.
+# Libraries only the dialogs (FLTK and what it draws text with), the message's text or the
+# synthesizer use.
 DIALOG_LIBS='libfltk|libXft'
 TEXT_LIBS='libSDL2_ttf|libfreetype|libharfbuzz|libfontconfig'
+# (SDL2's own sound servers already bring libsndfile and its codecs.)
+MUSIC_LIBS='libfluidsynth|libinstpatch|libglib-2|libgomp|libjack|libreadline'
 # start PROGRAM LOG ARGS...: the program in the background, as APP_PID.
 start() {
   local prog=$1 log=$2
@@ -48,15 +56,15 @@ start() {
 mapped() { grep -oE "/[^ ]*($2)[^ /]*$" "/proc/$1/maps" | xargs -rn1 basename | sort -u; }
 
 # --- 1. What the program maps ------------------------------------------------------------------
-linked=$(ldd "$PROG" | grep -E "$DIALOG_LIBS|$TEXT_LIBS")
-[ -z "$linked" ] && pass "the program links no dialog or font library" || fail "the program links: $linked"
-for m in zelkin-wumpets-dialogs.so zelkin-wumpets-text.so; do
+linked=$(ldd "$PROG" | grep -E "$DIALOG_LIBS|$TEXT_LIBS|$MUSIC_LIBS")
+[ -z "$linked" ] && pass "the program links no dialog, font or synthesizer library" || fail "the program links: $linked"
+for m in zelkin-wumpets-dialogs.so zelkin-wumpets-text.so zelkin-wumpets-music.so; do
   [ -f "$BUILD/$m" ] && pass "$m is built next to the program" || fail "no $BUILD/$m"
 done
 start "$PROG" "$TMP/plain.log" /s
 sleep 3
 if kill -0 "$APP_PID" 2>/dev/null; then
-  maps=$(mapped "$APP_PID" "$DIALOG_LIBS|$TEXT_LIBS|zelkin-wumpets-")
+  maps=$(mapped "$APP_PID" "$DIALOG_LIBS|$TEXT_LIBS|$MUSIC_LIBS|zelkin-wumpets-")
   [ -z "$maps" ] && pass "/s without a message maps none of the modules' libraries" ||
     fail "/s without a message maps: $(echo $maps)"
 else
@@ -75,6 +83,27 @@ else
   fail "/s with a message ended: $(cat "$TMP/message.log")"
 fi
 stop
+# Songs: the synthesizer comes with the first one, after the first frame; muted, never.
+for how in songs muted; do
+  args=(/s)
+  [ "$how" = muted ] && args=(--mute /s)
+  "$PROG" --config-dir="$TMP/songs" "${args[@]}" >"$TMP/$how.log" 2>&1 &
+  APP_PID=$!
+  sleep 3
+  if kill -0 "$APP_PID" 2>/dev/null; then
+    music=$(mapped "$APP_PID" "$MUSIC_LIBS|zelkin-wumpets-music")
+    if [ "$how" = songs ]; then
+      echo "$music" | grep -q zelkin-wumpets-music.so && echo "$music" | grep -q libfluidsynth &&
+        pass "songs map the music module and FluidSynth" || fail "songs map: $(echo $music)"
+    else
+      [ -z "$music" ] && pass "songs muted map no synthesizer" || fail "songs muted map: $(echo $music)"
+    fi
+    [ ! -s "$TMP/$how.log" ] || fail "$how said: $(cat "$TMP/$how.log")"
+  else
+    fail "/s with $how ended: $(cat "$TMP/$how.log")"
+  fi
+  stop
+done
 
 # --- 2. A copy of the program without its modules ------------------------------------------------
 cp "$PROG" "$TMP/alone/"
@@ -83,17 +112,31 @@ ALONE="$TMP/alone/zelkin-wumpets"
 for broken in missing garbage foreign; do
   case $broken in
     missing) rm -f "$TMP/alone/"zelkin-wumpets-*.so ;;
-    garbage) head -c 4096 /dev/urandom >"$TMP/alone/zelkin-wumpets-dialogs.so"
-             cp "$TMP/alone/zelkin-wumpets-dialogs.so" "$TMP/alone/zelkin-wumpets-text.so" ;;
+    garbage) head -c 4096 /dev/urandom >"$TMP/alone/zelkin-wumpets-dialogs.so" ;;
     # A real shared object that is not our module: no entry.
-    foreign) cp "$(ldd "$PROG" | awk '/libm\.so/ {print $3}')" "$TMP/alone/zelkin-wumpets-dialogs.so"
-           cp "$TMP/alone/zelkin-wumpets-dialogs.so" "$TMP/alone/zelkin-wumpets-text.so" ;;
+    foreign) cp "$(ldd "$PROG" | awk '/libm\.so/ {print $3}')" "$TMP/alone/zelkin-wumpets-dialogs.so" ;;
   esac
+  [ "$broken" = missing ] ||
+    for m in text music; do cp "$TMP/alone/zelkin-wumpets-dialogs.so" "$TMP/alone/zelkin-wumpets-$m.so"; done
   timeout 20 "$ALONE" --config-dir="$TMP/cfg" /c >"$TMP/c-$broken.log" 2>&1
   status=$?
   [ "$status" -eq 1 ] && grep -q "no dialog can be shown: .*zelkin-wumpets-dialogs.so" "$TMP/c-$broken.log" &&
     pass "$broken module: /c ends with status 1 and says why: $(head -1 "$TMP/c-$broken.log")" ||
     fail "$broken module: /c status $status: $(cat "$TMP/c-$broken.log")"
+  # Songs without the synthesizer: the saver runs on, silent, and says why once.
+  "$ALONE" --config-dir="$TMP/songs" /s >"$TMP/s-$broken.log" 2>&1 &
+  APP_PID=$!
+  sleep 3
+  if kill -0 "$APP_PID" 2>/dev/null; then
+    said=$(grep -c "no MIDI synthesizer (.*zelkin-wumpets-music.so.*); music is off" "$TMP/s-$broken.log")
+    lines=$(wc -l <"$TMP/s-$broken.log")
+    [ "$said" -eq 1 ] && [ "$lines" -eq 1 ] &&
+      pass "$broken module: songs without the synthesizer run silent and say why once: $(cat "$TMP/s-$broken.log")" ||
+      fail "$broken module: songs without the synthesizer said: $(cat "$TMP/s-$broken.log")"
+  else
+    fail "$broken module: /s with songs ended: $(cat "$TMP/s-$broken.log")"
+  fi
+  stop
 done
 rm -f "$TMP/alone/"zelkin-wumpets-*.so
 

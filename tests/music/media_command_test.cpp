@@ -16,45 +16,13 @@
 
 #include "platform/linux/i_sound.h"
 #include "platform/platform.h"
+#include "songs.h"
 
 namespace fs = std::filesystem;
-using Bytes = std::vector<std::uint8_t>;
 
 namespace {
 
 constexpr const char* kUntouched = "untouched";
-
-// A format-0 file at 120 beats a minute and 480 ticks a beat (960 ticks a second): `notes`
-// piano notes one after another, together `seconds` long, then the end of the track.
-Bytes make_song(double seconds, int notes) {
-  Bytes track = {0x00, 0xFF, 0x51, 0x03, 0x07, 0xA1, 0x20,  // tempo 500000 us a beat
-                 0x00, 0xC0, 0x00};                         // piano
-  auto varlen = [&](std::uint32_t v) {
-    Bytes b{static_cast<std::uint8_t>(v & 0x7F)};
-    while (v >>= 7) b.insert(b.begin(), static_cast<std::uint8_t>(0x80 | (v & 0x7F)));
-    track.insert(track.end(), b.begin(), b.end());
-  };
-  const auto ticks = static_cast<std::uint32_t>(seconds * 960 / notes);
-  for (int i = 0; i < notes; ++i) {
-    const auto key = static_cast<std::uint8_t>(60 + (i * 4) % 12);
-    varlen(0);
-    track.insert(track.end(), {0x90, key, 100});
-    varlen(ticks);
-    track.insert(track.end(), {0x80, key, 64});
-  }
-  track.insert(track.end(), {0x00, 0xFF, 0x2F, 0x00});
-  Bytes file = {'M', 'T', 'h', 'd', 0, 0, 0, 6, 0, 0, 0, 1, 0x01, 0xE0, 'M', 'T', 'r', 'k'};
-  const auto n = static_cast<std::uint32_t>(track.size());
-  file.insert(file.end(), {static_cast<std::uint8_t>(n >> 24), static_cast<std::uint8_t>(n >> 16),
-                           static_cast<std::uint8_t>(n >> 8), static_cast<std::uint8_t>(n)});
-  file.insert(file.end(), track.begin(), track.end());
-  return file;
-}
-
-void write_file(const fs::path& path, const Bytes& bytes) {
-  std::ofstream out(path, std::ios::binary);
-  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-}
 
 std::int32_t send(const std::string& command, std::string* reply_out = nullptr, int size = 255) {
   std::string reply = kUntouched;
@@ -330,6 +298,47 @@ TEST(StandardMidi, GivesTheTickWhereTheSongEnds) {
   EXPECT_EQ(end, 4u * 96);  // four notes of 96 ticks, the end of track right after the last
   ASSERT_TRUE(linuxplat::music::is_standard_midi(make_song(30.0, 8), &end));
   EXPECT_EQ(end, 8u * 3600);
+}
+
+// A file of the given tracks (their events, each closed with its end of track here).
+Bytes midi_file(std::uint8_t format, std::uint16_t division, const std::vector<Bytes>& tracks) {
+  Bytes file = {'M', 'T', 'h', 'd', 0, 0, 0, 6, 0, format, 0, static_cast<std::uint8_t>(tracks.size()),
+                static_cast<std::uint8_t>(division >> 8), static_cast<std::uint8_t>(division & 0xFF)};
+  for (Bytes track : tracks) {
+    track.insert(track.end(), {0x00, 0xFF, 0x2F, 0x00});
+    const auto n = static_cast<std::uint32_t>(track.size());
+    file.insert(file.end(), {'M', 'T', 'r', 'k', 0, 0, static_cast<std::uint8_t>(n >> 8), static_cast<std::uint8_t>(n)});
+    file.insert(file.end(), track.begin(), track.end());
+  }
+  return file;
+}
+
+// How long a song lasts without a synthesizer to count it: its ticks through its tempo map.
+TEST(StandardMidi, GivesHowLongTheSongLasts) {
+  const Bytes note_to_960 = {0x00, 0x90, 60, 100, 0x87, 0x40, 0x80, 60, 64};  // a note from 0 to 960
+  const struct {
+    const char* name;
+    Bytes file;
+    double seconds;
+  } cases[] = {
+      {"120 beats a minute", make_song(0.4, 4), 0.4},
+      {"no tempo: half a second a beat", midi_file(0, 480, {note_to_960}), 1.0},
+      // Twice as fast from the second beat, said in the first track of two.
+      {"a tempo change in another track",
+       midi_file(1, 480, {{0x00, 0xFF, 0x51, 0x03, 0x07, 0xA1, 0x20, 0x83, 0x60, 0xFF, 0x51, 0x03, 0x03, 0xD0, 0x90},
+                          note_to_960}),
+       0.75},
+      // 25 frames a second of 40 ticks: 1000 ticks a second, whatever the tempo says.
+      {"frames a second", midi_file(0, 0xE728, {{0x00, 0xFF, 0x51, 0x03, 0x03, 0xD0, 0x90, 0x00, 0x90, 60, 100, 0x83,
+                                                  0x74, 0x80, 60, 64}}),
+       0.5},
+  };
+  for (const auto& c : cases) {
+    std::uint32_t end = 0;
+    double seconds = -1;
+    ASSERT_TRUE(linuxplat::music::is_standard_midi(c.file, &end, &seconds)) << c.name;
+    EXPECT_NEAR(seconds, c.seconds, 1e-9) << c.name << ", " << end << " ticks";
+  }
 }
 
 TEST_F(Music, WithoutTheSoundfontMusicIsOffButSongsKeepTheirTime) {

@@ -35,8 +35,8 @@ done
 dpkg-deb -c "$deb" | awk '{ print $1, $6, $7, $8 }' | sed 's|\./|/|' >"$tmp/list"
 has() { grep -q "^$1 $2\( \|$\)" "$tmp/list" || fail "no $2 ($1) in the package"; }
 has -rwxr-xr-x /usr/bin/zelkin-wumpets
-# The modules the program opens when it first shows a dialog or a message.
-for m in dialogs text; do has -rw-r--r-- "/usr/lib/zelkin-wumpets/zelkin-wumpets-$m.so"; done
+# The modules the program opens when it first shows a dialog or a message, or plays a song.
+for m in dialogs text music; do has -rw-r--r-- "/usr/lib/zelkin-wumpets/zelkin-wumpets-$m.so"; done
 for link in xscreensaver/zelkin-wumpets xsecurelock/saver_zelkin-wumpets; do
   grep -q "^lrwxrwxrwx /usr/libexec/$link -> ../../bin/zelkin-wumpets\$" "$tmp/list" ||
     fail "no link /usr/libexec/$link -> ../../bin/zelkin-wumpets"

@@ -3,6 +3,7 @@
 #include <dlfcn.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstring>
 
 #include "platform/linux/modules.h"
@@ -18,7 +19,7 @@ struct Opened {
 };
 
 struct ModuleState {
-  Opened dialogs, text;
+  Opened dialogs, text, music;
 };
 
 ModuleState& M() {
@@ -28,7 +29,13 @@ ModuleState& M() {
 
 // The module's entry, or null with the reason in `why`.
 void* open_entry(const char* file, const char* entry, std::string& why) {
-  const std::string here = program_dir();
+  std::string here = program_dir();
+  if (here.empty()) {  // a test or benchmark, which never configured the back end
+    char exe[4096];
+    const ssize_t n = ::readlink("/proc/self/exe", exe, sizeof exe - 1);
+    here = n > 0 ? std::string(exe, static_cast<std::size_t>(n)) : std::string(".");
+    here.erase(std::min(here.size(), here.rfind('/')));
+  }
   const std::string places[] = {here + "/" + file, here + "/../lib/zelkin-wumpets/" + file,
                                 std::string(WUMPETS_LIB_DIR "/") + file};
   for (const std::string& path : places) {
@@ -94,6 +101,19 @@ const TextModule* text_module(std::string& why) {
   }
   why = o.why;
   return static_cast<const TextModule*>(o.table);
+}
+
+const MusicModule* music_module(std::string& why) {
+  Opened& o = M().music;
+  if (!o.tried) {
+    o.tried = true;
+    if (void* entry = open_entry(kMusicModule, kMusicEntry, o.why)) {
+      const MusicModule* table = reinterpret_cast<MusicEntry>(entry)();
+      if (table && same_build(table->stamp, kMusicModule, o.why)) o.table = table;
+    }
+  }
+  why = o.why;
+  return static_cast<const MusicModule*>(o.table);
 }
 
 }  // namespace linuxplat

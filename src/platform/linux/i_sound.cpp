@@ -1,7 +1,9 @@
-// The media command strings on Linux: a MIDI sequencer made of FluidSynth players feeding one
-// synthesizer, rendered from an SDL audio callback. Without an audio device the songs still run
-// in time on a silent clock of our own (where SDL would offer its "dummy" output), and without
-// the soundfont they run in time silently, so the saver never stops for want of a sound card.
+// The media command strings on Linux: a MIDI sequencer made of players feeding one synthesizer,
+// rendered from an SDL audio callback. The synthesizer and its players are the music module's
+// (modules.h, snd_fluid.cpp), opened when the first song is to be heard. Without an audio device
+// the songs still run in time on a silent clock of our own (where SDL would offer its "dummy"
+// output), and without the soundfont or the module they run in time silently, so the saver
+// never stops for want of a sound card.
 //
 // Threads: the commands come from the saver's one thread; with an output, the synthesizer and
 // the players' clocks run in SDL's audio thread (a player counts the samples rendered), and
@@ -10,8 +12,6 @@
 // since the last one, with the players' notes held back from the synthesizer, so the players
 // count the same samples while no voice is ever computed.
 #include <SDL.h>
-#include <fluidsynth.h>
-#include <glib.h>
 #include <sys/stat.h>
 
 #include <algorithm>
@@ -27,6 +27,7 @@
 #include <string_view>
 
 #include "platform/linux/i_sound.h"
+#include "platform/linux/modules.h"
 #include "platform/platform.h"
 
 namespace linuxplat::music {
@@ -41,8 +42,11 @@ constexpr int kBufferFrames = 2048;
 
 struct Song {
   std::string path;
-  fluid_player_t* player = nullptr;  // while it plays or has played to its end
+  MusicPlayer* player = nullptr;     // while it plays or has played to its end
   std::uint32_t end_tick = 0;        // where the last track ends
+  double seconds = 0;                // how long it lasts to there
+  // Without the synthesizer: when the song, played on no clock but the wall's, is over.
+  std::chrono::steady_clock::time_point silent_end{};
   std::vector<std::uint8_t> waiting;  // played before the sequencer started: its bytes
 };
 
@@ -52,9 +56,11 @@ struct Engine {
   const char* (*silencer)() = nullptr;  // see set_silencer
   bool deferred = false;  // start the sequencer from the event loop, after the window shows
   bool any_waiting = false;
-  fluid_settings_t* settings = nullptr;
-  fluid_synth_t* synth = nullptr;
+  const MusicModule* lib = nullptr;  // the music module, once a song is to be heard
+  MusicSynth* synth = nullptr;
   SDL_AudioDeviceID device = 0;
+  // No synthesizer module: the songs keep their time on the wall clock, unheard.
+  bool wall_clock = false;
   // No output to hear: the players run on the silent clock (see the top of this file).
   bool silent = false;
   std::chrono::steady_clock::time_point clock_start;
@@ -75,68 +81,13 @@ std::string& soundfont_path() {
 
 constexpr double kGain = 0.5;
 
-// FluidSynth's own messages: its warnings (an instrument missing from the soundfont, and so
-// on) are noise for a screen saver; its errors go to standard error, except while we probe
-// files whose failures we report ourselves.
-bool g_quiet = false;
-
-void fluid_message(int, const char* message, void*) {
-  if (!g_quiet) std::fprintf(stderr, "zelkin-wumpets: fluidsynth: %s\n", message);
-}
-
-void route_fluid_messages() {
-  static bool routed = false;
-  if (routed) return;
-  routed = true;
-  fluid_set_log_function(FLUID_PANIC, fluid_message, nullptr);
-  fluid_set_log_function(FLUID_ERR, fluid_message, nullptr);
-  fluid_set_log_function(FLUID_WARN, nullptr, nullptr);
-  fluid_set_log_function(FLUID_INFO, nullptr, nullptr);
-  fluid_set_log_function(FLUID_DBG, nullptr, nullptr);
-}
-
-fluid_settings_t* make_settings() {
-  fluid_settings_t* s = new_fluid_settings();
-  if (!s) return nullptr;
-  fluid_settings_setnum(s, "synth.sample-rate", kSampleRate);
-  fluid_settings_setnum(s, "synth.gain", kGain);
-  fluid_settings_setint(s, "synth.cpu-cores", 1);
-  // Only the instruments the songs select are read from the soundfont, not all of its samples.
-  fluid_settings_setint(s, "synth.dynamic-sample-loading", 1);
-  // Plain voices: the effects and the finer interpolation would each add about half a
-  // percent of a core while a song plays, for little a screen saver's listener would miss.
-  fluid_settings_setint(s, "synth.chorus.active", 0);
-  fluid_settings_setint(s, "synth.reverb.active", 0);
-  // Players keep time by the samples rendered, so a song lasts as long as its audio does.
-  fluid_settings_setstr(s, "player.timing-source", "sample");
-  fluid_settings_setint(s, "player.reset-synth", 1);
-  return s;
-}
-
-fluid_synth_t* make_synth(fluid_settings_t* settings) {
-  fluid_synth_t* synth = new_fluid_synth(settings);
-  if (synth) fluid_synth_set_interp_method(synth, -1, FLUID_INTERP_LINEAR);
-  return synth;
-}
-
 bool regular_file(const std::string& path) {
   struct stat st {};
   return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
-void drop_glib_message(const gchar*, GLogLevelFlags, const gchar*, gpointer) {}
-
-bool load_soundfont(fluid_synth_t* synth, const std::string& path) {
-  if (!regular_file(path)) return false;
-  // A broken file is ours to report, in one line. FluidSynth's loaders also complain through
-  // GLib (a file no loader reads makes libinstpatch print a CRITICAL assertion), so GLib's
-  // messages go nowhere for the length of the load.
-  g_quiet = true;
-  const GLogFunc previous = g_log_set_default_handler(drop_glib_message, nullptr);
-  const int id = fluid_synth_sfload(synth, path.c_str(), 1);
-  g_log_set_default_handler(previous, nullptr);
-  g_quiet = false;
-  return id != FLUID_FAILED;
+bool load_soundfont(const MusicModule& lib, MusicSynth* synth, const std::string& path) {
+  return regular_file(path) && lib.load_soundfont(synth, path.c_str());
 }
 
 // Reads a whole song file, its size checked first: zero, or the result code to give when it is
@@ -155,46 +106,22 @@ std::int32_t read_song_file(const std::string& path, std::vector<std::uint8_t>& 
 
 // Zero when the file is a song the synthesizer can play, else the result code to give.
 std::int32_t check_song(const std::string& path, std::vector<std::uint8_t>& bytes,
-                        std::uint32_t& end_tick) {
+                        std::uint32_t& end_tick, double* seconds = nullptr) {
   if (const std::int32_t result = read_song_file(path, bytes)) return result;
-  g_quiet = true;
-  const bool accepted = fluid_is_midifile(path.c_str());
-  g_quiet = false;
-  if (!accepted || !is_standard_midi(bytes, &end_tick)) return plat::kMciInvalidFile;
+  if (!is_standard_midi(bytes, &end_tick, seconds)) return plat::kMciInvalidFile;
   return plat::kMciOk;
 }
 
 // The player keeps going for a grace time of a few seconds after the last event; the song
 // is over when its clock reaches the end of its last track.
-bool still_playing(fluid_player_t* player, std::uint32_t end_tick) {
-  return fluid_player_get_status(player) == FLUID_PLAYER_PLAYING &&
-         static_cast<std::uint32_t>(std::max(0, fluid_player_get_current_tick(player))) < end_tick;
-}
-
-// A player's events on the silent clock: nothing would hear them. (Tempo changes never come
-// here; the player keeps them itself.)
-int hold_back(void*, fluid_midi_event_t*) { return FLUID_OK; }
-
-// Starts a player on the song's bytes; nullptr when FluidSynth refuses them. A player that
-// nothing hears counts its samples all the same, without starting a voice.
-fluid_player_t* start_player(fluid_synth_t* synth, const std::vector<std::uint8_t>& bytes,
-                             bool heard = true) {
-  fluid_player_t* player = new_fluid_player(synth);
-  if (!player) return nullptr;
-  if (!heard) fluid_player_set_playback_callback(player, hold_back, nullptr);
-  if (fluid_player_add_mem(player, bytes.data(), bytes.size()) != FLUID_OK ||
-      fluid_player_play(player) != FLUID_OK) {
-    delete_fluid_player(player);
-    return nullptr;
-  }
-  return player;
+bool still_playing(const MusicModule& lib, MusicPlayer* player, std::uint32_t end_tick) {
+  return lib.running(player) && static_cast<std::uint32_t>(std::max(0, lib.tick(player))) < end_tick;
 }
 
 void SDLCALL render(void* userdata, Uint8* stream, int len) {
-  auto* synth = static_cast<fluid_synth_t*>(userdata);
+  auto* synth = static_cast<MusicSynth*>(userdata);
   const int frames = len / static_cast<int>(2 * sizeof(float));
-  auto* out = reinterpret_cast<float*>(stream);
-  if (fluid_synth_write_float(synth, frames, out, 0, 2, out, 1, 2) != FLUID_OK)
+  if (!engine().lib->write(synth, frames, reinterpret_cast<float*>(stream)))
     std::memset(stream, 0, static_cast<std::size_t>(len));
 }
 
@@ -204,7 +131,7 @@ bool silent_driver() {
 }
 
 // Zero when no output opened, or when the one SDL chose is its silent one (closed again).
-SDL_AudioDeviceID try_open_audio(fluid_synth_t* synth, bool& silent) {
+SDL_AudioDeviceID try_open_audio(MusicSynth* synth, bool& silent) {
   if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return 0;
   if (silent_driver()) {
     SDL_QuitSubSystem(SDL_INIT_AUDIO);
@@ -263,7 +190,7 @@ std::string audio_drivers() {
 
 // A real output if there is one; else, where SDL would fall back on its silent output, the
 // silent clock (`silent` set), which keeps time all the same.
-SDL_AudioDeviceID open_audio(fluid_synth_t* synth, bool& silent) {
+SDL_AudioDeviceID open_audio(MusicSynth* synth, bool& silent) {
   silent = false;
   if (!std::getenv("SDL_AUDIODRIVER")) ::setenv("SDL_AUDIODRIVER", audio_drivers().c_str(), 1);
   SDL_AudioDeviceID device = try_open_audio(synth, silent);
@@ -280,7 +207,7 @@ SDL_AudioDeviceID open_audio(fluid_synth_t* synth, bool& silent) {
 
 bool any_player_running() {
   for (const auto& [alias, song] : engine().songs)
-    if (song.player && fluid_player_get_status(song.player) == FLUID_PLAYER_PLAYING) return true;
+    if (song.player && engine().lib->running(song.player)) return true;
   return false;
 }
 
@@ -299,7 +226,7 @@ void run_silent_clock() {
     }
     const auto frames = static_cast<int>(std::min<std::uint64_t>(kBufferFrames, due - e.clock_frames));
     float* out = e.scratch.data();
-    fluid_synth_write_float(e.synth, frames, out, 0, 2, out, 1, 2);
+    e.lib->write(e.synth, frames, out);
     e.clock_frames += static_cast<std::uint64_t>(frames);
   }
 }
@@ -324,10 +251,15 @@ void start() {
   if (e.started) return;
   e.started = true;
   if (silence_reason()) return;  // no synthesizer, no device: every song ends at once
-  route_fluid_messages();
-  e.settings = make_settings();
-  if (e.settings) fluid_settings_setnum(e.settings, "synth.gain", kGain * e.volume / 100.0);
-  e.synth = e.settings ? make_synth(e.settings) : nullptr;
+  std::string why;
+  e.lib = music_module(why);
+  if (!e.lib) {
+    // As without a soundfont, the songs keep their time and the play list its pace.
+    std::fprintf(stderr, "zelkin-wumpets: no MIDI synthesizer (%s); music is off\n", why.c_str());
+    e.wall_clock = true;
+    return;
+  }
+  e.synth = e.lib->create_synth(kSampleRate, kGain * e.volume / 100.0);
   if (!e.synth) {
     std::fprintf(stderr, "zelkin-wumpets: the MIDI synthesizer cannot start; music is off\n");
     return;
@@ -338,7 +270,7 @@ void start() {
   if (font.empty())
     std::fprintf(stderr, "zelkin-wumpets: no General MIDI soundfont (tried %s; --soundfont=FILE names one); "
                  "music is off\n", tried.c_str());
-  else if (!load_soundfont(e.synth, font))
+  else if (!load_soundfont(*e.lib, e.synth, font))
     std::fprintf(stderr, "zelkin-wumpets: no General MIDI soundfont at %s; music is off\n", font.c_str());
   e.device = open_audio(e.synth, e.silent);
   e.clock_start = std::chrono::steady_clock::now();
@@ -346,14 +278,21 @@ void start() {
     std::fprintf(stderr, "zelkin-wumpets: no audio output (%s); music is off\n", SDL_GetError());
 }
 
+// When a song started now is over, on the wall clock.
+std::chrono::steady_clock::time_point wall_clock_end(const Song& song) {
+  return std::chrono::steady_clock::now() +
+         std::chrono::duration_cast<std::chrono::steady_clock::duration>(std::chrono::duration<double>(song.seconds));
+}
+
 // Ends a song's player. The audio device must be locked.
 void drop_player(Song& song) {
   song.waiting.clear();
+  song.silent_end = {};
   if (!song.player) return;
-  fluid_player_stop(song.player);
-  delete_fluid_player(song.player);
+  Engine& e = engine();
+  e.lib->delete_player(song.player);
   song.player = nullptr;
-  fluid_synth_all_sounds_off(engine().synth, -1);
+  e.lib->all_sounds_off(e.synth);
 }
 
 class AudioLock {
@@ -434,7 +373,8 @@ std::int32_t do_open(const Words& w, std::string& reply_text) {
   if (e.songs.count(alias)) return plat::kMciDuplicateAlias;
   // The file is not looked at yet: a song that cannot be played fails when it is played.
   if (!e.deferred) start();
-  e.songs[alias] = Song{w[1], nullptr, 0, {}};
+  e.songs[alias] = Song{};
+  e.songs[alias].path = w[1];
   reply_text.clear();
   return plat::kMciOk;
 }
@@ -456,8 +396,10 @@ std::int32_t do_play(Song& song, const Words& w) {
   }
   std::vector<std::uint8_t> bytes;
   std::uint32_t end_tick = 0;
-  if (const std::int32_t result = check_song(song.path, bytes, end_tick)) return result;
+  double seconds = 0;
+  if (const std::int32_t result = check_song(song.path, bytes, end_tick, &seconds)) return result;
   Engine& e = engine();
+  song.seconds = seconds;
   if (!e.started) {
     // The soundfont and the audio output take a good part of a start-up: the song is known
     // good and counts as playing; the event loop starts it once the window is up.
@@ -469,9 +411,10 @@ std::int32_t do_play(Song& song, const Words& w) {
   AudioLock lock;
   drop_player(song);
   song.end_tick = end_tick;
+  if (e.wall_clock) song.silent_end = wall_clock_end(song);
   // Without a synthesizer or any output there is no clock: the song is over at once.
   if (!has_clock()) return plat::kMciOk;
-  song.player = start_player(e.synth, bytes, !e.silent);
+  song.player = e.lib->start_player(e.synth, bytes.data(), bytes.size(), !e.silent);
   return song.player ? plat::kMciOk : plat::kMciInternal;
 }
 
@@ -481,7 +424,8 @@ std::int32_t do_status(Song& song, const Words& w, std::string& reply_text) {
   bool playing = false;
   {
     AudioLock lock;
-    playing = !song.waiting.empty() || (song.player && still_playing(song.player, song.end_tick));
+    playing = !song.waiting.empty() || (song.player && still_playing(*engine().lib, song.player, song.end_tick)) ||
+              std::chrono::steady_clock::now() < song.silent_end;
   }
   reply_text = playing ? "playing" : "stopped";
   return plat::kMciOk;
@@ -548,7 +492,8 @@ void idle() {
     if (song.waiting.empty()) continue;
     std::vector<std::uint8_t> bytes = std::move(song.waiting);
     song.waiting.clear();
-    if (has_clock()) song.player = start_player(e.synth, bytes, !e.silent);
+    if (has_clock()) song.player = e.lib->start_player(e.synth, bytes.data(), bytes.size(), !e.silent);
+    if (e.wall_clock) song.silent_end = wall_clock_end(song);
   }
 }
 
@@ -563,8 +508,7 @@ void shut_down() {
     SDL_CloseAudioDevice(e.device);
     SDL_QuitSubSystem(SDL_INIT_AUDIO);
   }
-  if (e.synth) delete_fluid_synth(e.synth);
-  if (e.settings) delete_fluid_settings(e.settings);
+  if (e.synth) e.lib->delete_synth(e.synth);
   const int volume = e.volume;
   const auto silencer = e.silencer;
   e = Engine{};
@@ -577,29 +521,27 @@ std::vector<float> render_offline(const std::string& midi_path, const std::strin
   std::vector<float> out;
   std::vector<std::uint8_t> bytes;
   std::uint32_t end_tick = 0;
-  route_fluid_messages();
-  if (check_song(midi_path, bytes, end_tick) != plat::kMciOk) return out;
-  fluid_settings_t* settings = make_settings();
-  if (!settings) return out;
-  fluid_settings_setnum(settings, "synth.sample-rate", sample_rate);
-  fluid_synth_t* synth = make_synth(settings);
-  if (synth && load_soundfont(synth, soundfont)) {
-    if (fluid_player_t* player = start_player(synth, bytes)) {
+  std::string why;
+  const MusicModule* lib = music_module(why);
+  if (!lib || check_song(midi_path, bytes, end_tick) != plat::kMciOk) return out;
+  MusicSynth* synth = lib->create_synth(sample_rate, kGain);
+  if (!synth) return out;
+  if (load_soundfont(*lib, synth, soundfont)) {
+    if (MusicPlayer* player = lib->start_player(synth, bytes.data(), bytes.size(), true)) {
       constexpr int kBlock = 512;
       const auto limit = static_cast<std::size_t>(max_seconds * sample_rate) * 2;
       std::size_t release = static_cast<std::size_t>(sample_rate) * 2;  // one second after the end
       while (out.size() < limit && release > 0) {
         const std::size_t at = out.size();
         out.resize(at + 2 * kBlock);
-        fluid_synth_write_float(synth, kBlock, out.data() + at, 0, 2, out.data() + at, 1, 2);
-        if (!still_playing(player, end_tick))
+        lib->write(synth, kBlock, out.data() + at);
+        if (!still_playing(*lib, player, end_tick))
           release -= std::min(release, static_cast<std::size_t>(2 * kBlock));
       }
-      delete_fluid_player(player);
+      lib->delete_player(player);
     }
   }
-  if (synth) delete_fluid_synth(synth);
-  delete_fluid_settings(settings);
+  lib->delete_synth(synth);
   return out;
 }
 

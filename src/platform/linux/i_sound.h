@@ -35,12 +35,15 @@ void shut_down();
 
 // True when the bytes are a standard MIDI file whose header, chunks and track events all
 // read cleanly, each track ending with its end-of-track event. `end_tick`, when given,
-// receives the tick of the last end of track: where the song is over.
-bool is_standard_midi(const std::vector<std::uint8_t>& bytes, std::uint32_t* end_tick = nullptr);
+// receives the tick of the last end of track: where the song is over; `seconds` how long the
+// song lasts until then, by its tempo changes.
+bool is_standard_midi(const std::vector<std::uint8_t>& bytes, std::uint32_t* end_tick = nullptr,
+                      double* seconds = nullptr);
 
 // Renders a MIDI file with a soundfont as the device would, without an audio device:
 // interleaved stereo floats at `sample_rate`, up to `max_seconds` long (the song's end plus
-// one second of release). Empty when the file or the soundfont cannot be used.
+// one second of release). Empty when the file, the soundfont or the music module cannot be
+// used.
 std::vector<float> render_offline(const std::string& midi_path, const std::string& soundfont,
                                   int sample_rate, double max_seconds);
 

@@ -2,6 +2,7 @@
 // otherwise take a missing, cut or garbled file as a silent song.
 #include <algorithm>
 #include <cstddef>
+#include <utility>
 
 #include "platform/linux/i_sound.h"
 
@@ -50,7 +51,10 @@ class Reader {
   std::size_t pos_ = 0;
 };
 
-bool valid_track(const std::uint8_t* data, std::size_t size, std::uint64_t& tick) {
+// A tempo change: the tick it comes at and the microseconds a beat from there on.
+using Tempo = std::pair<std::uint64_t, std::uint32_t>;
+
+bool valid_track(const std::uint8_t* data, std::size_t size, std::uint64_t& tick, std::vector<Tempo>* tempos) {
   Reader r(data, size);
   std::uint32_t running = 0;
   tick = 0;
@@ -78,7 +82,14 @@ bool valid_track(const std::uint8_t* data, std::size_t size, std::uint64_t& tick
     std::uint32_t length;
     if (status == 0xFF) {
       std::uint32_t type;
-      if (!r.byte(type) || !r.varlen(length) || !r.skip(length)) return false;
+      if (!r.byte(type) || !r.varlen(length)) return false;
+      std::uint32_t tempo = 0;
+      if (type == 0x51 && length == 3 && tempos) {
+        if (!r.be(3, tempo)) return false;
+        tempos->emplace_back(tick, tempo);
+      } else if (!r.skip(length)) {
+        return false;
+      }
       if (type == 0x2F) return true;  // end of track; anything after it is padding
     } else if (status == 0xF0 || status == 0xF7) {
       if (!r.varlen(length) || !r.skip(length)) return false;
@@ -91,7 +102,7 @@ bool valid_track(const std::uint8_t* data, std::size_t size, std::uint64_t& tick
 
 }  // namespace
 
-bool is_standard_midi(const std::vector<std::uint8_t>& bytes, std::uint32_t* end_tick) {
+bool is_standard_midi(const std::vector<std::uint8_t>& bytes, std::uint32_t* end_tick, double* seconds) {
   Reader r(bytes.data(), bytes.size());
   std::uint32_t tag, length, format, tracks, division;
   if (!r.be(4, tag) || tag != 0x4D546864 /* MThd */) return false;
@@ -103,6 +114,7 @@ bool is_standard_midi(const std::vector<std::uint8_t>& bytes, std::uint32_t* end
   std::size_t pos = 8 + length;
   std::uint32_t found = 0;
   std::uint64_t last = 0;
+  std::vector<Tempo> tempos;
   while (found < tracks) {
     Reader chunk(bytes.data() + pos, bytes.size() - pos);
     std::uint32_t chunk_tag, chunk_length;
@@ -110,7 +122,7 @@ bool is_standard_midi(const std::vector<std::uint8_t>& bytes, std::uint32_t* end
     if (chunk_length > bytes.size() - pos - 8) return false;
     if (chunk_tag == 0x4D54726B /* MTrk */) {
       std::uint64_t tick;
-      if (!valid_track(bytes.data() + pos + 8, chunk_length, tick)) return false;
+      if (!valid_track(bytes.data() + pos + 8, chunk_length, tick, seconds ? &tempos : nullptr)) return false;
       last = std::max(last, tick);
       ++found;
     }  // chunks of other kinds are skipped, as readers are asked to
@@ -118,6 +130,29 @@ bool is_standard_midi(const std::vector<std::uint8_t>& bytes, std::uint32_t* end
   }
   if (last > 0x7FFFFFFF) return false;  // beyond what the player can count
   if (end_tick) *end_tick = static_cast<std::uint32_t>(last);
+  if (seconds) {
+    if (division & 0x8000) {  // frames a second (as a negative byte) and ticks a frame
+      const auto frames = static_cast<double>(256 - (division >> 8));
+      const double rate = frames * static_cast<double>(division & 0xFF);
+      *seconds = rate > 0 ? static_cast<double>(last) / rate : 0.0;
+    } else {
+      // Tempo changes apply to every track from their tick on; a beat is half a second until
+      // the first.
+      std::stable_sort(tempos.begin(), tempos.end(),
+                       [](const Tempo& a, const Tempo& b) { return a.first < b.first; });
+      double micros = 0;
+      std::uint64_t at = 0;
+      std::uint32_t tempo = 500000;
+      for (const auto& [tick, next] : tempos) {
+        if (tick >= last) break;
+        micros += static_cast<double>(tick - at) * tempo;
+        at = tick;
+        tempo = next;
+      }
+      micros += static_cast<double>(last - at) * tempo;
+      *seconds = micros / division / 1e6;
+    }
+  }
   return true;
 }
 

@@ -1,6 +1,7 @@
 // Parts of the Linux back end that live in modules of their own, opened the first time they are
 // needed: a saver that shows no dialog and no message maps none of their libraries (FLTK, Xft,
-// FreeType, HarfBuzz, fontconfig). The program and its modules are one build: the types below
+// FreeType, HarfBuzz, fontconfig), and one that plays no song maps no synthesizer (FluidSynth
+// and its GLib, sndfile, codecs, sound servers). The program and its modules are one build: the types below
 // cross between them as they are, and a module of another build is refused by its stamp.
 //
 // Where a module is looked for: next to the program (a build folder), then lib/zelkin-wumpets
@@ -8,6 +9,7 @@
 // folder the program was configured for.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -88,18 +90,48 @@ struct TextModule {
 
 using TextEntry = const TextModule* (*)();
 
+// --- The MIDI synthesizer: zelkin-wumpets-music.so (snd_fluid.cpp) ----------------------------
+
+inline constexpr const char* kMusicModule = "zelkin-wumpets-music.so";
+inline constexpr const char* kMusicEntry = "wumpets_music_module";
+
+struct MusicSynth;   // a synthesizer, as the module makes it
+struct MusicPlayer;  // one song's player on a synthesizer
+
+struct MusicModule {
+  ModuleStamp stamp;
+  // A synthesizer of plain voices at the rate and gain, its players timed by the samples it
+  // renders; null when it cannot start.
+  MusicSynth* (*create_synth)(int sample_rate, double gain);
+  void (*delete_synth)(MusicSynth* synth);
+  // False when the file is no soundfont it can read; it says nothing of its own then.
+  bool (*load_soundfont)(MusicSynth* synth, const char* path);
+  // The next frames as interleaved stereo floats; false when it failed.
+  bool (*write)(MusicSynth* synth, int frames, float* stereo);
+  void (*all_sounds_off)(MusicSynth* synth);
+  // A player started on a standard MIDI file's bytes (copied); null when refused. One not
+  // `heard` counts its samples without starting a voice.
+  MusicPlayer* (*start_player)(MusicSynth* synth, const std::uint8_t* bytes, std::size_t size, bool heard);
+  void (*delete_player)(MusicPlayer* player);  // stops it first
+  bool (*running)(MusicPlayer* player);
+  int (*tick)(MusicPlayer* player);
+};
+
+using MusicEntry = const MusicModule* (*)();
+
 // The stamp of this build, which a module returns and the program checks.
 inline ModuleStamp module_stamp() {
   return ModuleStamp{WUMPETS_VERSION, sizeof(DialogHost) + sizeof(DialogModule) * 3 + sizeof(plat::DialogSpec) * 5 +
                                           sizeof(plat::ControlSpec) * 7 + sizeof(plat::KeyEvent) * 11 +
                                           sizeof(TextModule) * 13 + sizeof(plat::LabelStyle) * 17 +
-                                          sizeof(TextPicture) * 19};
+                                          sizeof(TextPicture) * 19 + sizeof(MusicModule) * 23};
 }
 
 // The module's table, opened on the first call; null when it cannot be had, and then `why`
 // says so (the same text on every later call).
 const DialogModule* dialogs_module(std::string& why);
 const TextModule* text_module(std::string& why);
+const MusicModule* music_module(std::string& why);
 // Whether the dialogs module was opened (asking does not open it).
 bool dialogs_opened();
 
