@@ -9,10 +9,17 @@
 # X server + 0.5 points.
 # Two runs: default settings, and the same scene without songs (Wine has no MIDI synthesiser
 # here, while the Linux program synthesises its songs; the second pair compares the pictures).
-# Usage: bench/win32_cpu.sh [seconds]   (default 20; needs build/ and build-win/ built)
+# Usage: bench/win32_cpu.sh [--before=OLD.scr] [seconds]   (default 20; needs build/ and build-win/)
+#   --before  also runs an older Windows program (a copy kept aside) right after the new one,
+#             with the same settings, and reports it as a third line of each pair (it needs the
+#             data folder beside it, e.g. a link to build-win/data, or it cannot play the songs
+#             and ends)
 set -euo pipefail
+before=""
+case "${1:-}" in --before=*) before="$(realpath "${1#--before=}")"; shift ;; esac
 cd "$(dirname "$0")/.."
 secs="${1:-20}"
+[ -z "$before" ] || [ -f "$before" ] || { echo "no program at $before" >&2; exit 1; }
 linux="$(realpath build/zelkin-wumpets)"
 scr="$(realpath build-win/ZelkinWumpets.scr)"
 [ -x "$linux" ] && [ -f "$scr" ] || { echo "build build/ and build-win/ first (scripts/test does both)" >&2; exit 1; }
@@ -74,8 +81,8 @@ run_linux() {
   kill "$pid"; wait "$pid" 2>/dev/null || true; pid=""
   echo "$((b - a)) $((x1 - x0))"
 }
-run_windows() {
-  wine "$scr" /s "--config-dir=Z:${1//\//\\}" >/dev/null 2>&1 &
+run_windows() {  # config folder [program]
+  wine "${2:-$scr}" /s "--config-dir=Z:${1//\//\\}" >/dev/null 2>&1 &
   pid=$!
   sleep 3
   local server all0 all1 a b s0 s1
@@ -114,4 +121,11 @@ for kind in default quiet; do
   title="default settings (1920x1080, speed 60, three songs), $secs s:"
   [ "$kind" = quiet ] && title="the same scene without songs, $secs s:"
   report "$title" "$l" "$lx" "$w" "$s" "$p" "$wx"
+  if [ -n "$before" ]; then
+    read -r w s p wx < <(run_windows "$tmp/$kind" "$before")
+    awk -v w="$w" -v s="$s" -v wx="$wx" -v c="$clk" -v n="$secs" 'BEGIN {
+      f = 100 / c / n
+      printf "  the older Windows program:     %5.2f%% + wineserver %.2f%% + X server %.2f%% = %.2f%%\n", w * f, s * f, wx * f, (w + s + wx) * f
+    }'
+  fi
 done

@@ -3,6 +3,8 @@
 #   win32_e2e.sh STATE CASE SCR [HOST_BUILD_DIR | HELPER]
 # CASE: frame   /s shows the scene; its first frame equals the Linux program's --render
 #               picture for the same seed and size; a key ends it with exit code 0
+#       moving  after 25 frames the screen still equals the Linux --render picture: each frame's
+#               changed areas, shown one by one, leave nothing stale or missing on the screen
 #       input   a mouse move does not end the saver, a click does (exit code 0)
 #       config  /c opens the settings dialog; Apply writes the 30 keys in order
 #       preview /p HWND from a small host program (HELPER: preview_host.exe) puts a child of the
@@ -95,6 +97,19 @@ wait_picture() {
 }
 
 case $case in
+  moving)
+    [ -x "$host/zelkin-wumpets" ] || fail "no Linux program in $host to compare with"
+    WUMPETS_HOLD_AFTER_FRAMES=25 start /s --seed=5 "--config-dir=$cfg"
+    wait_picture "$work/windows.png" || fail "the saver showed no picture"
+    sleep 3
+    import -window root "$work/windows.png"
+    mkdir -p "$work/linux-cfg"
+    "$host/zelkin-wumpets" --render="$work/linux.png" --frames=25 --size=1920x1080 --seed=5 \
+      --config-dir="$work/linux-cfg" --data-dir="$host/data" >/dev/null 2>&1 || fail "Linux --render failed"
+    diff=$(compare -metric AE "$work/windows.png" "$work/linux.png" null: 2>&1 || true)
+    echo "pixels that differ from the Linux picture after 25 frames: $diff"
+    [ "$diff" = "0" ] || fail "after 25 frames the screen differs from the Linux --render picture in $diff pixels"
+    ;;
   frame)
     [ -x "$host/zelkin-wumpets" ] || fail "no Linux program in $host to compare with"
     WUMPETS_HOLD_AFTER_FRAMES=1 start /s --seed=5 "--config-dir=$cfg"
