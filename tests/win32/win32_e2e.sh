@@ -96,33 +96,30 @@ wait_picture() {
   return 1
 }
 
+# Holds the saver after FRAMES frames and compares the screen with the Linux program's --render
+# picture of the same frame, seed and size.
+same_as_linux() {  # FRAMES
+  local frames=$1 diff
+  [ -x "$host/zelkin-wumpets" ] || fail "no Linux program in $host to compare with"
+  WUMPETS_HOLD_AFTER_FRAMES=$frames start /s --seed=5 "--config-dir=$cfg"
+  wait_picture "$work/windows.png" || fail "the saver showed no picture"
+  # Time for the frames (60 ms each) and for the last of them to reach the screen.
+  sleep $((frames > 1 ? 3 : 1))
+  import -window root "$work/windows.png"
+  mkdir -p "$work/linux-cfg"
+  "$host/zelkin-wumpets" --render="$work/linux.png" --frames="$frames" --size=1920x1080 --seed=5 \
+    --config-dir="$work/linux-cfg" --data-dir="$host/data" >/dev/null 2>&1 || fail "Linux --render failed"
+  diff=$(compare -metric AE "$work/windows.png" "$work/linux.png" null: 2>&1 || true)
+  echo "pixels that differ from the Linux picture after $frames frame(s): $diff"
+  [ "$diff" = "0" ] || fail "after $frames frame(s) the screen differs from the Linux --render picture in $diff pixels"
+}
+
 case $case in
   moving)
-    [ -x "$host/zelkin-wumpets" ] || fail "no Linux program in $host to compare with"
-    WUMPETS_HOLD_AFTER_FRAMES=25 start /s --seed=5 "--config-dir=$cfg"
-    wait_picture "$work/windows.png" || fail "the saver showed no picture"
-    sleep 3
-    import -window root "$work/windows.png"
-    mkdir -p "$work/linux-cfg"
-    "$host/zelkin-wumpets" --render="$work/linux.png" --frames=25 --size=1920x1080 --seed=5 \
-      --config-dir="$work/linux-cfg" --data-dir="$host/data" >/dev/null 2>&1 || fail "Linux --render failed"
-    diff=$(compare -metric AE "$work/windows.png" "$work/linux.png" null: 2>&1 || true)
-    echo "pixels that differ from the Linux picture after 25 frames: $diff"
-    [ "$diff" = "0" ] || fail "after 25 frames the screen differs from the Linux --render picture in $diff pixels"
+    same_as_linux 25
     ;;
   frame)
-    [ -x "$host/zelkin-wumpets" ] || fail "no Linux program in $host to compare with"
-    WUMPETS_HOLD_AFTER_FRAMES=1 start /s --seed=5 "--config-dir=$cfg"
-    wait_picture "$work/windows.png" || fail "the saver showed no picture"
-    sleep 1
-    import -window root "$work/windows.png"
-    # The Linux program's picture of the same first frame.
-    mkdir -p "$work/linux-cfg"
-    "$host/zelkin-wumpets" --render="$work/linux.png" --frames=1 --size=1920x1080 --seed=5 \
-      --config-dir="$work/linux-cfg" --data-dir="$host/data" >/dev/null 2>&1 || fail "Linux --render failed"
-    diff=$(compare -metric AE "$work/windows.png" "$work/linux.png" null: 2>&1 || true)
-    echo "pixels that differ from the Linux picture: $diff"
-    [ "$diff" = "0" ] || fail "first frame differs from the Linux --render picture in $diff pixels"
+    same_as_linux 1
     # The tiled background and sprites are there: many colours, not a flat screen.
     colours=$(convert "$work/windows.png" -format '%k' info:)
     [ "$colours" -gt 50 ] || fail "only $colours colours on the screen"

@@ -72,48 +72,37 @@ std::string host_share_dir() { return share_dir(); }
 linuxvideo::Monitor host_monitor(int monitor) { return linuxvideo::monitor_bounds(monitor); }
 plat::ScreenMetrics host_metrics() { return plat::screen_metrics(); }
 
-}  // namespace
 
-const DialogModule* dialogs_module(std::string& why) {
-  Opened& o = M().dialogs;
+// Opens a module once: its table when it is of this build, else null with the reason in `why`.
+// `args` go to the module's entry.
+template <class Table, class Entry, class... Args>
+const Table* table_of(Opened& o, const char* file, const char* entry_name, std::string& why, Args... args) {
   if (!o.tried) {
     o.tried = true;
-    static const DialogHost host{host_dpi, host_icons, host_program_dir, host_share_dir, host_monitor, host_metrics};
-    if (void* entry = open_entry(kDialogsModule, kDialogsEntry, o.why)) {
-      const DialogModule* table = reinterpret_cast<DialogsEntry>(entry)(&host);
-      if (table && same_build(table->stamp, kDialogsModule, o.why)) o.table = table;
+    if (void* entry = open_entry(file, entry_name, o.why)) {
+      const Table* table = reinterpret_cast<Entry>(entry)(args...);
+      if (table && same_build(table->stamp, file, o.why)) o.table = table;
     }
   }
   why = o.why;
-  return static_cast<const DialogModule*>(o.table);
+  return static_cast<const Table*>(o.table);
+}
+
+}  // namespace
+
+const DialogModule* dialogs_module(std::string& why) {
+  static const DialogHost host{host_dpi, host_icons, host_program_dir, host_share_dir, host_monitor, host_metrics};
+  return table_of<DialogModule, DialogsEntry>(M().dialogs, kDialogsModule, kDialogsEntry, why, &host);
 }
 
 bool dialogs_opened() { return M().dialogs.table != nullptr; }
 
 const TextModule* text_module(std::string& why) {
-  Opened& o = M().text;
-  if (!o.tried) {
-    o.tried = true;
-    if (void* entry = open_entry(kTextModule, kTextEntry, o.why)) {
-      const TextModule* table = reinterpret_cast<TextEntry>(entry)();
-      if (table && same_build(table->stamp, kTextModule, o.why)) o.table = table;
-    }
-  }
-  why = o.why;
-  return static_cast<const TextModule*>(o.table);
+  return table_of<TextModule, TextEntry>(M().text, kTextModule, kTextEntry, why);
 }
 
 const MusicModule* music_module(std::string& why) {
-  Opened& o = M().music;
-  if (!o.tried) {
-    o.tried = true;
-    if (void* entry = open_entry(kMusicModule, kMusicEntry, o.why)) {
-      const MusicModule* table = reinterpret_cast<MusicEntry>(entry)();
-      if (table && same_build(table->stamp, kMusicModule, o.why)) o.table = table;
-    }
-  }
-  why = o.why;
-  return static_cast<const MusicModule*>(o.table);
+  return table_of<MusicModule, MusicEntry>(M().music, kMusicModule, kMusicEntry, why);
 }
 
 }  // namespace linuxplat
