@@ -121,6 +121,33 @@ TEST_F(BitmapFormats, EveryDepthBottomUpAndTopDown) {
   }
 }
 
+// Rows of 24-bit pictures are padded to whole 4-byte words; widths 1 to 5 need 3, 2, 1, 0 and 3
+// bytes of padding.
+TEST_F(BitmapFormats, TwentyFourBitRowsOfEveryPadding) {
+  for (int width = 1; width <= 5; ++width) {
+    for (bool top_down : {false, true}) {
+      SCOPED_TRACE(std::to_string(width) + (top_down ? " top-down" : " bottom-up"));
+      auto colour = [](int x, int y) { return static_cast<std::uint32_t>(0x102030 * (x + 1) + 0x050607 * y) & 0xFFFFFF; };
+      Bytes px;
+      for (int y : row_order(top_down)) {
+        const std::size_t start = px.v.size();
+        for (int x = 0; x < width; ++x) {
+          const std::uint32_t c = colour(x, y);
+          px.u8(c & 0xFF), px.u8((c >> 8) & 0xFF), px.u8(c >> 16);
+        }
+        px.pad4(start);
+      }
+      std::vector<unsigned char> bytes = file(24, top_down ? -2 : 2, 0, px.v);
+      bytes[18] = static_cast<unsigned char>(width);
+      const wumpets::PixelBuffer img = load(bytes);
+      ASSERT_EQ(img.width, width);
+      ASSERT_EQ(img.height, 2);
+      for (int y = 0; y < 2; ++y)
+        for (int x = 0; x < width; ++x) EXPECT_EQ(img.at(x, y), colour(x, y)) << x << "," << y;
+    }
+  }
+}
+
 TEST_F(BitmapFormats, MonochromeChequer) {
   Bytes b;
   for (int y : row_order(false)) {

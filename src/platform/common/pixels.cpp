@@ -12,7 +12,16 @@ std::uint64_t new_identity() {
   return ++next;
 }
 
+std::size_t g_taken = 0;
+
 }  // namespace
+
+void* take_pixel_memory(std::size_t bytes) {
+  ++g_taken;
+  return pixel_memory(bytes);
+}
+
+std::size_t pixel_memory_taken() { return g_taken; }
 
 PixelBuffer PixelBuffer::borrowed(std::uint32_t* pixels, int w, int h, int stride_pixels) {
   PixelBuffer p;

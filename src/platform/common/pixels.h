@@ -10,12 +10,48 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
+#include <new>
+#include <utility>
 #include <vector>
 
 namespace wumpets {
 
 enum class Rop { Copy, And, Paint };
+
+// Zeroed memory for pixels, given by the back end; nullptr when there is none. A screen-sized
+// picture is best kept in large pages where the system has them: each fresh page costs a fault,
+// and one large page stands for 512 small ones.
+void* pixel_memory(std::size_t bytes);
+void free_pixel_memory(void* p, std::size_t bytes);
+// pixel_memory() through a count of the calls: a running saver makes no new pictures.
+void* take_pixel_memory(std::size_t bytes);
+std::size_t pixel_memory_taken();
+
+// Pixels come zeroed from pixel_memory(), so a new buffer is black without being written once.
+template <class T>
+struct PixelAllocator {
+  using value_type = T;
+  PixelAllocator() = default;
+  template <class U>
+  PixelAllocator(const PixelAllocator<U>&) noexcept {}
+  T* allocate(std::size_t n) {
+    void* p = take_pixel_memory(n * sizeof(T));
+    if (!p) throw std::bad_alloc();
+    return static_cast<T*>(p);
+  }
+  void deallocate(T* p, std::size_t n) noexcept { free_pixel_memory(p, n * sizeof(T)); }
+  template <class U>
+  void construct(U* p) noexcept {
+    ::new (static_cast<void*>(p)) U;  // left as it came: zero
+  }
+  template <class U, class... Args>
+  void construct(U* p, Args&&... args) {
+    ::new (static_cast<void*>(p)) U(std::forward<Args>(args)...);
+  }
+  friend bool operator==(const PixelAllocator&, const PixelAllocator&) { return true; }
+};
 
 struct PixelBuffer {
   int width = 0;
@@ -24,7 +60,7 @@ struct PixelBuffer {
 
   PixelBuffer() = default;
   PixelBuffer(int w, int h)
-      : width(w), height(h), stride(w), storage_(static_cast<std::size_t>(w) * h, 0), data_(storage_.data()) {
+      : width(w), height(h), stride(w), storage_(static_cast<std::size_t>(w) * h), data_(storage_.data()) {
     forget_history();
   }
   // A view of pixels someone else owns (a window surface); they must outlive the view.
@@ -75,7 +111,7 @@ struct PixelBuffer {
 
   void forget_history();  // a new identity: nothing may rely on the old picture
 
-  std::vector<std::uint32_t> storage_;
+  std::vector<std::uint32_t, PixelAllocator<std::uint32_t>> storage_;
   std::uint32_t* data_ = nullptr;
 };
 

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cstring>
 #include <new>
+#include <vector>
 
 #include "platform/common/bmp_check.h"
 #include "platform/common/memdc.h"
@@ -34,6 +35,55 @@ bool one_colour(const SDL_Surface* s) {
   return true;
 }
 
+// Whether every pixel of a decoded picture is its first.
+bool one_colour(const wumpets::PixelBuffer& p) {
+  const auto row_bytes = static_cast<std::size_t>(p.width) * sizeof(std::uint32_t);
+  if (std::memcmp(p.row(0), p.row(0) + 1, row_bytes - sizeof(std::uint32_t)) != 0) return false;
+  for (int y = 1; y < p.height; ++y)
+    if (std::memcmp(p.row(y), p.row(0), row_bytes) != 0) return false;
+  return true;
+}
+
+// The sprite sheets are plain 24-bit pictures. They are read straight into their own pixels, a
+// block of rows at a time: SDL's loader would first fill a picture of its own, every page of it
+// new to the process, and then convert it.
+bool decode_24(SDL_RWops* rw, const unsigned char* head, const bmp::Info& info, wumpets::PixelBuffer& out,
+               plat::Size* uniform) {
+  const std::uint32_t offset = static_cast<std::uint32_t>(head[10]) | static_cast<std::uint32_t>(head[11]) << 8 |
+                               static_cast<std::uint32_t>(head[12]) << 16 | static_cast<std::uint32_t>(head[13]) << 24;
+  const std::size_t row_bytes = (static_cast<std::size_t>(info.width) * 3 + 3) & ~std::size_t{3};
+  if (SDL_RWseek(rw, offset, RW_SEEK_SET) < 0) return false;
+  wumpets::PixelBuffer image(info.width, info.height);
+  unsigned char block[64 * 1024];
+  const int rows_per_block = static_cast<int>(std::max<std::size_t>(1, sizeof block / row_bytes));
+  std::vector<unsigned char> wide;  // a row longer than the block (a very wide picture)
+  unsigned char* buffer = block;
+  if (row_bytes > sizeof block) {
+    wide.resize(row_bytes);
+    buffer = wide.data();
+  }
+  for (int done = 0; done < info.height;) {
+    const int rows = std::min(rows_per_block, info.height - done);
+    const std::size_t want = row_bytes * static_cast<std::size_t>(rows);
+    if (SDL_RWread(rw, buffer, 1, want) != want) return false;  // the check saw the data fit; a file may shrink
+    for (int r = 0; r < rows; ++r, ++done) {
+      const unsigned char* src = buffer + row_bytes * static_cast<std::size_t>(r);
+      std::uint32_t* dst = image.row(info.top_down ? done : info.height - 1 - done);
+      for (int x = 0; x < info.width; ++x, src += 3)
+        dst[x] = static_cast<std::uint32_t>(src[0]) | static_cast<std::uint32_t>(src[1]) << 8 |
+                 static_cast<std::uint32_t>(src[2]) << 16;
+    }
+  }
+  if (uniform && one_colour(image)) {
+    *uniform = plat::Size{image.width, image.height};
+    const std::uint32_t colour = image.at(0, 0);
+    image = wumpets::PixelBuffer(1, 1);
+    image.row(0)[0] = colour;
+  }
+  out = std::move(image);
+  return true;
+}
+
 // Checks and decodes the picture behind rw (which this closes). With `uniform`, a picture of
 // one colour comes back as its first pixel alone, and *uniform holds its size.
 bool decode(SDL_RWops* rw, wumpets::PixelBuffer& out, plat::Size* uniform) {
@@ -46,6 +96,11 @@ bool decode(SDL_RWops* rw, wumpets::PixelBuffer& out, plat::Size* uniform) {
       !bmp::check(head, got, static_cast<std::uint64_t>(file_size), pixel_limit(), info)) {
     SDL_RWclose(rw);
     return false;
+  }
+  if (info.bits == 24 && info.compression == 0 && info.width > 0) {
+    const bool ok = decode_24(rw, head, info, out, uniform);
+    SDL_RWclose(rw);
+    return ok;
   }
   SDL_ClearError();
   SDL_Surface* loaded = SDL_LoadBMP_RW(rw, 1);
