@@ -76,7 +76,19 @@ void start_sdl() {
   // A screen saver must not keep resetting the X server's idle timer (xscreensaver watches it).
   SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "1");
   SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
-  if (SDL_Init(SDL_INIT_VIDEO) != 0) fail(std::string("cannot open the display: ") + SDL_GetError());
+  // SDL's X11 driver opens an input method, and X's own reads the locale's whole compose table
+  // for it: over 5,000 lines, a tenth of the time to the first frame. The saver takes no text
+  // (its keys are key symbols), so it gets an empty table; the dialogs open an input method of
+  // their own later, with the user's table.
+  const char* compose = std::getenv("XCOMPOSEFILE");
+  const std::string users_compose = compose ? compose : "";
+  ::setenv("XCOMPOSEFILE", "/dev/null", 1);
+  const int started = SDL_Init(SDL_INIT_VIDEO);
+  if (compose)
+    ::setenv("XCOMPOSEFILE", users_compose.c_str(), 1);
+  else
+    ::unsetenv("XCOMPOSEFILE");
+  if (started != 0) fail(std::string("cannot open the display: ") + SDL_GetError());
   // The window surface path without SDL's renderer, which costs several times the CPU under a
   // software GL. Only on X11: SDL's Wayland driver has no window surface without one.
   if (const char* d = SDL_GetCurrentVideoDriver(); d && std::strcmp(d, "x11") == 0)
