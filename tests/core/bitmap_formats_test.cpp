@@ -262,6 +262,58 @@ TEST_F(BitmapFormats, HeadersThatLieAreRefused) {
   EXPECT_TRUE(ok);
 }
 
+// The background buffer is a screen of one colour in 8-bit runs, and is read as that colour
+// alone whenever the runs say so. Whatever the runs are, the result must be what the full
+// decode gives: the colour of every pixel, or else the whole picture.
+TEST_F(BitmapFormats, RunsOfOneColourGiveThatColourAndAnythingElseThePicture) {
+  const struct {
+    const char* what;
+    std::vector<unsigned> runs;  // a 4 x 2 picture
+    bool one_colour;
+  } cases[] = {
+      {"runs and row ends", {4, 1, 0, 0, 4, 1, 0, 0, 0, 1}, true},
+      {"no end of row before the end", {4, 1, 0, 0, 4, 1, 0, 1}, true},
+      {"pixels one by one", {0, 4, 1, 1, 1, 1, 0, 0, 2, 1, 2, 1, 0, 0, 0, 1}, true},
+      {"an odd count one by one, padded", {0, 3, 1, 1, 1, 0, 1, 1, 0, 0, 4, 1, 0, 0, 0, 1}, true},
+      {"palette black", {4, 0, 0, 0, 4, 0, 0, 0, 0, 1}, true},
+      {"a second colour in a run", {4, 1, 0, 0, 3, 1, 1, 2, 0, 0, 0, 1}, false},
+      {"a second colour one by one", {0, 4, 1, 1, 3, 1, 0, 0, 4, 1, 0, 0, 0, 1}, false},
+      {"a row left short", {4, 1, 0, 0, 2, 1, 0, 0, 0, 1}, false},
+      {"a skip", {4, 1, 0, 0, 2, 1, 0, 2, 2, 0, 0, 1}, false},
+      {"the end after one row", {4, 1, 0, 0, 0, 1}, false},
+      {"a run past the row's end", {6, 1, 2, 1, 0, 1}, false},
+      {"no end", {4, 1, 0, 0, 4, 1, 0, 0}, false},
+      {"an index past the palette (left to the full decode)", {4, 9, 0, 0, 4, 9, 0, 0, 0, 1}, true},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    Bytes r;
+    for (unsigned b : c.runs) r.u8(b);
+    const fs::path p = dir_ / "runs.bmp";
+    const std::vector<unsigned char> bytes = file(8, 2, 1, r.v);
+    std::ofstream(p, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    wumpets::PixelBuffer whole, probed;
+    plat::Size uniform{};
+    const bool whole_ok = memdc::read_bmp(p.string(), whole);
+    const bool probed_ok = memdc::read_bmp(p.string(), probed, &uniform);
+    ASSERT_EQ(probed_ok, whole_ok);
+    if (!whole_ok) continue;
+    EXPECT_EQ(uniform.width > 0, c.one_colour);
+    if (uniform.width > 0) {
+      ASSERT_EQ(probed.width * probed.height, 1);
+      EXPECT_EQ(uniform.width, whole.width);
+      EXPECT_EQ(uniform.height, whole.height);
+      for (int y = 0; y < whole.height; ++y)
+        for (int x = 0; x < whole.width; ++x) EXPECT_EQ(whole.at(x, y), probed.at(0, 0)) << x << "," << y;
+    } else {
+      ASSERT_EQ(probed.width, whole.width);
+      ASSERT_EQ(probed.height, whole.height);
+      for (int y = 0; y < whole.height; ++y)
+        for (int x = 0; x < whole.width; ++x) EXPECT_EQ(probed.at(x, y), whole.at(x, y)) << x << "," << y;
+    }
+  }
+}
+
 // Run-length pictures may be sparse: runs that skip rows or stop early leave black. What a file
 // may make us allocate is bounded by the picture's size, not by how little data it has.
 TEST_F(BitmapFormats, SparseRunLengthPicturesLoad) {

@@ -52,7 +52,7 @@ std::uint64_t pixel_limit();
 // With `uniform`, a picture of one colour comes back as a 1 x 1 picture and *uniform holds its
 // size, so that a screen-sized picture of one colour is never made out.
 bool read_bmp(const std::string& path, wumpets::PixelBuffer& out, plat::Size* uniform = nullptr);
-bool decode_bmp(const unsigned char* data, std::size_t size, wumpets::PixelBuffer& out);
+bool decode_bmp(const unsigned char* data, std::size_t size, wumpets::PixelBuffer& out, plat::Size* uniform = nullptr);
 std::string file_stamp(const std::string& path);
 
 }  // namespace memdc

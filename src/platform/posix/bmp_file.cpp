@@ -16,6 +16,11 @@ namespace memdc {
 
 namespace {
 
+std::uint32_t le32(const unsigned char* p) {
+  return static_cast<std::uint32_t>(p[0]) | static_cast<std::uint32_t>(p[1]) << 8 |
+         static_cast<std::uint32_t>(p[2]) << 16 | static_cast<std::uint32_t>(p[3]) << 24;
+}
+
 // SDL says only this when a decode ran out of memory; that is a run-time error of its own (7),
 // not an unreadable file.
 void throw_if_out_of_memory() {
@@ -49,8 +54,7 @@ bool one_colour(const wumpets::PixelBuffer& p) {
 // new to the process, and then convert it.
 bool decode_24(SDL_RWops* rw, const unsigned char* head, const bmp::Info& info, wumpets::PixelBuffer& out,
                plat::Size* uniform) {
-  const std::uint32_t offset = static_cast<std::uint32_t>(head[10]) | static_cast<std::uint32_t>(head[11]) << 8 |
-                               static_cast<std::uint32_t>(head[12]) << 16 | static_cast<std::uint32_t>(head[13]) << 24;
+  const std::uint32_t offset = le32(head + 10);
   const std::size_t row_bytes = (static_cast<std::size_t>(info.width) * 3 + 3) & ~std::size_t{3};
   if (SDL_RWseek(rw, offset, RW_SEEK_SET) < 0) return false;
   wumpets::PixelBuffer image(info.width, info.height);
@@ -84,6 +88,72 @@ bool decode_24(SDL_RWops* rw, const unsigned char* head, const bmp::Info& info, 
   return true;
 }
 
+// Bytes of a file one at a time, read a block at a time.
+struct ByteReader {
+  explicit ByteReader(SDL_RWops* from) : rw(from) {}
+  SDL_RWops* rw;
+  unsigned char block[16 * 1024];
+  std::size_t at = 0, end = 0;
+  bool next(int& byte) {
+    if (at == end) {
+      end = SDL_RWread(rw, block, 1, sizeof block);
+      at = 0;
+      if (end == 0) return false;
+    }
+    byte = block[at++];
+    return true;
+  }
+};
+
+// The buffer picture is a screen of one colour kept as runs of 8-bit palette indexes. SDL would
+// unpack it into a screen of indexes first; when the runs themselves say that every pixel has
+// one index, its colour is all there is to know. Anything else (a second index, a skip, a row
+// left short, a palette SDL might read otherwise) says false, and SDL decodes the file.
+bool rle8_one_colour(SDL_RWops* rw, const unsigned char* head, const bmp::Info& info, std::uint32_t& colour) {
+  const std::uint32_t info_size = le32(head + 14), offset = le32(head + 10);
+  std::uint32_t entries = le32(head + 46);
+  if (entries == 0 || entries > 256) entries = 256;
+  unsigned char palette[256 * 4];
+  const std::size_t palette_bytes = entries * 4;
+  if (info_size < 40 || 14 + info_size + palette_bytes > offset || SDL_RWseek(rw, 14 + info_size, RW_SEEK_SET) < 0 ||
+      SDL_RWread(rw, palette, 1, palette_bytes) != palette_bytes || SDL_RWseek(rw, offset, RW_SEEK_SET) < 0)
+    return false;
+  ByteReader in(rw);
+  int index = -1;
+  auto same = [&index](int i) {
+    if (index < 0) index = i;
+    return index == i;
+  };
+  for (int x = 0, y = 0;;) {
+    int count = 0, value = 0;
+    if (!in.next(count) || !in.next(value)) return false;
+    if (count > 0) {  // a run of one index
+      if (y >= info.height || x + count > info.width || !same(value)) return false;
+      x += count;
+    } else if (value == 0) {  // end of a row, which must be full
+      if (x != info.width || ++y > info.height) return false;
+      x = 0;
+    } else if (value == 1) {  // end of the picture, after its last row
+      if (!(y == info.height && x == 0) && !(y == info.height - 1 && x == info.width)) return false;
+      break;
+    } else if (value == 2) {  // a skip leaves pixels out
+      return false;
+    } else {  // `value` indexes one by one, padded to an even count
+      if (y >= info.height || x + value > info.width) return false;
+      for (int i = 0, c = 0; i < value; ++i)
+        if (!in.next(c) || !same(c)) return false;
+      int pad = 0;
+      if (value % 2 && !in.next(pad)) return false;
+      x += value;
+    }
+  }
+  if (index < 0 || static_cast<std::uint32_t>(index) >= entries) return false;
+  const unsigned char* bgr = palette + index * 4;
+  colour = static_cast<std::uint32_t>(bgr[0]) | static_cast<std::uint32_t>(bgr[1]) << 8 |
+           static_cast<std::uint32_t>(bgr[2]) << 16;
+  return true;
+}
+
 // Checks and decodes the picture behind rw (which this closes). With `uniform`, a picture of
 // one colour comes back as its first pixel alone, and *uniform holds its size.
 bool decode(SDL_RWops* rw, wumpets::PixelBuffer& out, plat::Size* uniform) {
@@ -101,6 +171,21 @@ bool decode(SDL_RWops* rw, wumpets::PixelBuffer& out, plat::Size* uniform) {
     const bool ok = decode_24(rw, head, info, out, uniform);
     SDL_RWclose(rw);
     return ok;
+  }
+  if (uniform && info.bits == 8 && info.compression == 1 && info.width > 0) {
+    std::uint32_t colour = 0;
+    if (rle8_one_colour(rw, head, info, colour)) {
+      SDL_RWclose(rw);
+      *uniform = plat::Size{info.width, info.height};
+      wumpets::PixelBuffer image(1, 1);
+      image.row(0)[0] = colour;
+      out = std::move(image);
+      return true;
+    }
+    if (SDL_RWseek(rw, 0, RW_SEEK_SET) != 0) {
+      SDL_RWclose(rw);
+      return false;
+    }
   }
   SDL_ClearError();
   SDL_Surface* loaded = SDL_LoadBMP_RW(rw, 1);
@@ -151,8 +236,8 @@ bool read_bmp(const std::string& path, wumpets::PixelBuffer& out, plat::Size* un
   return decode(SDL_RWFromFile(path.c_str(), "rb"), out, uniform);
 }
 
-bool decode_bmp(const unsigned char* data, std::size_t size, wumpets::PixelBuffer& out) {
-  return decode(SDL_RWFromConstMem(data, static_cast<int>(std::min<std::size_t>(size, 0x7FFFFFFF))), out, nullptr);
+bool decode_bmp(const unsigned char* data, std::size_t size, wumpets::PixelBuffer& out, plat::Size* uniform) {
+  return decode(SDL_RWFromConstMem(data, static_cast<int>(std::min<std::size_t>(size, 0x7FFFFFFF))), out, uniform);
 }
 
 std::string file_stamp(const std::string& path) {
