@@ -559,6 +559,7 @@ struct UhdCase {
   std::vector<std::string> env;
   bool server_enlarges;  // false: the program enlarges into SDL's surface, as without the server's help
   bool xscreensaver_window = false;
+  bool over_tcp = false;  // the saver reaches the server as a remote program would
 };
 
 void PrintTo(const UhdCase& c, std::ostream* os) { *os << c.name; }
@@ -582,6 +583,7 @@ TEST_P(SaverOnA4kDesktop, ShowsTheScaleTwoPicture) {
   desktop_at_192_dpi();
   std::vector<std::string> env = c.env;
   env.push_back("WUMPETS_HOLD_AFTER_FRAMES=" + std::to_string(kFrames));
+  if (c.over_tcp) env.push_back("DISPLAY=127.0.0.1" + display_);
   Window target = root();
   if (c.xscreensaver_window) {
     target = host_window(kW, kH);
@@ -634,7 +636,10 @@ INSTANTIATE_TEST_SUITE_P(
                       UhdCase{"NoSharedPixmaps", {}, {"WUMPETS_X_NO_SHARED_PIXMAPS=1"}, true},
                       UhdCase{"XscreensaverWindow", {}, {}, true, true},
                       UhdCase{"NoRender", {"-extension", "RENDER"}, {}, false},
-                      UhdCase{"NoSharedMemory", {"-extension", "MIT-SHM"}, {}, false}),
+                      UhdCase{"NoSharedMemory", {"-extension", "MIT-SHM"}, {}, false},
+                      // Over TCP the saver does not try shared memory, and a server asked anyway
+                      // refuses the attach (it cannot tell who asks): either way the fallback.
+                      UhdCase{"RemoteDisplay", {"-listen", "tcp"}, {}, false, false, true}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(SaverE2E, RenderFailsWhenTheSaverCannotStart) {
