@@ -158,9 +158,14 @@ class SaverE2E : public ::testing::Test {
       ::dup2(devnull, 1);
       ::dup2(devnull, 2);
       const std::string fd = std::to_string(fds[1]);
-      const std::string screen = std::to_string(kWidth) + "x" + std::to_string(kHeight) + "x" + std::to_string(depth_);
-      ::execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", screen.c_str(), "-nolisten", "tcp",
-               static_cast<char*>(nullptr));
+      const std::string screen =
+          std::to_string(screen_width_) + "x" + std::to_string(screen_height_) + "x" + std::to_string(depth_);
+      std::vector<std::string> all{"Xvfb", "-displayfd", fd, "-screen", "0", screen, "-nolisten", "tcp"};
+      all.insert(all.end(), xvfb_args_.begin(), xvfb_args_.end());
+      std::vector<char*> argv;
+      for (auto& a : all) argv.push_back(a.data());
+      argv.push_back(nullptr);
+      ::execvp("Xvfb", argv.data());
       ::_exit(127);
     }
     ::close(fds[1]);
@@ -240,14 +245,37 @@ class SaverE2E : public ::testing::Test {
 
   Window root() { return DefaultRootWindow(dpy_); }
 
-  // A new X server of another colour depth in place of the first.
-  void restart_xvfb(int depth) {
+  // A new X server of another colour depth (or size, or with arguments) in place of the first.
+  void restart_xvfb(int depth, int width = kWidth, int height = kHeight, const std::vector<std::string>& args = {}) {
     if (dpy_) XCloseDisplay(dpy_);
     dpy_ = nullptr;
     stop(xvfb_);
     depth_ = depth;
+    screen_width_ = width;
+    screen_height_ = height;
+    xvfb_args_ = args;
     start_xvfb();
     ASSERT_NE(dpy_, nullptr) << "Xvfb did not start at depth " << depth;
+  }
+
+  // The desktop says it is scaled to 200%, as a desktop does: Xft.dpi on the root window.
+  void desktop_at_192_dpi() {
+    const char resources[] = "Xft.dpi:\t192\n";
+    XChangeProperty(dpy_, root(), XA_RESOURCE_MANAGER, XA_STRING, 8, PropModeReplace,
+                    reinterpret_cast<const unsigned char*>(resources), static_cast<int>(sizeof resources - 1));
+    XSync(dpy_, False);
+  }
+
+  // A picture of the saver with its settings after some frames, or an empty one.
+  Image render(const std::string& file, int frames, const std::vector<std::string>& extra) {
+    std::vector<std::string> args{"--render=" + dir_ + "/" + file, "--frames=" + std::to_string(frames), "--seed=11"};
+    args.insert(args.end(), extra.begin(), extra.end());
+    args.push_back("/s");
+    int status = 0;
+    const pid_t r = run(args, {}, "render-run");
+    EXPECT_TRUE(wait_exit(r, 20000, status));
+    EXPECT_EQ(WEXITSTATUS(status), 0) << log();
+    return load_bmp(dir_ + "/" + file);
   }
 
   // The processes whose parent is pid.
@@ -284,6 +312,8 @@ class SaverE2E : public ::testing::Test {
 
   std::string dir_, display_;
   int depth_ = 24;
+  int screen_width_ = kWidth, screen_height_ = kHeight;
+  std::vector<std::string> xvfb_args_;
   Display* dpy_ = nullptr;
   pid_t xvfb_ = -1, saver_ = -1;
 };
@@ -479,18 +509,8 @@ TEST_F(SaverE2E, RenderedPictureMatchesTheScreen) {
 TEST_F(SaverE2E, AtScaleTwoTheSceneIsHalfTheSizeAndEveryPixelABlock) {
   write_settings(true);
   constexpr int kFrames = 25;
-  auto render = [&](const std::string& file, const std::vector<std::string>& extra) {
-    std::vector<std::string> args{"--render=" + dir_ + "/" + file, "--frames=" + std::to_string(kFrames), "--seed=11"};
-    args.insert(args.end(), extra.begin(), extra.end());
-    args.push_back("/s");
-    int status = 0;
-    const pid_t r = run(args, {}, "render-run");
-    EXPECT_TRUE(wait_exit(r, 10000, status));
-    EXPECT_EQ(WEXITSTATUS(status), 0) << log();
-    return load_bmp(dir_ + "/" + file);
-  };
-  const Image half = render("half.bmp", {"--size=320x240"});
-  const Image two = render("two.bmp", {"--size=640x480", "--scale=2"});
+  const Image half = render("half.bmp", kFrames, {"--size=320x240"});
+  const Image two = render("two.bmp", kFrames, {"--size=640x480", "--scale=2"});
   ASSERT_EQ(half.width, 320);
   ASSERT_EQ(two.width, kWidth);
   ASSERT_EQ(two.height, kHeight);
@@ -500,11 +520,7 @@ TEST_F(SaverE2E, AtScaleTwoTheSceneIsHalfTheSizeAndEveryPixelABlock) {
   EXPECT_EQ(differing, 0);
   EXPECT_GT(count_nonblack(half), 320 * 240 / 2);
 
-  // The desktop says it is scaled to 200%, as a desktop does: Xft.dpi on the root window.
-  const char resources[] = "Xft.dpi:\t192\n";
-  XChangeProperty(dpy_, root(), XA_RESOURCE_MANAGER, XA_STRING, 8, PropModeReplace,
-                  reinterpret_cast<const unsigned char*>(resources), static_cast<int>(sizeof resources - 1));
-  XSync(dpy_, False);
+  desktop_at_192_dpi();
   saver_ = run({"--seed=11", "/s"}, {"WUMPETS_HOLD_AFTER_FRAMES=" + std::to_string(kFrames)});
   ASSERT_TRUE(wait_for_picture(root())) << log();
   sleep_ms(kFrames * 60 + 700);
@@ -518,6 +534,113 @@ TEST_F(SaverE2E, AtScaleTwoTheSceneIsHalfTheSizeAndEveryPixelABlock) {
     for (int x = 0; x < kWidth; ++x) label += shot.at(x, y) == 0x8080FFu;
   EXPECT_GT(label, 200);
 }
+
+// The largest private writable mapping of a process, in bytes: a screen-sized picture of its
+// own (SDL's window surface, in shared memory or not) shows as one.
+std::size_t largest_writable_mapping(pid_t pid, bool& scene_segment, std::size_t scene_bytes) {
+  std::ifstream maps("/proc/" + std::to_string(pid) + "/maps");
+  std::string line;
+  std::size_t largest = 0;
+  scene_segment = false;
+  while (std::getline(maps, line)) {
+    unsigned long from = 0, to = 0;
+    char perms[5] = {};
+    if (std::sscanf(line.c_str(), "%lx-%lx %4s", &from, &to, perms) != 3 || perms[0] != 'r' || perms[1] != 'w')
+      continue;
+    largest = std::max<std::size_t>(largest, to - from);
+    if (line.find("/SYSV") != std::string::npos && to - from == scene_bytes) scene_segment = true;
+  }
+  return largest;
+}
+
+struct UhdCase {
+  const char* name;
+  std::vector<std::string> xvfb_args;
+  std::vector<std::string> env;
+  bool server_enlarges;  // false: the program enlarges into SDL's surface, as without the server's help
+  bool xscreensaver_window = false;
+  bool over_tcp = false;  // the saver reaches the server as a remote program would
+};
+
+void PrintTo(const UhdCase& c, std::ostream* os) { *os << c.name; }
+
+class SaverOnA4kDesktop : public SaverE2E, public ::testing::WithParamInterface<UhdCase> {};
+
+// On a 3840x2160 desktop at Xft.dpi 192 the X server enlarges the scene from shared memory of the
+// saver's (RENDER: a 1/2 transform and the nearest filter), given what that needs, else the
+// saver enlarges it itself. Either way the screen after frames of changed rectangles, and after
+// a window covered part of it, is the --render --scale=2 picture; the saver keeps no
+// screen-sized picture when the server enlarges.
+TEST_P(SaverOnA4kDesktop, ShowsTheScaleTwoPicture) {
+  constexpr int kFrames = 25, kW = 3840, kH = 2160;
+  const UhdCase& c = GetParam();
+  restart_xvfb(24, kW, kH, c.xvfb_args);
+  write_settings(true);
+  const Image two = render("two.bmp", kFrames, {"--size=3840x2160", "--scale=2"});
+  ASSERT_EQ(two.width, kW);
+  ASSERT_EQ(two.height, kH);
+
+  desktop_at_192_dpi();
+  std::vector<std::string> env = c.env;
+  env.push_back("WUMPETS_HOLD_AFTER_FRAMES=" + std::to_string(kFrames));
+  if (c.over_tcp) env.push_back("DISPLAY=127.0.0.1" + display_);
+  Window target = root();
+  if (c.xscreensaver_window) {
+    target = host_window(kW, kH);
+    XMoveWindow(dpy_, target, 0, 0);
+    XSync(dpy_, False);
+    char id[32];
+    std::snprintf(id, sizeof id, "0x%lx", target);
+    env.push_back(std::string("XSCREENSAVER_WINDOW=") + id);
+    saver_ = run({"--seed=11", "--root"}, env);
+  } else {
+    saver_ = run({"--seed=11", "/s"}, env);
+  }
+  ASSERT_TRUE(wait_for_picture(root())) << log();
+  sleep_ms(kFrames * 60 + 1500);
+
+  auto differing = [&] {
+    const Image shot = grab(dpy_, root());
+    EXPECT_EQ(shot.width, kW);
+    if (shot.width != kW || shot.height != kH) return -1;
+    int n = 0;
+    for (std::size_t i = 0; i < shot.px.size(); ++i) n += shot.px[i] != two.px[i];
+    return n;
+  };
+  EXPECT_EQ(differing(), 0) << "frames of changed rectangles";
+  // A window over part of it, gone again: what it covered is shown again.
+  const Window cover = host_window(900, 700);
+  XMoveWindow(dpy_, cover, 1001, 601);
+  XSync(dpy_, False);
+  sleep_ms(300);
+  XDestroyWindow(dpy_, cover);
+  XSync(dpy_, False);
+  sleep_ms(700);
+  EXPECT_EQ(differing(), 0) << "after an expose";
+
+  bool scene_segment = false;
+  const std::size_t scene_bytes = std::size_t{kW / 2} * (kH / 2) * 4, window_bytes = std::size_t{kW} * kH * 4;
+  const std::size_t largest = largest_writable_mapping(saver_, scene_segment, scene_bytes);
+  if (c.server_enlarges) {
+    EXPECT_TRUE(scene_segment) << "no shared segment of the scene's size";
+    EXPECT_LT(largest, window_bytes) << "a screen-sized picture in the program";
+  } else {
+    EXPECT_GE(largest, window_bytes) << "SDL's window surface is missing: which path drew this?";
+  }
+  EXPECT_EQ(log().find("zelkin-wumpets"), std::string::npos) << log();
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Server, SaverOnA4kDesktop,
+    ::testing::Values(UhdCase{"SharedPixmap", {}, {}, true},
+                      UhdCase{"NoSharedPixmaps", {}, {"WUMPETS_X_NO_SHARED_PIXMAPS=1"}, true},
+                      UhdCase{"XscreensaverWindow", {}, {}, true, true},
+                      UhdCase{"NoRender", {"-extension", "RENDER"}, {}, false},
+                      UhdCase{"NoSharedMemory", {"-extension", "MIT-SHM"}, {}, false},
+                      // Over TCP the saver does not try shared memory, and a server asked anyway
+                      // refuses the attach (it cannot tell who asks): either way the fallback.
+                      UhdCase{"RemoteDisplay", {"-listen", "tcp"}, {}, false, false, true}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(SaverE2E, RenderFailsWhenTheSaverCannotStart) {
   // Another saver holds the instance lock: "/s" refuses to start, so there is no picture.

@@ -5,7 +5,8 @@
 // the SDL window surface itself whenever the pixel layouts agree, so the frame the core blits
 // into the window's DC is already in the window, and showing it is one SDL_UpdateWindowSurface.
 // On a scaled desktop (Xft.dpi 192: twice 96) the saver's image is the scene at the screen's size
-// divided by the whole scale, and only its changed rectangles are enlarged into the surface.
+// divided by the whole scale. On X11 the server enlarges it (i_xscale.cpp) and SDL makes no
+// surface; elsewhere only its changed rectangles are enlarged into the surface.
 // The preview window is a plain X11 child of the host window (i_x11.cpp). With --render there is
 // no display at all: windows are pixel buffers and the picture is written at the end.
 #include <SDL.h>
@@ -25,6 +26,7 @@
 #include "platform/common/scale.h"
 #include "platform/common/text_utf8.h"
 #include "platform/linux/i_video.h"
+#include "platform/linux/i_xscale.h"
 #include "platform/linux/linux_platform.h"
 #include "platform/linux/modules.h"
 #include "platform/platform.h"
@@ -158,8 +160,6 @@ bool borrowable(const SDL_Surface* s) {
   return s->format->format == SDL_PIXELFORMAT_RGB888 || s->format->format == SDL_PIXELFORMAT_ARGB8888;
 }
 
-// Points the window's image at its SDL surface (or makes it a private buffer of that size, or of
-// the scene's size when the window is scaled).
 // Makes the pages of a screen-sized picture present in one call rather than one fault each,
 // which on some machines is most of the start-up (a kernel without it leaves them to faults).
 void populate(void* pixels, std::size_t bytes) {
@@ -173,6 +173,8 @@ void populate(void* pixels, std::size_t bytes) {
 #endif
 }
 
+// Points the window's image at its SDL surface (or makes it a private buffer of that size, or of
+// the scene's size when the window is scaled).
 void bind_surface(Window& w) {
   SDL_Surface* s = SDL_GetWindowSurface(w.sdl);
   if (!s) {
@@ -189,6 +191,13 @@ void bind_surface(Window& w) {
   } else {
     *w.image = wumpets::PixelBuffer(s->w / w.scale, s->h / w.scale);
   }
+}
+
+// A scaled window on X11 is enlarged by the server; any other gets SDL's window surface.
+void bind_image(Window& w) {
+  if (w.scale > 1 && xscale_bind(w)) return;
+  xscale_release(w);
+  bind_surface(w);
 }
 
 void trace(const char* what) {
@@ -248,6 +257,7 @@ plat::Handle handle_of_sdl(Uint32 window_id) {
 
 void destroy_native(Window& w) {
   wayland_unmap(w);
+  xscale_release(w);  // before its window goes
   if (w.sdl) {
     SDL_DestroyWindow(w.sdl);  // a foreign window stays: SDL only lets go of it
     w.sdl = nullptr;
@@ -350,7 +360,7 @@ void window_resized(Window& w) {
   // The old pixels go away when SDL makes the new surface: keep the picture across.
   wumpets::PixelBuffer keep(w.image->width, w.image->height);
   wumpets::blit(keep, 0, 0, keep.width, keep.height, w.image.get(), 0, 0, wumpets::Rop::Copy);
-  bind_surface(w);
+  bind_image(w);
   wumpets::blit(*w.image, 0, 0, keep.width, keep.height, &keep, 0, 0, wumpets::Rop::Copy);
   w.dirty = true;
 }
@@ -425,6 +435,8 @@ void present(Window& w) {
   if (rendering() || !w.visible) return;
   if (w.wl_surface) {
     wayland_present(w);
+  } else if (w.xscaled) {
+    xscale_present(w);
   } else if (w.sdl) {
     if (update_surface(w) != 0) {
       window_resized(w);
@@ -645,7 +657,7 @@ Handle create_window(WindowKind kind, WindowEvents* events, int monitor) {
     }
     if (!w.sdl) linuxvideo::fail(std::string("cannot create the window: ") + SDL_GetError());
     if (!w.foreign) linuxvideo::give_identity(w.sdl);
-    linuxvideo::bind_surface(w);
+    linuxvideo::bind_image(w);
     SDL_ShowCursor(S().cursor >= 0 ? SDL_ENABLE : SDL_DISABLE);
   }
   w.dc = memdc::create_dc_on(w.image);

@@ -42,6 +42,7 @@ struct Window {
   // desktop): the image is then the scene's own size and the surface holds its enlargement.
   int scale = 1;
   wumpets::PixelBuffer staging;  // scale > 1 on a surface of another layout: enlarged, then converted
+  int xscaled = 0;  // scale > 1 on X11: the server enlarges the image, there is no surface (i_xscale.cpp)
   unsigned long foreign = 0;  // an X window of another program we draw into (--window-id, --root)
   unsigned long xchild = 0;   // preview: our X window inside the host
   bool pressed = false;       // a mouse button went down in the window

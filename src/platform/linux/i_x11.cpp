@@ -216,8 +216,9 @@ void x_watch(unsigned long id) {
     X().lost = id;
     return;
   }
-  // Masks are per client: this adds our interest without touching the owner's.
-  XSelectInput(X().dpy, id, a.your_event_mask | StructureNotifyMask);
+  // Masks are per client: this adds our interest without touching the owner's. What covered
+  // the window took its pixels: an expose has the whole picture shown again.
+  XSelectInput(X().dpy, id, a.your_event_mask | StructureNotifyMask | ExposureMask);
   XFlush(X().dpy);
 }
 
