@@ -29,6 +29,8 @@ secs="${2:-20}"
 [ -z "$before" ] || [ -x "$before" ] || { echo "no program at $before" >&2; exit 1; }
 [ "$secs" -ge 5 ] || { echo "at least 5 seconds a case" >&2; exit 1; }
 data="$(dirname "$prog")/data"
+before_scales=""
+[ -n "$before" ] && "$before" --help 2>/dev/null | grep -q -- '--scale' && before_scales=1
 
 tmp="$(mktemp -d /tmp/wumpets-bench-XXXXXX)"
 mkdir -p "$tmp/default" "$tmp/every" "$tmp/run"
@@ -105,7 +107,7 @@ row() {  # row KEY TITLE DISPLAY XPID CONFIG [OPTIONS...]
   if [ -n "$before" ]; then
     # A build from before the whole-pixel scale knows no --scale: it always draws at 1.
     local a old=()
-    for a in "$@"; do [ "${a#--scale=}" = "$a" ] && old+=("$a"); done
+    for a in "$@"; do [ "${a#--scale=}" = "$a" ] || [ -n "$before_scales" ] && old+=("$a"); done
     fig[$key.before]=$(saver "$display" "$xpid" "$before" "$config" ${old[@]+"${old[@]}"})
   fi
   local line

@@ -25,6 +25,8 @@ enum class Rop { Copy, And, Paint };
 // and one large page stands for 512 small ones.
 void* pixel_memory(std::size_t bytes);
 void free_pixel_memory(void* p, std::size_t bytes);
+// The set-up is over: memory kept in reserve for more pictures may go back to the system.
+void trim_pixel_memory();
 // pixel_memory() through a count of the calls: a running saver makes no new pictures.
 void* take_pixel_memory(std::size_t bytes);
 std::size_t pixel_memory_taken();

@@ -6,7 +6,8 @@
 //   (the part past its last whole large page stays in small pages: rounding it up would add up
 //   to 2 MB to the resident size of every such picture);
 // - smaller ones (the sheets) are cut one after another from one region. What is freed on top
-//   of it is taken back, and whole large pages no longer used are given back to the system.
+//   of it is taken back, and whole large pages no longer used are given back to the system;
+//   once the set-up is over, so is the unused part of the last one.
 #include <sys/mman.h>
 
 #include <algorithm>
@@ -110,6 +111,17 @@ void region_give(void* p, std::size_t bytes) {
 }
 
 }  // namespace
+
+void trim_pixel_memory() {
+  Region& r = R();
+  if (!r.base) return;
+  // The large page on top is only partly used, but the whole of it is resident: its free part
+  // goes back in small pages. The bytes before the next small page stay, cleared if used.
+  const std::size_t from = round_up(r.top, kPage), end = round_up(std::max(r.top, r.clean), kLargePage);
+  if (end > from) ::madvise(r.base + from, end - from, MADV_DONTNEED);
+  if (r.clean > r.top) std::memset(r.base + r.top, 0, std::min(r.clean, from) - r.top);
+  r.clean = r.top;
+}
 
 void* pixel_memory(std::size_t bytes) {
   if (bytes >= kLargePage) return map_aligned(round_up(bytes, kPage), 0);
