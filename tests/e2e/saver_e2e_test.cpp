@@ -535,20 +535,24 @@ TEST_F(SaverE2E, AtScaleTwoTheSceneIsHalfTheSizeAndEveryPixelABlock) {
   EXPECT_GT(label, 200);
 }
 
-// The largest private writable mapping of a process, in bytes: a screen-sized picture of its
-// own (SDL's window surface, in shared memory or not) shows as one.
+// The most a writable mapping of a process holds resident, in bytes: a screen-sized picture of
+// its own (SDL's window surface, in shared memory or not) shows as one. (Address space reserved
+// for pictures and never touched does not count.)
 std::size_t largest_writable_mapping(pid_t pid, bool& scene_segment, std::size_t scene_bytes) {
-  std::ifstream maps("/proc/" + std::to_string(pid) + "/maps");
+  std::ifstream smaps("/proc/" + std::to_string(pid) + "/smaps");
   std::string line;
   std::size_t largest = 0;
+  bool writable = false;
   scene_segment = false;
-  while (std::getline(maps, line)) {
-    unsigned long from = 0, to = 0;
+  while (std::getline(smaps, line)) {
+    unsigned long from = 0, to = 0, kb = 0;
     char perms[5] = {};
-    if (std::sscanf(line.c_str(), "%lx-%lx %4s", &from, &to, perms) != 3 || perms[0] != 'r' || perms[1] != 'w')
-      continue;
-    largest = std::max<std::size_t>(largest, to - from);
-    if (line.find("/SYSV") != std::string::npos && to - from == scene_bytes) scene_segment = true;
+    if (std::sscanf(line.c_str(), "%lx-%lx %4s", &from, &to, perms) == 3) {
+      writable = perms[0] == 'r' && perms[1] == 'w';
+      if (writable && line.find("/SYSV") != std::string::npos && to - from == scene_bytes) scene_segment = true;
+    } else if (writable && std::sscanf(line.c_str(), "Rss: %lu kB", &kb) == 1) {
+      largest = std::max<std::size_t>(largest, std::size_t{kb} * 1024);
+    }
   }
   return largest;
 }

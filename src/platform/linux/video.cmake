@@ -1,8 +1,9 @@
 # The saver's window, label, input and timers: SDL2; X11 for embedding in other programs'
 # windows (preview, xscreensaver), with RENDER and MIT-SHM (Xrender, Xext) to have the server
-# enlarge a scaled window (SDL links both already: linking them costs nothing); libpng for pictures rendered without a display. The label's
-# text is drawn with SDL2_ttf in fonts found by fontconfig, in a module of its own
-# (zelkin-wumpets-text.so, opened when a label first has a caption: modules.h).
+# enlarge a scaled window (SDL links both already: linking them costs nothing); libpng for
+# pictures rendered without a display. The label's text is drawn with SDL2_ttf in fonts found
+# by fontconfig, in a module of its own (zelkin-wumpets-text.so, opened when a label first has a
+# caption: modules.h).
 pkg_check_modules(SDL2_TTF REQUIRED IMPORTED_TARGET SDL2_ttf)
 pkg_check_modules(X11 REQUIRED IMPORTED_TARGET x11)
 pkg_check_modules(XRANDR REQUIRED IMPORTED_TARGET xrandr)
