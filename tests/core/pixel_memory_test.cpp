@@ -33,8 +33,6 @@ TEST(PixelMemory, NewMemoryIsZeroAndLivingPicturesKeepTheirOwn) {
   std::mt19937 rng(7);
   std::vector<Block> living;
   for (int step = 0; step < 400; ++step) {
-    // Memory kept in reserve may go back at any time (a back end does it after its set-up).
-    if (step % 37 == 0) wumpets::trim_pixel_memory();
     // Mostly last made, first freed (as a set-up and its shutdown go), sometimes out of order.
     const bool make = living.empty() || (living.size() < 24 && rng() % 3 != 0);
     if (make) {

@@ -20,13 +20,10 @@ namespace wumpets {
 
 enum class Rop { Copy, And, Paint };
 
-// Zeroed memory for pixels, given by the back end; nullptr when there is none. A screen-sized
-// picture is best kept in large pages where the system has them: each fresh page costs a fault,
-// and one large page stands for 512 small ones.
+// Zeroed memory for pixels, given by the back end; nullptr when there is none. A back end may
+// make a large picture's pages present at once: each fresh page costs a fault.
 void* pixel_memory(std::size_t bytes);
 void free_pixel_memory(void* p, std::size_t bytes);
-// The set-up is over: memory kept in reserve for more pictures may go back to the system.
-void trim_pixel_memory();
 // pixel_memory() through a count of the calls: a running saver makes no new pictures.
 void* take_pixel_memory(std::size_t bytes);
 std::size_t pixel_memory_taken();

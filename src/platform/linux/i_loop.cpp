@@ -326,7 +326,6 @@ void run_event_loop() {
       L().settled = true;
       memdc::forget_decoded();
       ::malloc_trim(0);
-      wumpets::trim_pixel_memory();
     }
     if (window_handles().empty() && next_timer() == 0 && !linuxplat::dialogs_active()) plat::end_process();
 

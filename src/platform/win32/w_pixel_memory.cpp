@@ -10,6 +10,4 @@ void* pixel_memory(std::size_t bytes) { return std::calloc(bytes ? bytes : 1, 1)
 
 void free_pixel_memory(void* p, std::size_t) { std::free(p); }
 
-void trim_pixel_memory() {}
-
 }  // namespace wumpets
