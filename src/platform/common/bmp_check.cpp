@@ -52,7 +52,10 @@ bool check(const unsigned char* head, std::size_t head_size, std::uint64_t file_
     planes = le16(h + 12);
     out.bits = static_cast<int>(le16(h + 14));
     out.compression = le32(h + 16);
+    out.colours = info_size >= 40 ? le32(h + 32) : 0;
   }
+  out.header_bytes = info_size;
+  out.data_offset = offset;
   if (planes != 1) return false;
   if (height < 0) {
     out.top_down = true;

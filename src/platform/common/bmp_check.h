@@ -19,6 +19,9 @@ struct Info {
   int bits = 0;    // 1, 4, 8, 16, 24 or 32
   std::uint32_t compression = 0;
   bool top_down = false;
+  std::uint32_t header_bytes = 0;  // the info header's size: the palette follows it
+  std::uint32_t colours = 0;       // palette entries the header names (0: as many as the depth allows)
+  std::uint32_t data_offset = 0;   // where the pixels start in the file
 };
 
 // The file header and the largest info header: what check() needs to see.

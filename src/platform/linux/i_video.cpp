@@ -10,8 +10,6 @@
 // The preview window is a plain X11 child of the host window (i_x11.cpp). With --render there is
 // no display at all: windows are pixel buffers and the picture is written at the end.
 #include <SDL.h>
-#include <sys/mman.h>
-#include <unistd.h>
 
 #include <array>
 #include <cstdio>
@@ -29,6 +27,7 @@
 #include "platform/linux/i_xscale.h"
 #include "platform/linux/linux_platform.h"
 #include "platform/linux/modules.h"
+#include "platform/posix/pages.h"
 #include "platform/platform.h"
 
 namespace linuxvideo {
@@ -160,19 +159,6 @@ bool borrowable(const SDL_Surface* s) {
   return s->format->format == SDL_PIXELFORMAT_RGB888 || s->format->format == SDL_PIXELFORMAT_ARGB8888;
 }
 
-// Makes the pages of a screen-sized picture present in one call rather than one fault each,
-// which on some machines is most of the start-up (a kernel without it leaves them to faults).
-void populate(void* pixels, std::size_t bytes) {
-#ifdef MADV_POPULATE_WRITE
-  const auto page = static_cast<std::uintptr_t>(::sysconf(_SC_PAGESIZE));
-  const auto from = reinterpret_cast<std::uintptr_t>(pixels) / page * page;
-  const auto to = reinterpret_cast<std::uintptr_t>(pixels) + bytes;
-  if (pixels && bytes > 0) ::madvise(reinterpret_cast<void*>(from), to - from, MADV_POPULATE_WRITE);
-#else
-  (void)pixels, (void)bytes;
-#endif
-}
-
 // Points the window's image at its SDL surface (or makes it a private buffer of that size, or of
 // the scene's size when the window is scaled).
 void bind_surface(Window& w) {
@@ -182,7 +168,8 @@ void bind_surface(Window& w) {
     fail(std::string("no window surface: ") + (why && *why ? why : "the video driver gives none"));
   }
   w.surface = s;
-  populate(s->pixels, static_cast<std::size_t>(s->pitch) * static_cast<std::size_t>(s->h));
+  // Its pages in one call rather than one fault each: on some machines most of the start-up.
+  wumpets::make_present(s->pixels, static_cast<std::size_t>(s->pitch) * static_cast<std::size_t>(s->h));
   SDL_FillRect(s, nullptr, 0);
   w.borrowed = w.scale == 1 && borrowable(s);
   w.staging = w.scale > 1 && !borrowable(s) ? wumpets::PixelBuffer(s->w, s->h) : wumpets::PixelBuffer();

@@ -16,47 +16,45 @@ namespace memdc {
 
 namespace {
 
-std::uint32_t le32(const unsigned char* p) {
-  return static_cast<std::uint32_t>(p[0]) | static_cast<std::uint32_t>(p[1]) << 8 |
-         static_cast<std::uint32_t>(p[2]) << 16 | static_cast<std::uint32_t>(p[3]) << 24;
-}
-
 // SDL says only this when a decode ran out of memory; that is a run-time error of its own (7),
 // not an unreadable file.
 void throw_if_out_of_memory() {
   if (std::strcmp(SDL_GetError(), "Out of memory") == 0) throw std::bad_alloc();
 }
 
-// Whether every pixel of the surface has the bytes of its first: each row repeats its first
-// pixel (a row compared with itself one pixel on) and equals the first row.
-bool one_colour(const SDL_Surface* s) {
-  const auto bpp = static_cast<std::size_t>(s->format->BytesPerPixel);
-  const auto row_bytes = static_cast<std::size_t>(s->w) * bpp;
-  const auto* first = static_cast<const unsigned char*>(s->pixels);
-  if (std::memcmp(first, first + bpp, row_bytes - bpp) != 0) return false;
-  for (int y = 1; y < s->h; ++y)
-    if (std::memcmp(first + static_cast<std::size_t>(y) * static_cast<std::size_t>(s->pitch), first, row_bytes) != 0)
-      return false;
+// Whether every pixel of a picture has the bytes of its first: the first row repeats its first
+// pixel (the row compared with itself one pixel on) and every row equals the first.
+bool one_colour(const void* pixels, std::size_t bytes_per_pixel, int width, std::size_t pitch, int height) {
+  const auto* first = static_cast<const unsigned char*>(pixels);
+  const std::size_t row_bytes = static_cast<std::size_t>(width) * bytes_per_pixel;
+  if (std::memcmp(first, first + bytes_per_pixel, row_bytes - bytes_per_pixel) != 0) return false;
+  for (int y = 1; y < height; ++y)
+    if (std::memcmp(first + static_cast<std::size_t>(y) * pitch, first, row_bytes) != 0) return false;
   return true;
 }
 
-// Whether every pixel of a decoded picture is its first.
+bool one_colour(const SDL_Surface* s) {
+  return one_colour(s->pixels, s->format->BytesPerPixel, s->w, static_cast<std::size_t>(s->pitch), s->h);
+}
+
 bool one_colour(const wumpets::PixelBuffer& p) {
-  const auto row_bytes = static_cast<std::size_t>(p.width) * sizeof(std::uint32_t);
-  if (std::memcmp(p.row(0), p.row(0) + 1, row_bytes - sizeof(std::uint32_t)) != 0) return false;
-  for (int y = 1; y < p.height; ++y)
-    if (std::memcmp(p.row(y), p.row(0), row_bytes) != 0) return false;
-  return true;
+  return one_colour(p.row(0), sizeof(std::uint32_t), p.width, static_cast<std::size_t>(p.stride) * sizeof(std::uint32_t),
+                    p.height);
+}
+
+// A picture of one colour is kept as that colour alone.
+wumpets::PixelBuffer single_pixel(std::uint32_t colour) {
+  wumpets::PixelBuffer p(1, 1);
+  p.row(0)[0] = colour;
+  return p;
 }
 
 // The sprite sheets are plain 24-bit pictures. They are read straight into their own pixels, a
 // block of rows at a time: SDL's loader would first fill a picture of its own, every page of it
 // new to the process, and then convert it.
-bool decode_24(SDL_RWops* rw, const unsigned char* head, const bmp::Info& info, wumpets::PixelBuffer& out,
-               plat::Size* uniform) {
-  const std::uint32_t offset = le32(head + 10);
+bool decode_24(SDL_RWops* rw, const bmp::Info& info, wumpets::PixelBuffer& out, plat::Size* uniform) {
   const std::size_t row_bytes = (static_cast<std::size_t>(info.width) * 3 + 3) & ~std::size_t{3};
-  if (SDL_RWseek(rw, offset, RW_SEEK_SET) < 0) return false;
+  if (SDL_RWseek(rw, info.data_offset, RW_SEEK_SET) < 0) return false;
   wumpets::PixelBuffer image(info.width, info.height);
   unsigned char block[64 * 1024];
   const int rows_per_block = static_cast<int>(std::max<std::size_t>(1, sizeof block / row_bytes));
@@ -80,9 +78,7 @@ bool decode_24(SDL_RWops* rw, const unsigned char* head, const bmp::Info& info, 
   }
   if (uniform && one_colour(image)) {
     *uniform = plat::Size{image.width, image.height};
-    const std::uint32_t colour = image.at(0, 0);
-    image = wumpets::PixelBuffer(1, 1);
-    image.row(0)[0] = colour;
+    image = single_pixel(image.at(0, 0));
   }
   out = std::move(image);
   return true;
@@ -109,14 +105,14 @@ struct ByteReader {
 // unpack it into a screen of indexes first; when the runs themselves say that every pixel has
 // one index, its colour is all there is to know. Anything else (a second index, a skip, a row
 // left short, a palette SDL might read otherwise) says false, and SDL decodes the file.
-bool rle8_one_colour(SDL_RWops* rw, const unsigned char* head, const bmp::Info& info, std::uint32_t& colour) {
-  const std::uint32_t info_size = le32(head + 14), offset = le32(head + 10);
-  std::uint32_t entries = le32(head + 46);
-  if (entries == 0 || entries > 256) entries = 256;
+bool rle8_one_colour(SDL_RWops* rw, const bmp::Info& info, std::uint32_t& colour) {
+  const std::uint32_t entries = info.colours == 0 || info.colours > 256 ? 256 : info.colours;
   unsigned char palette[256 * 4];
   const std::size_t palette_bytes = entries * 4;
-  if (info_size < 40 || 14 + info_size + palette_bytes > offset || SDL_RWseek(rw, 14 + info_size, RW_SEEK_SET) < 0 ||
-      SDL_RWread(rw, palette, 1, palette_bytes) != palette_bytes || SDL_RWseek(rw, offset, RW_SEEK_SET) < 0)
+  const std::size_t palette_at = 14 + info.header_bytes;
+  if (info.header_bytes < 40 || palette_at + palette_bytes > info.data_offset ||
+      SDL_RWseek(rw, static_cast<Sint64>(palette_at), RW_SEEK_SET) < 0 ||
+      SDL_RWread(rw, palette, 1, palette_bytes) != palette_bytes || SDL_RWseek(rw, info.data_offset, RW_SEEK_SET) < 0)
     return false;
   ByteReader in(rw);
   int index = -1;
@@ -167,19 +163,17 @@ bool decode(SDL_RWops* rw, wumpets::PixelBuffer& out, plat::Size* uniform) {
     SDL_RWclose(rw);
     return false;
   }
-  if (info.bits == 24 && info.compression == 0 && info.width > 0) {
-    const bool ok = decode_24(rw, head, info, out, uniform);
+  if (info.bits == 24 && info.compression == 0) {
+    const bool ok = decode_24(rw, info, out, uniform);
     SDL_RWclose(rw);
     return ok;
   }
-  if (uniform && info.bits == 8 && info.compression == 1 && info.width > 0) {
+  if (uniform && info.bits == 8 && info.compression == 1) {
     std::uint32_t colour = 0;
-    if (rle8_one_colour(rw, head, info, colour)) {
+    if (rle8_one_colour(rw, info, colour)) {
       SDL_RWclose(rw);
       *uniform = plat::Size{info.width, info.height};
-      wumpets::PixelBuffer image(1, 1);
-      image.row(0)[0] = colour;
-      out = std::move(image);
+      out = single_pixel(colour);
       return true;
     }
     if (SDL_RWseek(rw, 0, RW_SEEK_SET) != 0) {

@@ -6,35 +6,36 @@
 // (Large pages would make that ten times faster still, but on a virtual machine that shadows
 // the guest's page tables they made every frame's blits up to half again as slow.)
 #include <sys/mman.h>
+#include <unistd.h>
 
 #include <cstdint>
 #include <cstdlib>
 
 #include "platform/common/pixels.h"
+#include "platform/posix/pages.h"
 
 namespace wumpets {
 
 namespace {
 
-constexpr std::size_t kPage = 4096;
 constexpr std::size_t kWorthACall = 64 * 1024;  // below this, a few faults cost less than a call
 
-void populate(void* p, std::size_t bytes) {
+}  // namespace
+
+void make_present(void* p, std::size_t bytes) {
 #ifdef MADV_POPULATE_WRITE
-  const auto first = (reinterpret_cast<std::uintptr_t>(p) + kPage - 1) & ~(kPage - 1);
-  const auto end = (reinterpret_cast<std::uintptr_t>(p) + bytes) & ~(kPage - 1);
-  // A kernel without it says so and leaves the pages to faults.
-  if (end > first) ::madvise(reinterpret_cast<void*>(first), end - first, MADV_POPULATE_WRITE);
+  const auto page = static_cast<std::uintptr_t>(::sysconf(_SC_PAGESIZE));
+  const auto from = reinterpret_cast<std::uintptr_t>(p) / page * page;
+  const auto to = reinterpret_cast<std::uintptr_t>(p) + bytes;
+  if (p && bytes > 0) ::madvise(reinterpret_cast<void*>(from), to - from, MADV_POPULATE_WRITE);
 #else
   (void)p, (void)bytes;
 #endif
 }
 
-}  // namespace
-
 void* pixel_memory(std::size_t bytes) {
   void* p = std::calloc(bytes ? bytes : 1, 1);
-  if (p && bytes >= kWorthACall) populate(p, bytes);
+  if (p && bytes >= kWorthACall) make_present(p, bytes);
   return p;
 }
 
